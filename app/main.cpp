@@ -1,0 +1,13 @@
+// Entry of the journal program.
+#include <QApplication>
+#include <QMainWindow>
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QMainWindow window;
+    window.setWindowTitle(QStringLiteral("Журнал"));
+    window.resize(800, 600);
+    window.show();
+    return app.exec();
+}

@@ -1,0 +1,13 @@
+# Copies SRC into DST. Files the operator edits in place are never overwritten.
+set(_keep config.ini Reports/users.txt Reports/recept.txt)
+file(GLOB_RECURSE _files RELATIVE ${SRC} ${SRC}/*)
+foreach(_f IN LISTS _files)
+  set(_dst ${DST}/${_f})
+  list(FIND _keep ${_f} _k)
+  if(_k GREATER -1 AND EXISTS ${_dst})
+    continue()
+  endif()
+  get_filename_component(_dir ${_dst} DIRECTORY)
+  file(MAKE_DIRECTORY ${_dir})
+  file(COPY_FILE ${SRC}/${_f} ${_dst} ONLY_IF_DIFFERENT)
+endforeach()
