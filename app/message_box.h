@@ -1,0 +1,53 @@
+// Every modal interaction of the application with the operator (message boxes, modal
+// dialogs, file pickers) and with the desktop (open, trash) goes through one set of hooks,
+// so tests replace them and never block on a window nobody can click.
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+#include <functional>
+
+class QDialog;
+class QWidget;
+
+struct TMessageRequest {
+    QWidget *parent = nullptr;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QString caption;
+    QString text;
+    QMessageBox::StandardButtons buttons = QMessageBox::Ok;
+    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+};
+
+struct TUiHooks {
+    // Shows a message box and returns the button pressed.
+    std::function<QMessageBox::StandardButton(const TMessageRequest &)> message;
+    // Runs a modal dialog and returns its result (1 OK, 2 Cancel as QDialog::Accepted/Rejected).
+    std::function<int(QDialog &)> execDialog;
+    // File-open picker: returns the chosen path or an empty string.
+    std::function<QString(QWidget *parent, const QString &caption, const QString &dir,
+                          const QStringList &filters)> openFileName;
+    // The desktop's "open" verb; the result is not looked at by the callers.
+    std::function<bool(const QUrl &)> openUrl;
+    // Moves one file to the desktop trash.
+    std::function<bool(const QString &path)> moveToTrash;
+};
+
+// The hooks in force; a member left empty falls back to the real window or service.
+TUiHooks &frUiHooks();
+
+QMessageBox::StandardButton frShowMessage(const TMessageRequest &request);
+// A warning of the application: caption "Внимание!", warning icon, OK.
+void frWarning(QWidget *parent, const QString &text);
+// A plain notice: the text alone, under the application's title.
+void frNotice(QWidget *parent, const QString &text);
+// A yes/no question; true for yes.
+bool frConfirm(QWidget *parent, const QString &caption, const QString &text);
+
+int frExecDialog(QDialog &dialog);
+QString frGetOpenFileName(QWidget *parent, const QString &caption, const QString &dir,
+                          const QStringList &filters);
+bool frOpenUrl(const QUrl &url);
+bool frMoveToTrash(const QString &path);
