@@ -1,0 +1,84 @@
+// The data module: the journal database connection, its stored commands and the one table
+// cursor the windows share. Created first at start-up and destroyed last.
+//
+// Schema (created on every opening of the connection when missing, for both engines):
+//
+//   Журнал   id (key, assigned by the database), NumPP 64-bit (indexed), NumReis 32-bit,
+//            NameFile text 255, DateCreateFile text 8, TimeCreateFile text 5, Size 64-bit,
+//            DateProcesFile text 8, TimeProcesFile text 5, Ispolnitel text 50,
+//            BriefContents memo, ToWhom memo
+//   Temp     the same columns, a temporary table of the connection: two operators
+//            processing at the same time never see each other's run
+//   Temp_p   a temporary view of Temp in descending NumPP order (printing backward)
+//
+// The stored commands "CreateTempTable", "DeleteTempTable" and "AddToJournal" are run by
+// name from a small registry of SQL per engine (RunCommand).
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QSqlDatabase>
+#include <QString>
+#include <memory>
+
+#include "app/connection_string.h"
+#include "report/eval/table_cursor.h"
+
+// The eleven fields every table opened through ADOTable offers, in column order.
+const QList<TfrFieldDef> &JournalFieldDefs();
+
+inline const QString JournalTableName = QStringLiteral("Журнал");
+inline const QString TempTableName = QStringLiteral("Temp");
+inline const QString TempViewName = QStringLiteral("Temp_p");
+
+class TMainDM : public QObject {
+    Q_OBJECT
+public:
+    // The first module created becomes MainDM; its destruction clears MainDM again.
+    explicit TMainDM(QObject *parent = nullptr);
+    ~TMainDM() override;
+
+    // ADOConnection. Changing the string does not touch an open connection.
+    void setConnectionString(const QString &connectString) { m_connectString = connectString; }
+    const QString &ConnectionString() const { return m_connectString; }
+    // Opens the connection when closed and creates the schema when missing; the driver's
+    // errors raise EfrError.
+    void OpenConnection();
+    // Temporary objects go with the connection.
+    void CloseConnection();
+    bool Connected() const;
+    TfrDbEngine Engine() const;
+    // The open connection (opened on demand).
+    QSqlDatabase Database();
+
+    // Closed while a command runs and while its table is switched.
+    TfrTableCursor *ADOTable() const { return m_table.get(); }
+
+    // ADOCommand: runs a stored command by name (case does not matter); unknown names and
+    // database errors raise EfrError. A command of several statements runs in one
+    // transaction.
+    void RunCommand(const QString &name);
+
+    // Temp exists and is empty: closes ADOTable, runs "CreateTempTable"; when that fails
+    // runs "DeleteTempTable" and "CreateTempTable" again, whose errors propagate.
+    void CreateTempTable();
+    // Closes ADOTable, runs "DeleteTempTable", closes the connection.
+    void DeleteTempTable();
+    // Closes ADOTable (an unposted edit is lost), runs "AddToJournal": every row of Temp
+    // reaches Журнал, or none.
+    void AddToJournal();
+    // Closes the connection; bound to destruction.
+    void DataModuleDestroy();
+
+    // The report components of printing (the report, its data set on ADOTable, the
+    // spreadsheet export filter) and PrintJournal(backward) come here with the report engine.
+
+private:
+    void createSchema(QSqlDatabase &db);
+
+    QString m_connectString;
+    QSqlDatabase m_db;
+    std::unique_ptr<TfrTableCursor> m_table;
+};
+
+extern TMainDM *MainDM;
