@@ -12,7 +12,9 @@
 struct TfrCurrency {
     qint64 scaled = 0;
     static TfrCurrency fromScaled(qint64 v) { return TfrCurrency{v}; }
-    static TfrCurrency fromDouble(double v); // rounds half away from zero to 4 decimals
+    // Rounds half away from zero to 4 decimals; out of range (or NaN) raises
+    // "Overflow while converting variant of type (Double) into type (Currency)".
+    static TfrCurrency fromDouble(double v);
     double toDouble() const { return double(scaled) / 10000.0; }
     friend bool operator==(TfrCurrency a, TfrCurrency b) { return a.scaled == b.scaled; }
 };
@@ -73,18 +75,31 @@ public:
     TfrCurrency rawCurrency() const { return TfrCurrency{m_u.i64}; }
     const QString &rawString() const { return m_s; }
 
-    // Conversions with the classic rules and errors (EConvertError, EVariantError):
-    // empty converts to 0 / "" / false, null raises "Could not convert variant of type (Null) ...",
-    // strings are parsed by the current format settings.
+    // Conversions with the classic variant rules. Errors:
+    //   null to anything                  EVariantError "Could not convert variant of type (Null) into type (T)"
+    //   string that is not a T            EVariantError "Could not convert variant of type (String) into type (T)"
+    //   value outside the range of T      EVariantError "Overflow while converting variant of type (K) into type (T)"
+    // T and K are kindName() texts (Double, Integer, Int64, Boolean, Date, Currency).
+    // Empty converts to 0 / 0 / false / 30.12.1899 / 0; boolean true is -1 as a number
+    // (the classic word-boolean), false 0. Strings are read with the current format
+    // settings: numbers by frTryStrToFloat (locale decimal separator, no thousands
+    // separators, blanks around allowed), dates by frTryStrToDateTime. The text-level
+    // functions frStrToFloat / frStrToInt raise the "'%s' is not a valid ..." texts
+    // instead; the parser uses those for literals and COPY arguments.
     double toReal() const;
-    qint32 toInteger() const;   // reals round half to even; out of range raises
+    // Reals, date-times and currency round half to even; a string is read as an integer
+    // first, then as a real and rounded.
+    qint32 toInteger() const;
     qint64 toInt64() const;
-    bool toBoolean() const;     // numbers: non-zero; strings: "True"/"False" (any case) or a number
-    double toDateTime() const;  // strings by the locale's date and time formats
+    // Numbers: non-zero; strings: "True"/"False" (any case) or a number (non-zero).
+    bool toBoolean() const;
+    double toDateTime() const;
     TfrCurrency toCurrency() const;
-    // Text form: real with up to 15 significant digits in the locale's decimal separator,
-    // "True"/"False", a date-time as short date plus the long time unless midnight,
-    // empty and null as "". Never raises.
+    // Text form, never raises: empty and null "", "True"/"False", integers in decimal,
+    // reals by frFloatToStr (15 significant digits, locale decimal separator), currency
+    // by frCurrToStr (up to 4 decimals), date-times by frDateTimeToStr (short date, then a
+    // space and the long time unless midnight; a pure time, date part 0, shows the time
+    // alone), strings as they are.
     QString toString() const;
 
     // Classic type names used in conversion errors: "Empty", "Null", "Boolean", "ShortInt",
@@ -104,3 +119,9 @@ private:
     } m_u{};
     QString m_s;
 };
+
+// The errors of the variant conversions, for the value operations built on them.
+[[noreturn]] void frVariantCastError(TfrVariant::Kind from, TfrVariant::Kind to);
+[[noreturn]] void frVariantOverflowError(TfrVariant::Kind from, TfrVariant::Kind to);
+// "Invalid variant operation" (EVariantError).
+[[noreturn]] void frInvalidVariantOperation();
