@@ -55,6 +55,37 @@ TfrDecimal toDecimal(double value, int precision)
     return d;
 }
 
+// Keeps the first `keep` digits, rounding half away from zero on the decimal digits.
+void roundAt(TfrDecimal &d, int keep)
+{
+    if (keep >= d.count)
+        return;
+    if (keep < 0) {
+        d.count = 0;
+        d.exponent = 0;
+        return;
+    }
+    const bool up = d.digits[keep] >= '5';
+    d.count = keep;
+    if (up) {
+        int i = keep - 1;
+        while (i >= 0 && d.digits[i] == '9')
+            --i;
+        if (i < 0) {
+            d.digits[0] = '1';
+            d.count = 1;
+            ++d.exponent;
+        } else {
+            ++d.digits[i];
+            d.count = i + 1;
+        }
+    }
+    stripTrailingZeros(d);
+}
+
+// The classic runtime takes 18 significant digits first and rounds those.
+TfrDecimal decimal18(double value) { return toDecimal(value, 18); }
+
 bool isBlank(QChar c) { return c.unicode() <= ' '; }
 
 QString decimalText(const TfrDecimal &d, const TfrFormatSettings &fs)
@@ -82,13 +113,19 @@ QString decimalText(const TfrDecimal &d, const TfrFormatSettings &fs)
     return out;
 }
 
-QString generalText(double value, int precision, const TfrFormatSettings &fs)
+QString specialText(double value)
 {
     if (std::isnan(value))
         return QStringLiteral("NAN");
-    if (std::isinf(value))
-        return value < 0 ? QStringLiteral("-INF") : QStringLiteral("INF");
-    const TfrDecimal d = toDecimal(value, precision);
+    return value < 0 ? QStringLiteral("-INF") : QStringLiteral("INF");
+}
+
+QString generalText(double value, int precision, const TfrFormatSettings &fs, int minExpDigits = 0)
+{
+    if (!std::isfinite(value))
+        return specialText(value);
+    TfrDecimal d = decimal18(value);
+    roundAt(d, precision);
     if (d.count == 0)
         return QStringLiteral("0");
     if (d.exponent <= precision && d.exponent >= -3)
@@ -102,7 +139,10 @@ QString generalText(double value, int precision, const TfrFormatSettings &fs)
         out += QLatin1String(d.digits + 1, d.count - 1);
     }
     out += QLatin1Char('E');
-    out += QString::number(d.exponent - 1);
+    const int e = d.exponent - 1;
+    if (e < 0)
+        out += QLatin1Char('-');
+    out += QStringLiteral("%1").arg(std::abs(e), minExpDigits, 10, QLatin1Char('0'));
     return out;
 }
 
@@ -306,4 +346,349 @@ QString frCurrToStr(qint64 scaled, const TfrFormatSettings &fs)
         out += QLatin1String(buf, n);
     }
     return out;
+}
+
+// --- Patterns ---------------------------------------------------------------------------
+
+namespace {
+
+bool isQuote(QChar c) { return c == QLatin1Char('\'') || c == QLatin1Char('"'); }
+
+bool isExponentAt(QStringView s, qsizetype i)
+{
+    return (s[i] == QLatin1Char('E') || s[i] == QLatin1Char('e')) && i + 1 < s.size()
+        && (s[i + 1] == QLatin1Char('+') || s[i + 1] == QLatin1Char('-'));
+}
+
+struct TfrNumberSection {
+    int intPlaceholders = 0;
+    int fracPlaceholders = 0;
+    int firstZero = -1; // index of the first 0 among the integer placeholders
+    int lastZero = 0;   // fraction placeholders up to and including the last 0
+    int expDigits = 0;
+    bool thousands = false;
+    bool scientific = false;
+};
+
+TfrNumberSection scanSection(QStringView s)
+{
+    TfrNumberSection r;
+    bool seenPoint = false;
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const QChar c = s[i];
+        if (isQuote(c)) {
+            ++i;
+            while (i < s.size() && s[i] != c)
+                ++i;
+            continue;
+        }
+        if (r.scientific)
+            continue; // nothing after the exponent counts
+        if (c == QLatin1Char('0') || c == QLatin1Char('#')) {
+            if (!seenPoint) {
+                if (c == QLatin1Char('0') && r.firstZero < 0)
+                    r.firstZero = r.intPlaceholders;
+                ++r.intPlaceholders;
+            } else {
+                ++r.fracPlaceholders;
+                if (c == QLatin1Char('0'))
+                    r.lastZero = r.fracPlaceholders;
+            }
+        } else if (c == QLatin1Char('.')) {
+            seenPoint = true;
+        } else if (c == QLatin1Char(',')) {
+            if (!seenPoint)
+                r.thousands = true;
+        } else if (isExponentAt(s, i)) {
+            r.scientific = true;
+            i += 2;
+            while (i < s.size() && s[i] == QLatin1Char('0')) {
+                ++r.expDigits;
+                ++i;
+            }
+            --i;
+        }
+    }
+    return r;
+}
+
+// Up to three sections split at ";" outside quotes.
+int splitSections(QStringView pattern, QStringView sections[3])
+{
+    int n = 0;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < pattern.size() && n < 2; ++i) {
+        const QChar c = pattern[i];
+        if (isQuote(c)) {
+            ++i;
+            while (i < pattern.size() && pattern[i] != c)
+                ++i;
+            continue;
+        }
+        if (c == QLatin1Char(';')) {
+            sections[n++] = pattern.mid(start, i - start);
+            start = i + 1;
+        }
+    }
+    // The last section ends at a further ";" (anything after it is ignored).
+    QStringView rest = pattern.mid(start);
+    for (qsizetype i = 0; i < rest.size(); ++i) {
+        const QChar c = rest[i];
+        if (isQuote(c)) {
+            ++i;
+            while (i < rest.size() && rest[i] != c)
+                ++i;
+            continue;
+        }
+        if (c == QLatin1Char(';')) {
+            rest = rest.left(i);
+            break;
+        }
+    }
+    sections[n++] = rest;
+    return n;
+}
+
+TfrDecimal roundForSection(double magnitude, const TfrNumberSection &sec)
+{
+    TfrDecimal d = decimal18(magnitude);
+    if (sec.scientific)
+        roundAt(d, qMax(1, sec.intPlaceholders + sec.fracPlaceholders));
+    else
+        roundAt(d, d.exponent + sec.fracPlaceholders);
+    return d;
+}
+
+QString applySection(QStringView s, const TfrNumberSection &sec, const TfrDecimal &d, bool minus,
+                     const TfrFormatSettings &fs)
+{
+    QString out;
+    out.reserve(s.size() + 24);
+    if (minus)
+        out += QLatin1Char('-');
+    const bool zero = d.count == 0;
+    // Digits of the value by position: integer position p counts from the units up,
+    // fraction position j from the first decimal down.
+    int intDigits;
+    int exponent10 = 0;
+    if (sec.scientific) {
+        intDigits = zero ? 0 : sec.intPlaceholders;
+        exponent10 = zero ? 0 : d.exponent - sec.intPlaceholders;
+    } else {
+        intDigits = qMax(d.exponent, 0);
+    }
+    const int pointIndex = sec.scientific ? sec.intPlaceholders : d.exponent;
+    auto digitAt = [&](int index) { return index >= 0 && index < d.count ? QLatin1Char(d.digits[index]) : QLatin1Char('0'); };
+    auto intDigit = [&](int p) { return digitAt(pointIndex - 1 - p); };
+    const int sigFrac = qMax(0, d.count - pointIndex);
+    const int fracToPrint = qMax(sec.lastZero, qMin(sigFrac, sec.fracPlaceholders));
+
+    auto emitInt = [&](int p, QChar ch) {
+        out += ch;
+        if (sec.thousands && p > 0 && p % 3 == 0)
+            out += fs.thousandSeparator;
+    };
+    auto flushLeading = [&](int above) {
+        for (int p = intDigits - 1; p > above; --p)
+            emitInt(p, intDigit(p));
+    };
+
+    int k = 0, j = 0;
+    bool seenPoint = false, inExponent = false, decimalWritten = false;
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const QChar c = s[i];
+        if (isQuote(c)) {
+            ++i;
+            const qsizetype from = i;
+            while (i < s.size() && s[i] != c)
+                ++i;
+            out += s.mid(from, i - from);
+            continue;
+        }
+        if (inExponent && (c == QLatin1Char('0') || c == QLatin1Char('#')))
+            continue;
+        if (c == QLatin1Char('0') || c == QLatin1Char('#')) {
+            if (!seenPoint) {
+                const int p = sec.intPlaceholders - 1 - k;
+                if (k == 0)
+                    flushLeading(p);
+                if (p < intDigits)
+                    emitInt(p, intDigit(p));
+                else if (sec.firstZero >= 0 && k >= sec.firstZero)
+                    emitInt(p, QLatin1Char('0'));
+                ++k;
+            } else {
+                if (j < fracToPrint) {
+                    if (!decimalWritten) {
+                        out += fs.decimalSeparator;
+                        decimalWritten = true;
+                    }
+                    out += digitAt(pointIndex + j);
+                }
+                ++j;
+            }
+        } else if (c == QLatin1Char('.')) {
+            if (!seenPoint && sec.intPlaceholders == 0)
+                flushLeading(-1);
+            seenPoint = true;
+        } else if (c == QLatin1Char(',')) {
+            // grouping is switched on by the scan; the comma itself is never written
+        } else if (sec.scientific && !inExponent && isExponentAt(s, i)) {
+            out += c;
+            const bool negativeExp = exponent10 < 0;
+            if (s[i + 1] == QLatin1Char('+') || negativeExp)
+                out += negativeExp ? QLatin1Char('-') : QLatin1Char('+');
+            out += QStringLiteral("%1").arg(std::abs(exponent10), sec.expDigits, 10, QLatin1Char('0'));
+            ++i;
+            inExponent = true;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+QString frFormatFloat(const QString &pattern, double value, const TfrFormatSettings &fs)
+{
+    if (!std::isfinite(value))
+        return specialText(value);
+    QStringView sections[3];
+    const int count = splitSections(pattern, sections);
+    auto pick = [&](int index) { return index < count && !sections[index].isEmpty() ? index : 0; };
+
+    int index = value > 0 ? 0 : value < 0 ? pick(1) : pick(2);
+    QStringView section = sections[index];
+    if (section.isEmpty())
+        return frFloatToStr(value, fs);
+    TfrNumberSection sec = scanSection(section);
+    if (!sec.scientific && std::fabs(value) >= 1e18)
+        return frFloatToStr(value, fs);
+    TfrDecimal d = roundForSection(std::fabs(value), sec);
+    if (d.count == 0 && value != 0) {
+        // Rounded away to nothing: shown as zero, without a sign.
+        index = pick(2);
+        section = sections[index];
+        if (section.isEmpty())
+            return QStringLiteral("0");
+        sec = scanSection(section);
+        d = TfrDecimal{};
+    }
+    const bool minus = value < 0 && index == 0 && d.count != 0;
+    return applySection(section, sec, d, minus, fs);
+}
+
+namespace {
+
+QString groupThousands(const QString &intPart, QChar sep)
+{
+    QString out;
+    out.reserve(intPart.size() + intPart.size() / 3);
+    const qsizetype n = intPart.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        out += intPart[i];
+        const qsizetype left = n - 1 - i;
+        if (left > 0 && left % 3 == 0)
+            out += sep;
+    }
+    return out;
+}
+
+QString currencyLayout(const QString &number, bool negative, const TfrFormatSettings &fs)
+{
+    const QString &c = fs.currencyString;
+    if (!negative) {
+        switch (fs.currencyFormat) {
+        case 1: return number + c;
+        case 2: return c + QLatin1Char(' ') + number;
+        case 3: return number + QLatin1Char(' ') + c;
+        default: return c + number;
+        }
+    }
+    const QString m = QStringLiteral("-");
+    switch (fs.negCurrFormat) {
+    case 1: return m + c + number;
+    case 2: return c + m + number;
+    case 3: return c + number + m;
+    case 4: return QLatin1Char('(') + number + c + QLatin1Char(')');
+    case 5: return m + number + c;
+    case 6: return number + m + c;
+    case 7: return number + c + m;
+    case 8: return m + number + QLatin1Char(' ') + c;
+    case 9: return m + c + QLatin1Char(' ') + number;
+    case 10: return number + QLatin1Char(' ') + c + m;
+    case 11: return c + QLatin1Char(' ') + number + m;
+    case 12: return c + QLatin1Char(' ') + m + number;
+    case 13: return number + m + QLatin1Char(' ') + c;
+    case 14: return QLatin1Char('(') + c + QLatin1Char(' ') + number + QLatin1Char(')');
+    case 15: return QLatin1Char('(') + number + QLatin1Char(' ') + c + QLatin1Char(')');
+    default: return QLatin1Char('(') + c + number + QLatin1Char(')');
+    }
+}
+
+QString exponentText(double value, int precision, int digits, const TfrFormatSettings &fs)
+{
+    TfrDecimal d = decimal18(value);
+    roundAt(d, precision);
+    QString out;
+    if (d.negative && d.count != 0)
+        out += QLatin1Char('-');
+    out += d.count > 0 ? QLatin1Char(d.digits[0]) : QLatin1Char('0');
+    if (precision > 1) {
+        out += fs.decimalSeparator;
+        for (int i = 1; i < precision; ++i)
+            out += i < d.count ? QLatin1Char(d.digits[i]) : QLatin1Char('0');
+    }
+    const int e = d.count == 0 ? 0 : d.exponent - 1;
+    out += QLatin1Char('E');
+    out += e < 0 ? QLatin1Char('-') : QLatin1Char('+');
+    out += QStringLiteral("%1").arg(std::abs(e), digits, 10, QLatin1Char('0'));
+    return out;
+}
+
+} // namespace
+
+QString frFloatToStrF(double value, TFloatFormat format, int precision, int digits, const TfrFormatSettings &fs)
+{
+    if (!std::isfinite(value))
+        return specialText(value);
+    precision = qBound(1, precision, 18);
+    switch (format) {
+    case ffGeneral:
+        return generalText(value, precision, fs, qBound(0, digits, 4));
+    case ffExponent:
+        return exponentText(value, precision, qBound(0, digits, 4), fs);
+    case ffFixed:
+    case ffNumber:
+    case ffCurrency:
+        break;
+    }
+    digits = qBound(0, digits, 18);
+    TfrDecimal d = decimal18(std::fabs(value));
+    if (d.exponent > precision)
+        return generalText(value, precision, fs);
+    roundAt(d, qMin(precision, d.exponent + digits));
+    QString intPart;
+    if (d.exponent <= 0) {
+        intPart = QStringLiteral("0");
+    } else {
+        intPart.reserve(d.exponent);
+        for (int i = 0; i < d.exponent; ++i)
+            intPart += i < d.count ? QLatin1Char(d.digits[i]) : QLatin1Char('0');
+    }
+    if (format != ffFixed)
+        intPart = groupThousands(intPart, fs.thousandSeparator);
+    QString number = intPart;
+    if (digits > 0) {
+        number += fs.decimalSeparator;
+        for (int j = 0; j < digits; ++j) {
+            const int index = d.exponent + j;
+            number += index >= 0 && index < d.count ? QLatin1Char(d.digits[index]) : QLatin1Char('0');
+        }
+    }
+    const bool negative = value < 0 && d.count != 0;
+    if (format == ffCurrency)
+        return currencyLayout(number, negative, fs);
+    return negative ? QLatin1Char('-') + number : number;
 }

@@ -73,7 +73,7 @@ TEST_F(VariantTest, TextForm)
         {"string", str("абв"), "абв"},
     };
     for (const Row &r : rows)
-        EXPECT_EQ(r.value.toString(), QString::fromUtf8(r.text)) << r.name;
+        EXPECT_EQ(r.value.toString().toStdString(), r.text) << r.name;
 }
 
 TEST_F(VariantTest, TextFormFollowsTheSettings)
@@ -139,7 +139,7 @@ TEST_F(VariantTest, ConversionErrors)
         {"invalid operation", [] { frInvalidVariantOperation(); }, "Invalid variant operation"},
     };
     for (const Row &r : rows)
-        EXPECT_EQ(errorOf<EVariantError>(r.f), QString::fromUtf8(r.message)) << r.name;
+        EXPECT_EQ(errorOf<EVariantError>(r.f).toStdString(), r.message) << r.name;
 }
 
 TEST_F(VariantTest, ToIntegerRoundsHalfToEven)
