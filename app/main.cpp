@@ -1,13 +1,22 @@
 // Entry of the journal program.
-#include <QApplication>
-#include <QMainWindow>
+#include "app/application.h"
+#include "app/startup.h"
+
+#include <cstdio>
 
 int main(int argc, char **argv)
 {
-    QApplication app(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Журнал"));
-    window.resize(800, 600);
-    window.show();
-    return app.exec();
+    TJournalApplication app(argc, argv);
+    TStartupOptions options;
+    try {
+        // The application object has taken its own options out of argv already.
+        QStringList arguments;
+        for (int i = 0; i < argc; ++i)
+            arguments << QString::fromLocal8Bit(argv[i]);
+        options = frParseCommandLine(arguments);
+    } catch (...) {
+        std::fprintf(stderr, "%s\n", qPrintable(frExceptionText(std::current_exception())));
+        return 2;
+    }
+    return frRunJournal(options);
 }

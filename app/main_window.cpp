@@ -1,0 +1,500 @@
+#include "app/main_window.h"
+
+#include "app/about_box.h"
+#include "app/application.h"
+#include "app/journal_run.h"
+#include "app/journal_view.h"
+#include "app/main_dm.h"
+#include "app/message_box.h"
+#include "app/processing_window.h"
+#include "app/settings.h"
+#include "app/settings_dialog.h"
+#include "report/eval/errors.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QStorageInfo>
+#include <QUrl>
+
+TFMain *FMain = nullptr;
+
+namespace {
+
+constexpr int PathRole = Qt::UserRole;
+constexpr int LoadedRole = Qt::UserRole + 1;
+
+QString cleanFolder(const QString &dir)
+{
+    return QDir::cleanPath(QDir(dir).absolutePath());
+}
+
+QString childPath(const QString &parent, const QString &name)
+{
+    return parent.endsWith(QLatin1Char('/')) ? parent + name : parent + QLatin1Char('/') + name;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------
+// TfrDirectoryTree
+
+TfrDirectoryTree::TfrDirectoryTree(QWidget *parent) : QTreeWidget(parent)
+{
+    setHeaderHidden(true);
+    setColumnCount(1);
+    setUniformRowHeights(true);
+    setIndentation(12);
+    connect(this, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem *item) { loadChildren(item); });
+    connect(this, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *current) {
+        if (current)
+            emit directoryChanged(current->data(0, PathRole).toString());
+    });
+}
+
+void TfrDirectoryTree::setDrive(const QString &root)
+{
+    {
+        const QSignalBlocker quiet(this);
+        clear();
+    }
+    m_root = cleanFolder(root);
+    auto *top = new QTreeWidgetItem(QStringList(m_root));
+    top->setData(0, PathRole, m_root);
+    top->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+    top->setIcon(0, style()->standardIcon(QStyle::SP_DriveHDIcon));
+    addTopLevelItem(top);
+}
+
+void TfrDirectoryTree::loadChildren(QTreeWidgetItem *item)
+{
+    if (item->data(0, LoadedRole).toBool())
+        return;
+    item->setData(0, LoadedRole, true);
+    const QString path = item->data(0, PathRole).toString();
+    const QStringList names =
+        QDir(path).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    const QIcon icon = style()->standardIcon(QStyle::SP_DirIcon);
+    for (const QString &name : names) {
+        auto *child = new QTreeWidgetItem(item, QStringList(name));
+        child->setData(0, PathRole, childPath(path, name));
+        child->setIcon(0, icon);
+        child->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+    }
+    if (names.isEmpty())
+        item->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicator);
+}
+
+QTreeWidgetItem *TfrDirectoryTree::itemFor(const QString &dir)
+{
+    if (topLevelItemCount() == 0)
+        return nullptr;
+    QTreeWidgetItem *item = topLevelItem(0);
+    const QString relative = QDir(m_root).relativeFilePath(dir);
+    if (relative.startsWith(QStringLiteral("..")) || QFileInfo(relative).isAbsolute())
+        return nullptr;
+    if (relative == QStringLiteral("."))
+        return item;
+    for (const QString &part : relative.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        loadChildren(item);
+        QTreeWidgetItem *next = nullptr;
+        for (int i = 0; i < item->childCount() && !next; ++i)
+            if (item->child(i)->text(0) == part)
+                next = item->child(i);
+        if (!next) {
+            // A hidden folder the tree does not list may still be the one to show.
+            next = new QTreeWidgetItem(item, QStringList(part));
+            next->setData(0, PathRole, childPath(item->data(0, PathRole).toString(), part));
+            next->setIcon(0, style()->standardIcon(QStyle::SP_DirIcon));
+        }
+        item = next;
+    }
+    return item;
+}
+
+void TfrDirectoryTree::setDirectory(const QString &dir)
+{
+    QTreeWidgetItem *item = itemFor(cleanFolder(dir));
+    if (!item)
+        return;
+    for (QTreeWidgetItem *up = item->parent(); up; up = up->parent())
+        up->setExpanded(true);
+    loadChildren(item);
+    item->setExpanded(true);
+    setCurrentItem(item);
+    scrollToItem(item);
+}
+
+QString TfrDirectoryTree::directory() const
+{
+    return currentItem() ? currentItem()->data(0, PathRole).toString() : m_root;
+}
+
+void TfrDirectoryTree::rebuild()
+{
+    QString dir = directory();
+    while (!QFileInfo(dir).isDir() && dir != m_root && !dir.isEmpty())
+        dir = QFileInfo(dir).path();
+    setDrive(m_root);
+    setDirectory(dir);
+}
+
+// ---------------------------------------------------------------------------------------
+// TFMain
+
+QString TFMain::deleteErrorText()
+{
+    return QStringLiteral("Ошибка удаления файлов");
+}
+
+QString TFMain::deleteAbortedText()
+{
+    return QStringLiteral("Процедура удаления была отменена.\nУдаленные файлы были помещены в Корзину Windows.");
+}
+
+TFMain::TFMain(QWidget *parent) : QMainWindow(parent), m_ini(frConfigPath())
+{
+    if (!FMain)
+        FMain = this;
+    setObjectName(QStringLiteral("FMain"));
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    buildLayout();
+    setWindowTitle(QStringLiteral("Журнал"));
+
+    setCurrentFolder(Cfg::CurrentDir(m_ini));
+    setExecutor(Cfg::Ispoln(m_ini));
+
+    if (!MainDM)
+        throw EfrError(QStringLiteral("Модуль данных не создан"));
+    MainDM->CloseConnection();
+    MainDM->setConnectionString(Cfg::ConnectString(m_ini));
+    MainDM->OpenConnection();
+
+    loadExecutors();
+    m_start->setFocus();
+}
+
+QAction *TFMain::addAction(const char *name, const QString &caption, void (TFMain::*handler)())
+{
+    auto *action = new QAction(caption, this);
+    action->setObjectName(QString::fromLatin1(name));
+    connect(action, &QAction::triggered, this, [this, handler] { frGuard([&] { (this->*handler)(); }); });
+    return action;
+}
+
+void TFMain::buildLayout()
+{
+    m_startWork = addAction("ALFileStartWork", QStringLiteral("Начать обработку"), &TFMain::ALFileStartWorkExecute);
+    m_journal = addAction("ALFileShowJournal", QStringLiteral("Журнал"), &TFMain::ALFileShowJournalExecute);
+    m_exit = addAction("ALFileExit", QStringLiteral("Вы&ход"), &TFMain::ALFileExitExecute);
+    m_settings = addAction("ALOptionsSettings", QStringLiteral("Н&астройки"), &TFMain::ALOptionsSettingsExecute);
+    m_about = addAction("ALHelpAbout", QStringLiteral("&О программе"), &TFMain::ALHelpAboutExecute);
+    m_open = addAction("PUMOpenFile", QStringLiteral("Открыть"), &TFMain::PUMOpenFileExecute);
+    m_delete = addAction("PUMDeleteFiles", QStringLiteral("Удалить файл(ы)"), &TFMain::PUMDeleteFilesExecute);
+    m_group = new QAction(QStringLiteral("Группа"), this);
+    m_group->setObjectName(QStringLiteral("PUMEnableMultiOp"));
+    m_group->setCheckable(true);
+    connect(m_group, &QAction::triggered, this, [this] {
+        // The handler owns the check mark; undo the toggle the action made by itself.
+        m_group->setChecked(!m_group->isChecked());
+        frGuard([&] { PUMEnableMultiOpExecute(); });
+    });
+
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&Файл"));
+    file->setObjectName(QStringLiteral("MFile"));
+    file->addAction(m_startWork);
+    file->addAction(m_journal);
+    file->addSeparator();
+    file->addAction(m_exit);
+    QMenu *options = menuBar()->addMenu(QStringLiteral("Н&астройки"));
+    options->setObjectName(QStringLiteral("MOptions"));
+    options->addAction(m_settings);
+    QMenu *help = menuBar()->addMenu(QStringLiteral("&?"));
+    help->setObjectName(QStringLiteral("MHelp"));
+    help->addAction(m_about);
+
+    auto *central = new QWidget(this);
+    auto *grid = new QGridLayout(central);
+    grid->setContentsMargins(6, 6, 6, 6);
+    grid->setSpacing(4);
+
+    m_drives = new QComboBox(central);
+    m_drives->setObjectName(QStringLiteral("DriveComboBox1"));
+    grid->addWidget(m_drives, 0, 0);
+    m_tree = new TfrDirectoryTree(central);
+    m_tree->setObjectName(QStringLiteral("DirectoryListBox1"));
+    grid->addWidget(m_tree, 1, 0);
+
+    m_files = new QListWidget(central);
+    m_files->setObjectName(QStringLiteral("FileListBox1"));
+    m_files->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_files->setContextMenuPolicy(Qt::ActionsContextMenu);
+    m_files->addAction(m_open);
+    m_files->addAction(m_delete);
+    m_files->addAction(m_group);
+    grid->addWidget(m_files, 0, 1, 2, 1);
+
+    auto *label = new QLabel(QStringLiteral("Текущий исполнитель"), central);
+    grid->addWidget(label, 2, 0, 1, 2);
+    m_executor = new QComboBox(central);
+    m_executor->setObjectName(QStringLiteral("CmbBIsp"));
+    m_executor->setEditable(true);
+    m_executor->setInsertPolicy(QComboBox::NoInsert);
+    label->setBuddy(m_executor);
+    grid->addWidget(m_executor, 3, 0, 1, 2);
+
+    auto *buttons = new QHBoxLayout;
+    m_start = new QPushButton(m_startWork->text(), central);
+    m_start->setObjectName(QStringLiteral("BStartWork"));
+    connect(m_start, &QPushButton::clicked, m_startWork, &QAction::trigger);
+    auto *exitButton = new QPushButton(QStringLiteral("Выход"), central);
+    exitButton->setObjectName(QStringLiteral("Button1"));
+    connect(exitButton, &QPushButton::clicked, m_exit, &QAction::trigger);
+    buttons->addStretch();
+    buttons->addWidget(m_start);
+    buttons->addWidget(exitButton);
+    grid->addLayout(buttons, 4, 0, 1, 2);
+    grid->setColumnStretch(0, 1);
+    grid->setColumnStretch(1, 1);
+    setCentralWidget(central);
+
+    connect(m_tree, &TfrDirectoryTree::directoryChanged, this, [this](const QString &dir) {
+        frGuard([&] { folderChanged(dir); });
+    });
+    connect(m_drives, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (!m_fillingDrives)
+            frGuard([&] { DriveChange(index); });
+    });
+    connect(m_files, &QListWidget::itemDoubleClicked, this, [this] { frGuard([&] { PUMOpenFileExecute(); }); });
+
+    fillDrives();
+    setWindowFlags(Qt::Window | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setFixedSize(QSize(353, 264 + menuBar()->sizeHint().height()).expandedTo(sizeHint()).expandedTo(QSize(520, 380)));
+    if (QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void TFMain::fillDrives()
+{
+    m_fillingDrives = true;
+    m_drives->clear();
+    QStringList roots;
+    for (const QStorageInfo &volume : QStorageInfo::mountedVolumes()) {
+        if (!volume.isValid() || !volume.isReady() || !QFileInfo(volume.rootPath()).isDir())
+            continue;
+        if (!roots.contains(volume.rootPath()))
+            roots << volume.rootPath();
+    }
+    roots.sort();
+    const QIcon icon = style()->standardIcon(QStyle::SP_DriveHDIcon);
+    for (const QString &root : roots)
+        m_drives->addItem(icon, root, root);
+    m_fillingDrives = false;
+}
+
+void TFMain::selectDriveOf(const QString &dir)
+{
+    QString root = QStorageInfo(dir).rootPath();
+    if (root.isEmpty())
+        root = QDir::rootPath();
+    int index = m_drives->findData(root);
+    m_fillingDrives = true;
+    if (index < 0) {
+        m_drives->addItem(style()->standardIcon(QStyle::SP_DriveHDIcon), root, root);
+        index = m_drives->count() - 1;
+    }
+    m_drives->setCurrentIndex(index);
+    m_fillingDrives = false;
+    if (m_tree->drive() != cleanFolder(root))
+        m_tree->setDrive(root);
+}
+
+void TFMain::DriveChange(int index)
+{
+    const QString root = m_drives->itemData(index).toString();
+    if (root.isEmpty() || cleanFolder(root) == m_tree->drive())
+        return;
+    m_tree->setDrive(root);
+    m_tree->setDirectory(root);
+}
+
+void TFMain::folderChanged(const QString &dir)
+{
+    // The process follows the browsed folder; every path of the program is built from
+    // its own folder, never from this one.
+    QDir::setCurrent(dir);
+    refreshFiles();
+}
+
+QString TFMain::currentFolder() const
+{
+    return m_tree->directory();
+}
+
+void TFMain::setCurrentFolder(const QString &dir)
+{
+    // A folder that is gone (or the classic "c:\" on a system without drives) gives home.
+    QString target = dir;
+    if (target.isEmpty() || !QFileInfo(target).isDir())
+        target = QDir::homePath();
+    target = cleanFolder(target);
+    {
+        const QSignalBlocker quiet(m_tree);
+        selectDriveOf(target);
+        m_tree->setDirectory(target);
+    }
+    folderChanged(m_tree->directory());
+}
+
+QString TFMain::executor() const
+{
+    return m_executor->currentText();
+}
+
+void TFMain::setExecutor(const QString &text)
+{
+    m_executor->setEditText(text);
+}
+
+bool TFMain::groupMode() const
+{
+    return m_group->isChecked();
+}
+
+void TFMain::loadExecutors()
+{
+    QStringList names;
+    if (!QFileInfo::exists(frUsersListPath()) || !LoadListFile(frUsersListPath(), names))
+        return;
+    // Filling the list must not replace what the operator typed.
+    const QString typed = executor();
+    const QSignalBlocker quiet(m_executor);
+    m_executor->clear();
+    m_executor->addItems(names);
+    m_executor->setCurrentIndex(-1);
+    m_executor->setEditText(typed);
+}
+
+void TFMain::refreshFiles()
+{
+    m_files->clear();
+    m_files->addItems(JournalFolderFiles(currentFolder()));
+}
+
+void TFMain::ALFileStartWorkExecute()
+{
+    TFWork work({executor(), currentFolder(), {}}, this);
+    frExecDialog(work);
+}
+
+void TFMain::ALFileExitExecute()
+{
+    Cfg::SetCurrentDir(m_ini, currentFolder());
+    Cfg::SetIspoln(m_ini, executor());
+    close();
+    QCoreApplication::quit();
+}
+
+void TFMain::ALOptionsSettingsExecute()
+{
+    {
+        TFNastr settings(this);
+        frExecDialog(settings);
+    }
+    loadExecutors();
+}
+
+void TFMain::ALHelpAboutExecute()
+{
+    TAboutBox about(this);
+    frExecDialog(about);
+}
+
+void TFMain::ALFileShowJournalExecute()
+{
+    if (!MainDM)
+        throw EfrError(QStringLiteral("Модуль данных не создан"));
+    TJournalView view(MainDM->Database(), this);
+    frExecDialog(view);
+}
+
+void TFMain::PUMOpenFileExecute()
+{
+    QListWidgetItem *item = m_files->currentItem();
+    if (!item)
+        throw EfrError(QStringLiteral("List index out of bounds (-1)"));
+    frOpenUrl(QUrl::fromLocalFile(childPath(currentFolder(), item->text())));
+}
+
+void TFMain::PUMDeleteFilesExecute()
+{
+    QStringList paths;
+    for (int i = 0; i < m_files->count(); ++i) {
+        QListWidgetItem *item = m_files->item(i);
+        const QString path = childPath(currentFolder(), item->text());
+        // Another program may have removed a file since the list was read.
+        if (item->isSelected() && QFileInfo::exists(path))
+            paths << path;
+    }
+    if (paths.isEmpty()) {
+        refreshFiles();
+        return;
+    }
+    const bool one = paths.size() == 1;
+    const QString caption = one ? QStringLiteral("Удаление файла") : QStringLiteral("Удаление группы файлов");
+    const QString question = one ? QStringLiteral("Вы действительно хотите отправить \"%1\" в корзину?")
+                                       .arg(QFileInfo(paths.first()).fileName())
+                                 : QStringLiteral("Вы действительно хотите отправить эти объекты (%1) в корзину?")
+                                       .arg(paths.size());
+    if (!frConfirm(this, caption, question)) {
+        frNotice(this, deleteAbortedText());
+        refreshFiles();
+        return;
+    }
+    bool failed = false;
+    for (const QString &path : paths)
+        failed = !frMoveToTrash(path) || failed;
+    if (failed)
+        frNotice(this, deleteErrorText());
+    refreshFiles();
+}
+
+void TFMain::PUMEnableMultiOpExecute()
+{
+    if (m_group->isChecked()) {
+        m_group->setChecked(false);
+        QListWidgetItem *current = m_files->currentItem();
+        m_files->setSelectionMode(QAbstractItemView::SingleSelection);
+        m_files->clearSelection();
+        if (current)
+            current->setSelected(true);
+        return;
+    }
+    m_group->setChecked(true);
+    m_files->setSelectionMode(QAbstractItemView::MultiSelection);
+}
+
+void TFMain::FormKeyUp(int key, Qt::KeyboardModifiers)
+{
+    if (key != Qt::Key_F5)
+        return;
+    refreshFiles();
+    m_tree->rebuild();
+}
+
+void TFMain::keyReleaseEvent(QKeyEvent *event)
+{
+    // Key releases the controls leave alone reach the window, so F5 works everywhere.
+    frGuard([&] { FormKeyUp(event->key(), event->modifiers()); });
+    QMainWindow::keyReleaseEvent(event);
+}

@@ -1,0 +1,104 @@
+// The main window: the folder of received files and its file list, the current executor,
+// and the entries to processing, settings, the journal and the about box.
+#pragma once
+
+#include <QMainWindow>
+#include <QTreeWidget>
+
+#include "report/eval/ini_file.h"
+
+class QAction;
+class QComboBox;
+class QListWidget;
+class QPushButton;
+
+// A folder tree of one volume, filled as folders are opened; the current item is the
+// current folder. Hidden folders (names starting with ".") are not shown.
+class TfrDirectoryTree : public QTreeWidget {
+    Q_OBJECT
+public:
+    explicit TfrDirectoryTree(QWidget *parent = nullptr);
+
+    // Shows the tree of the volume whose top folder is root.
+    void setDrive(const QString &root);
+    const QString &drive() const { return m_root; }
+    // Opens the tree down to dir (inside the drive) and makes it current.
+    void setDirectory(const QString &dir);
+    QString directory() const;
+    // Reads the tree again from the disk, keeping the current folder when it still exists.
+    void rebuild();
+
+signals:
+    void directoryChanged(const QString &dir);
+
+private:
+    QTreeWidgetItem *itemFor(const QString &dir);
+    void loadChildren(QTreeWidgetItem *item);
+
+    QString m_root;
+};
+
+class TFMain : public QMainWindow {
+    Q_OBJECT
+public:
+    // Reads config.ini, opens the journal database (its errors travel out) and fills the
+    // executor list.
+    explicit TFMain(QWidget *parent = nullptr);
+
+    // For the windows the main window opens.
+    QString currentFolder() const;
+    QString executor() const;
+    void setCurrentFolder(const QString &dir);
+    void setExecutor(const QString &text);
+    bool groupMode() const;
+
+    QListWidget *fileList() const { return m_files; }
+    QComboBox *executorBox() const { return m_executor; }
+    TfrDirectoryTree *folderTree() const { return m_tree; }
+
+    void ALFileStartWorkExecute();
+    void ALFileExitExecute();
+    void ALOptionsSettingsExecute();
+    void ALHelpAboutExecute();
+    void ALFileShowJournalExecute();
+    void PUMOpenFileExecute();
+    void PUMDeleteFilesExecute();
+    void PUMEnableMultiOpExecute();
+    void FormKeyUp(int key, Qt::KeyboardModifiers shift);
+
+    // Re-reads the file list of the current folder.
+    void refreshFiles();
+
+    static QString deleteErrorText();
+    static QString deleteAbortedText();
+
+protected:
+    void keyReleaseEvent(QKeyEvent *event) override;
+
+private:
+    QAction *addAction(const char *name, const QString &caption, void (TFMain::*handler)());
+    void buildLayout();
+    void fillDrives();
+    void selectDriveOf(const QString &dir);
+    void folderChanged(const QString &dir);
+    void DriveChange(int index);
+    void loadExecutors();
+
+    TIniFile m_ini;
+    TfrDirectoryTree *m_tree = nullptr;
+    QComboBox *m_drives = nullptr;
+    QListWidget *m_files = nullptr;
+    QComboBox *m_executor = nullptr;
+    QPushButton *m_start = nullptr;
+    QAction *m_startWork = nullptr;
+    QAction *m_exit = nullptr;
+    QAction *m_settings = nullptr;
+    QAction *m_about = nullptr;
+    QAction *m_journal = nullptr;
+    QAction *m_open = nullptr;
+    QAction *m_delete = nullptr;
+    QAction *m_group = nullptr;
+    bool m_fillingDrives = false;
+};
+
+extern TFMain *FMain;

@@ -1,0 +1,279 @@
+#include "app/processing_window.h"
+
+#include "app/application.h"
+#include "app/cursor_model.h"
+#include "app/main_dm.h"
+#include "app/message_box.h"
+#include "app/settings.h"
+#include "report/eval/errors.h"
+
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QProcess>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+const QList<TfrGridColumn> &workColumns()
+{
+    static const QList<TfrGridColumn> columns = {
+        {QStringLiteral("NumPP"), QStringLiteral("#"), 36},
+        {QStringLiteral("NumReis"), QStringLiteral("# 2"), 27},
+        {QStringLiteral("NameFile"), QStringLiteral("Имя файла"), 190},
+        {QStringLiteral("DateCreateFile"), QStringLiteral("Дата создания"), 61},
+        {QStringLiteral("TimeCreateFile"), QStringLiteral("Время Создания"), 49},
+        {QStringLiteral("Size"), QStringLiteral("Размер"), 75},
+        {QStringLiteral("DateProcesFile"), QStringLiteral("Дата обработки"), 60},
+        {QStringLiteral("TimeProcesFile"), QStringLiteral("Время обработки"), 38},
+        {QStringLiteral("Ispolnitel"), QStringLiteral("Исполнитель"), 93},
+    };
+    return columns;
+}
+
+QPushButton *makeButton(const char *name, const QString &text, QWidget *parent)
+{
+    auto *button = new QPushButton(text, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAutoDefault(false);
+    return button;
+}
+
+TMainDM &dataModule()
+{
+    if (!MainDM)
+        throw EfrError(QStringLiteral("Модуль данных не создан"));
+    return *MainDM;
+}
+
+} // namespace
+
+QString TFWork::dateWarningText()
+{
+    return QStringLiteral("Текущая дата меньше даты последней обработки.\nОбратите на это внимание.\n"
+                          "Дальнейшая обработка может нарушить целостность журнала,\n"
+                          "вызвав повторяемость рейсов и дат обработки.");
+}
+
+TFWork::TFWork(const TWorkInputs &inputs, QWidget *owner)
+    : QDialog(owner), m_ini(frConfigPath()), m_clock(inputs.now)
+{
+    // Refused before anything runs: the journal's field would cut the name.
+    if (inputs.executor.size() > kMaxExecutorLength)
+        throw EfrError(QStringLiteral("Имя исполнителя «%1» длиннее %2 символов (%3).\n"
+                                      "Сократите его в поле «Текущий исполнитель» и начните обработку снова.")
+                           .arg(inputs.executor)
+                           .arg(kMaxExecutorLength)
+                           .arg(inputs.executor.size()));
+    TMainDM &dm = dataModule();
+    buildLayout();
+
+    QStringList addressees;
+    if (QFileInfo::exists(frReceptListPath()) && LoadListFile(frReceptListPath(), addressees))
+        m_addressees->addItems(addressees);
+
+    if (Cfg::RunBatFile(m_ini)) {
+        const QString commandLine = Cfg::PathBatFile(m_ini);
+        if (!commandLine.isEmpty())
+            runCommandFile(commandLine);
+    }
+
+    m_nextNumJrn = Cfg::NextNumJrnEdt(m_ini);
+    const QDate today = now().date();
+    const QDate lastWork = Cfg::WorkDate(m_ini, today);
+    m_runNumber = today > lastWork ? 1 : Cfg::NextNumReisEdt(m_ini);
+    if (today < lastWork)
+        frWarning(this, dateWarningText());
+
+    dm.CreateTempTable();
+    m_tempCreated = true;
+    try {
+        fillTemp(inputs);
+    } catch (...) {
+        FormDestroy();
+        throw;
+    }
+
+    m_model = new TfrCursorModel(table(), workColumns(), this);
+    m_grid->setCursorModel(m_model);
+    m_navigator->setGrid(m_grid);
+    m_brief->bind(table(), QStringLiteral("BriefContents"));
+    m_toWhom->bind(table(), QStringLiteral("ToWhom"));
+}
+
+TFWork::~TFWork()
+{
+    FormDestroy();
+}
+
+QDateTime TFWork::now() const
+{
+    return m_clock ? m_clock() : QDateTime::currentDateTime();
+}
+
+TfrTableCursor *TFWork::table() const
+{
+    return dataModule().ADOTable();
+}
+
+void TFWork::buildLayout()
+{
+    setObjectName(QStringLiteral("FWork"));
+    setWindowTitle(QStringLiteral("FWork"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 6, 6, 6);
+    m_grid = new TfrDBGrid(this);
+    m_grid->setObjectName(QStringLiteral("DBGrid1"));
+    layout->addWidget(m_grid, 1);
+
+    m_navigator = new TfrDBNavigator(this);
+    m_navigator->setObjectName(QStringLiteral("DBNavigator1"));
+    layout->addWidget(m_navigator, 0, Qt::AlignLeft);
+
+    auto *bottom = new QGridLayout;
+    bottom->addWidget(new QLabel(QStringLiteral("Краткое содержание"), this), 0, 0);
+    m_brief = new TfrDBMemo(this);
+    m_brief->setObjectName(QStringLiteral("DBMemo1"));
+    bottom->addWidget(m_brief, 1, 0);
+
+    bottom->addWidget(new QLabel(QStringLiteral("Кому предназначен документ"), this), 0, 1);
+    m_toWhom = new TfrDBMemo(this);
+    m_toWhom->setObjectName(QStringLiteral("DBMemo2"));
+    bottom->addWidget(m_toWhom, 1, 1);
+
+    auto *add = makeButton("BAddPol", QStringLiteral("+"), this);
+    add->setFixedWidth(28);
+    add->setToolTip(QStringLiteral("Добавить выбранного получателя"));
+    bottom->addWidget(add, 1, 2, Qt::AlignVCenter);
+
+    bottom->addWidget(new QLabel(QStringLiteral("Список получаталей"), this), 0, 3);
+    m_addressees = new QListWidget(this);
+    m_addressees->setObjectName(QStringLiteral("LBPol"));
+    bottom->addWidget(m_addressees, 1, 3);
+
+    auto *buttons = new QVBoxLayout;
+    auto *print = makeButton("BPrint", QStringLiteral("Печать"), this);
+    // Printing arrives with the report engine; until then the button is shown but off.
+    print->setEnabled(false);
+    auto *cancel = makeButton("BCancel", QStringLiteral("Отмена"), this);
+    auto *save = makeButton("BSaveWork", QStringLiteral("Сохранить"), this);
+    buttons->addWidget(print);
+    buttons->addStretch();
+    buttons->addWidget(cancel);
+    buttons->addWidget(save);
+    bottom->addLayout(buttons, 1, 4);
+    bottom->setColumnStretch(0, 3);
+    bottom->setColumnStretch(1, 3);
+    bottom->setColumnStretch(3, 2);
+    bottom->setRowStretch(1, 1);
+    layout->addLayout(bottom);
+
+    connect(add, &QPushButton::clicked, this, [this] { frGuard([&] { BAddPolClick(); }); });
+    connect(save, &QPushButton::clicked, this, [this] { frGuard([&] { BSaveWorkClick(); }); });
+    connect(cancel, &QPushButton::clicked, this, [this] { frGuard([&] { BCancelClick(); }); });
+
+    setFixedSize(QSize(672, 373).expandedTo(sizeHint()));
+}
+
+void TFWork::runCommandFile(const QString &commandLine)
+{
+    QProcess process;
+    // The command's output goes where ours goes, so a chatty script never stalls on a pipe.
+    process.setProcessChannelMode(QProcess::ForwardedChannels);
+    process.setStandardInputFile(QProcess::nullDevice());
+#ifdef Q_OS_WIN
+    process.start(QStringLiteral("cmd.exe"), {QStringLiteral("/c"), commandLine});
+#else
+    process.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), commandLine});
+#endif
+    // A command that cannot start is not reported; one that started is waited for to the end.
+    if (!process.waitForStarted(-1))
+        return;
+    process.waitForFinished(-1);
+}
+
+void TFWork::fillTemp(const TWorkInputs &inputs)
+{
+    const QList<TJournalFileRecord> records = CollectRunFiles(inputs.folder, inputs.executor, m_clock);
+    TfrTableCursor *cursor = table();
+    cursor->Close();
+    cursor->setTableName(TempTableName);
+    AppendRunToTemp(dataModule(), records, m_nextNumJrn, m_runNumber);
+    cursor->Open();
+    cursor->First();
+    m_nextNumJrn += records.size();
+}
+
+void TFWork::postPendingEdits()
+{
+    m_grid->commitOpenEditor();
+    m_brief->updateRecord();
+    m_toWhom->updateRecord();
+    TfrTableCursor *cursor = table();
+    if (!cursor->Active() || cursor->state() == TfrTableCursor::dsBrowse)
+        return;
+    // A row appended by the grid and never typed into is not part of the run.
+    if (cursor->state() == TfrTableCursor::dsInsert && !cursor->Modified()) {
+        cursor->Cancel();
+        return;
+    }
+    cursor->Post();
+}
+
+void TFWork::BAddPolClick()
+{
+    TfrTableCursor *cursor = table();
+    if (!cursor->Active() || cursor->RowCount() == 0)
+        return;
+    m_grid->commitOpenEditor();
+    if (cursor->state() == TfrTableCursor::dsBrowse)
+        cursor->Edit();
+    const int selected = m_addressees->currentRow();
+    if (selected < 0 || !m_addressees->item(selected)->isSelected())
+        throw EfrError(QStringLiteral("List index out of bounds (-1)"));
+    QString lines = cursor->FieldValue(QStringLiteral("ToWhom")).toString();
+    if (!lines.isEmpty() && !lines.endsWith(QLatin1Char('\n')))
+        lines += QLatin1Char('\n');
+    lines += m_addressees->item(selected)->text();
+    cursor->SetFieldValue(QStringLiteral("ToWhom"), TfrVariant(lines));
+    cursor->Post();
+}
+
+void TFWork::BSaveWorkClick()
+{
+    // What the operator is still typing belongs to the run.
+    postPendingEdits();
+    try {
+        dataModule().AddToJournal();
+    } catch (...) {
+        // The run stays in Temp and on screen, so Save can be tried again.
+        frGuard([&] {
+            table()->Open();
+            table()->First();
+        });
+        throw;
+    }
+    Cfg::SetNextNumJrnEdt(m_ini, m_nextNumJrn);
+    Cfg::SetWorkDate(m_ini, now().date());
+    Cfg::SetNextNumReisEdt(m_ini, m_runNumber + 1);
+    accept();
+}
+
+void TFWork::BCancelClick()
+{
+    reject();
+}
+
+void TFWork::FormDestroy()
+{
+    if (!m_tempCreated)
+        return;
+    m_tempCreated = false;
+    frGuard([] { dataModule().DeleteTempTable(); });
+}

@@ -1,0 +1,198 @@
+#include "app/settings_dialog.h"
+
+#include "app/application.h"
+#include "app/connection_dialog.h"
+#include "app/message_box.h"
+#include "app/settings.h"
+#include "report/eval/number_format.h"
+
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+QPushButton *makeButton(const char *name, const QString &text, QWidget *parent)
+{
+    auto *button = new QPushButton(text, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    // Enter belongs to the inline list editors, never to a dialog button.
+    button->setAutoDefault(false);
+    return button;
+}
+
+QLineEdit *makeEdit(const char *name, QWidget *parent)
+{
+    auto *edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    return edit;
+}
+
+} // namespace
+
+TFNastr::TFNastr(QWidget *owner) : QDialog(owner), m_ini(frConfigPath())
+{
+    setObjectName(QStringLiteral("FNastr"));
+    setWindowTitle(QStringLiteral("Настройки"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint);
+
+    auto *layout = new QVBoxLayout(this);
+    m_pages = new QTabWidget(this);
+    m_pages->setObjectName(QStringLiteral("PageControl1"));
+    m_pages->setDocumentMode(true);
+    m_pages->addTab(makeJournalTab(), QStringLiteral("Журнал"));
+    m_pages->addTab(makeProcessingTab(), QStringLiteral("Обработка"));
+
+    m_isp = new TListEditor({"LBIsp", "EdtIsp", "AddIsp", "EdtListIsp", "DelIsp", "OKAddIsp", "NoAddIsp",
+                             "IspUp", "IstDwn"},
+                            m_pages);
+    m_isp->setObjectName(QStringLiteral("TShUsers"));
+    m_pages->addTab(m_isp, QStringLiteral("Пользователи"));
+    m_pol = new TListEditor({"LBPol", "EdtPol", "AddPol", "EditPol", "DelPol", "OKAddPol", "NoAddPol",
+                             "PolUp", "PolDwn"},
+                            m_pages);
+    m_pol->setObjectName(QStringLiteral("TShRecipients"));
+    m_pages->addTab(m_pol, QStringLiteral("Получатели"));
+    layout->addWidget(m_pages, 1);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    auto *save = makeButton("BSave", QStringLiteral("Сохранить"), this);
+    auto *cancel = makeButton("BCancel", QStringLiteral("Отмена"), this);
+    buttons->addWidget(save);
+    buttons->addWidget(cancel);
+    layout->addLayout(buttons);
+
+    // Save carries the result OK before its handler runs: a failure in it is reported and
+    // the dialog still closes, with the keys written so far kept.
+    connect(save, &QPushButton::clicked, this, [this] {
+        setResult(QDialog::Accepted);
+        frGuard([&] { BSaveClick(); });
+        done(QDialog::Accepted);
+    });
+    connect(cancel, &QPushButton::clicked, this, [this] { frGuard([&] { BCancelClick(); }); });
+
+    setFixedSize(sizeHint().expandedTo(QSize(478, 261)));
+    load();
+}
+
+QWidget *TFNastr::makeJournalTab()
+{
+    auto *tab = new QWidget;
+    tab->setObjectName(QStringLiteral("TShJournal"));
+    auto *grid = new QGridLayout(tab);
+    grid->addWidget(new QLabel(QStringLiteral("Строка подключения к базе данных"), tab), 0, 0, 1, 2);
+    m_connectString = makeEdit("EConnectString", tab);
+    grid->addWidget(m_connectString, 1, 0);
+    auto *change = makeButton("BBDConnectString", QStringLiteral("Изменить"), tab);
+    connect(change, &QPushButton::clicked, this, [this] { frGuard([&] { BBDConnectStringClick(); }); });
+    grid->addWidget(change, 1, 1);
+
+    auto *numbers = new QGridLayout;
+    numbers->addWidget(new QLabel(QStringLiteral("Следующий номер по журналу"), tab), 0, 0);
+    m_nextNumJrn = makeEdit("EdtNextNumJrn", tab);
+    numbers->addWidget(m_nextNumJrn, 0, 1);
+    numbers->addWidget(new QLabel(QStringLiteral("Следующий номер рейса"), tab), 1, 0);
+    m_nextNumReis = makeEdit("EdtNextNumReis", tab);
+    numbers->addWidget(m_nextNumReis, 1, 1);
+    numbers->setColumnStretch(2, 1);
+    grid->addLayout(numbers, 2, 0, 1, 2);
+
+    m_backOrder = new QCheckBox(QStringLiteral("Обратный порядок сортировки записей при печати"), tab);
+    m_backOrder->setObjectName(QStringLiteral("ChBBackOrder"));
+    grid->addWidget(m_backOrder, 3, 0, 1, 2);
+    grid->setRowStretch(4, 1);
+    return tab;
+}
+
+QWidget *TFNastr::makeProcessingTab()
+{
+    auto *tab = new QWidget;
+    tab->setObjectName(QStringLiteral("TShProcessing"));
+    auto *grid = new QGridLayout(tab);
+    m_runBatFile = new QCheckBox(QStringLiteral("Выполнять перед обработкой"), tab);
+    m_runBatFile->setObjectName(QStringLiteral("ChBRunBatFile"));
+    grid->addWidget(m_runBatFile, 0, 0, 1, 2);
+    m_pathBatFile = makeEdit("EPathBatFile", tab);
+    grid->addWidget(m_pathBatFile, 1, 0);
+    auto *browse = makeButton("BBrouseBat", QStringLiteral("..."), tab);
+    browse->setFixedWidth(32);
+    connect(browse, &QPushButton::clicked, this, [this] { frGuard([&] { BBrouseBatClick(); }); });
+    grid->addWidget(browse, 1, 1);
+    grid->setRowStretch(2, 1);
+    return tab;
+}
+
+void TFNastr::load()
+{
+    m_nextNumJrn->setText(QString::number(Cfg::NextNumJrnEdt(m_ini)));
+    m_nextNumReis->setText(QString::number(Cfg::NextNumReisEdt(m_ini)));
+    m_connectString->setText(Cfg::ConnectString(m_ini));
+    m_backOrder->setChecked(Cfg::BackwardOrder(m_ini));
+    m_runBatFile->setChecked(Cfg::RunBatFile(m_ini));
+    m_pathBatFile->setText(Cfg::PathBatFile(m_ini));
+
+    QStringList entries;
+    if (QFileInfo::exists(frUsersListPath()) && LoadListFile(frUsersListPath(), entries))
+        m_isp->setEntries(entries);
+    entries.clear();
+    if (QFileInfo::exists(frReceptListPath()) && LoadListFile(frReceptListPath(), entries))
+        m_pol->setEntries(entries);
+
+    // An index beyond the tabs leaves none active.
+    const int page = Cfg::ActPageInd(m_ini);
+    if (page >= 0 && page < m_pages->count()) {
+        m_pages->setCurrentIndex(page);
+    } else {
+        m_pages->setCurrentIndex(-1);
+        m_pages->tabBar()->setCurrentIndex(-1);
+    }
+}
+
+void TFNastr::BSaveClick()
+{
+    Cfg::SetConnectString(m_ini, m_connectString->text());
+    Cfg::SetNextNumJrnEdt(m_ini, frStrToInt64(m_nextNumJrn->text()));
+    Cfg::SetNextNumReisEdt(m_ini, frStrToInt(m_nextNumReis->text()));
+    Cfg::SetBackwardOrder(m_ini, m_backOrder->isChecked());
+    Cfg::SetRunBatFile(m_ini, m_runBatFile->isChecked());
+    Cfg::SetPathBatFile(m_ini, m_pathBatFile->text());
+    // An emptied list is not written: the file keeps its previous entries.
+    if (m_isp->list()->count() > 0)
+        SaveListFile(frUsersListPath(), m_isp->entries());
+    if (m_pol->list()->count() > 0)
+        SaveListFile(frReceptListPath(), m_pol->entries());
+    Cfg::SetActPageInd(m_ini, m_pages->currentIndex());
+    done(QDialog::Accepted);
+}
+
+void TFNastr::BCancelClick()
+{
+    done(QDialog::Rejected);
+}
+
+void TFNastr::BBDConnectStringClick()
+{
+    TConnectionDialog dialog(m_connectString->text(), this);
+    if (frExecDialog(dialog) != QDialog::Accepted)
+        return;
+    m_connectString->setText(dialog.connectionString());
+}
+
+void TFNastr::BBrouseBatClick()
+{
+    const QString path = frGetOpenFileName(
+        this, QStringLiteral("Командный файл"), QFileInfo(m_pathBatFile->text()).path(),
+        {QStringLiteral("Командные фaйлы (*.bat *.cmd *.sh)"), QStringLiteral("Все файлы (*)")});
+    if (path.isEmpty())
+        return;
+    m_pathBatFile->setText(path);
+}

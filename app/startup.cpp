@@ -1,0 +1,67 @@
+#include "app/startup.h"
+
+#include "app/application.h"
+#include "app/main_dm.h"
+#include "app/main_window.h"
+#include "app/settings.h"
+#include "report/eval/errors.h"
+#include "report/eval/globals.h"
+
+#include <QApplication>
+#include <QFileInfo>
+
+namespace {
+
+[[noreturn]] void usage(const QString &problem)
+{
+    throw EfrError(problem + QStringLiteral("\nИспользование: journal [--home ПАПКА]"));
+}
+
+} // namespace
+
+TStartupOptions frParseCommandLine(const QStringList &arguments)
+{
+    TStartupOptions options;
+    for (int i = 1; i < arguments.size(); ++i) {
+        const QString &arg = arguments.at(i);
+        QString value;
+        if (arg == QStringLiteral("--home")) {
+            if (i + 1 >= arguments.size())
+                usage(QStringLiteral("После --home нужна папка."));
+            value = arguments.at(++i);
+        } else if (arg.startsWith(QStringLiteral("--home="))) {
+            value = arg.mid(7);
+        } else {
+            usage(QStringLiteral("Неизвестный параметр: %1").arg(arg));
+        }
+        if (value.isEmpty() || !QFileInfo(value).isDir())
+            usage(QStringLiteral("Папка не найдена: %1").arg(value));
+        options.home = value;
+    }
+    return options;
+}
+
+int frRunJournal(const TStartupOptions &options)
+{
+    auto step = [&](const char *name) {
+        if (options.trace)
+            options.trace(QString::fromLatin1(name));
+    };
+    try {
+        if (!options.home.isEmpty())
+            frSetAppFolder(options.home);
+        step("engine");
+        frLocalizeGlobals();
+        step("MainDM");
+        TMainDM dataModule;
+        step("FMain");
+        TFMain mainWindow;
+        mainWindow.show();
+        step("ready");
+        if (options.runEventLoop)
+            QApplication::exec();
+    } catch (...) {
+        frReportException(std::current_exception());
+    }
+    return 0;
+}
