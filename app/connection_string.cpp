@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
+#include <QSqlQuery>
 
 #include "app/settings.h"
 #include "report/eval/errors.h"
@@ -207,8 +208,12 @@ QSqlDatabase frOpenConnection(const QString &connectString)
         }
         if (!db.isValid())
             error = QStringLiteral("Драйвер базы данных недоступен: %1").arg(db.driverName());
-        else if (db.open())
+        else if (db.open()) {
+            // "already exists, skipping" and similar notices are not the operator's business.
+            if (engine == TfrDbEngine::dePostgreSQL)
+                QSqlQuery(db).exec(QStringLiteral("SET client_min_messages TO warning"));
             return db;
+        }
         else
             error = driverText(db.lastError());
     }
