@@ -57,9 +57,10 @@ QString likePattern(const QString &text)
 
 QString TJournalView::selectStatement(const QSqlDatabase &db, const QString &filter, QString *pattern)
 {
+    // Column names are quoted: PostgreSQL keeps their case only so.
     QStringList fields;
     for (const Column &c : kColumns)
-        fields << QString::fromLatin1(c.field);
+        fields << QStringLiteral("\"%1\"").arg(QString::fromLatin1(c.field));
     QString sql = QStringLiteral("SELECT %1 FROM \"%2\"").arg(fields.join(QStringLiteral(", ")), JournalTableName);
     const QString text = filter.trimmed();
     if (pattern)
@@ -70,12 +71,12 @@ QString TJournalView::selectStatement(const QSqlDatabase &db, const QString &fil
                                                                          : QStringLiteral("LIKE");
         QStringList terms;
         for (int i = 0; i < int(std::size(kFilterFields)); ++i)
-            terms << QStringLiteral("%1 %2 :p%3 ESCAPE '\\'").arg(QString::fromLatin1(kFilterFields[i]), like).arg(i);
+            terms << QStringLiteral("\"%1\" %2 :p%3 ESCAPE '\\'").arg(QString::fromLatin1(kFilterFields[i]), like).arg(i);
         sql += QStringLiteral(" WHERE ") + terms.join(QStringLiteral(" OR "));
         if (pattern)
             *pattern = likePattern(text);
     }
-    return sql + QStringLiteral(" ORDER BY NumPP");
+    return sql + QStringLiteral(" ORDER BY \"NumPP\"");
 }
 
 TJournalView::TJournalView(const QSqlDatabase &db, QWidget *parent) : QDialog(parent), m_db(db)

@@ -1,0 +1,302 @@
+#include "app/processing_window.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSqlQuery>
+#include <gtest/gtest.h>
+
+#include "app/cursor_model.h"
+#include "report/eval/errors.h"
+#include "test_helpers.h"
+
+using namespace apptest;
+
+namespace {
+
+const QDate kToday(2024, 2, 1);
+
+class ProcessingWindowTest : public ::testing::Test {
+protected:
+    TWorkInputs inputs(const QString &executor = QStringLiteral("Иванов"), QDate today = kToday)
+    {
+        return {executor, home.folder(), fixedClock(today)};
+    }
+    TfrTableCursor &temp() { return *data.dm->ADOTable(); }
+    QStringList tempColumn(const QString &field)
+    {
+        QStringList values;
+        for (int row = 0; row < temp().RowCount(); ++row)
+            values << temp().RowValue(row, temp().FieldIndex(field)).toString();
+        return values;
+    }
+    bool tempExists()
+    {
+        QSqlQuery q(data.dm->Database());
+        return q.exec(QStringLiteral("SELECT COUNT(*) FROM temp.\"Temp\""));
+    }
+
+    TTestHome home;
+    TTestDataModule data;
+    THooks hooks;
+};
+
+TEST_F(ProcessingWindowTest, ThreeFilesAreNumberedFromTheStoredNumberAndSaveAdvancesIt)
+{
+    home.addFile(QStringLiteral("b.txt"));
+    home.addFile(QStringLiteral("A.doc"), "12345");
+    home.addFile(QStringLiteral("c.pdf"));
+    home.addFile(QStringLiteral(".hidden"));
+    QDir(home.folder()).mkdir(QStringLiteral("sub"));
+    TIniFile ini = home.ini();
+    Cfg::SetNextNumJrnEdt(ini, 10);
+    Cfg::SetNextNumReisEdt(ini, 4);
+    Cfg::SetWorkDate(ini, kToday);
+
+    {
+        TFWork work(inputs());
+        EXPECT_EQ(work.runNumber(), 4);
+        EXPECT_EQ(tempColumn("NumPP"), QStringList({"10", "11", "12"}));
+        EXPECT_EQ(tempColumn("NameFile"), QStringList({"A.doc", "b.txt", "c.pdf"}));
+        EXPECT_EQ(tempColumn("NumReis"), QStringList({"4", "4", "4"}));
+        EXPECT_EQ(tempColumn("Size").first(), "5");
+        EXPECT_EQ(tempColumn("DateProcesFile").first(), "01.02.24");
+        EXPECT_EQ(tempColumn("TimeProcesFile").first(), "10:30");
+        EXPECT_EQ(tempColumn("Ispolnitel").last(), "Иванов");
+
+        // The grid shows the rows under the titles of the form.
+        TfrCursorModel *model = work.grid()->cursorModel();
+        ASSERT_EQ(model->rowCount(), 3);
+        EXPECT_EQ(model->headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(), "Имя файла");
+        EXPECT_EQ(model->data(model->index(1, 2), Qt::DisplayRole).toString(), "b.txt");
+
+        // A row the operator deletes leaves a gap; the numbering still moves past it.
+        temp().setRecNo(2);
+        temp().Delete();
+        work.BSaveWorkClick();
+        EXPECT_EQ(work.result(), QDialog::Accepted);
+    }
+    EXPECT_EQ(data.journalColumn("NumPP"), QStringList({"10", "12"}));
+    EXPECT_EQ(Cfg::NextNumJrnEdt(ini), 13);
+    EXPECT_EQ(Cfg::NextNumReisEdt(ini), 5);
+    EXPECT_EQ(Cfg::WorkDate(ini), kToday);
+    EXPECT_FALSE(tempExists()) << "Temp is dropped when the window goes";
+    EXPECT_TRUE(hooks.messages.empty());
+}
+
+TEST_F(ProcessingWindowTest, RunNumberFollowsTheDateRule)
+{
+    struct Case {
+        const char *name;
+        QDate workDate; // invalid: key absent
+        QDate today;
+        int expectedRun;
+        bool warned;
+    };
+    const Case cases[] = {
+        {"same day continues", kToday, kToday, 7, false},
+        {"next day starts at 1", QDate(2024, 1, 31), kToday, 1, false},
+        {"month end to first", QDate(2024, 1, 31), QDate(2024, 2, 1), 1, false},
+        {"year end to first", QDate(2023, 12, 31), QDate(2024, 1, 1), 1, false},
+        {"no work date means yesterday", QDate(), kToday, 1, false},
+        {"clock behind the work date", QDate(2024, 2, 5), kToday, 7, true},
+    };
+    for (const Case &c : cases) {
+        TIniFile ini = home.ini();
+        ini.DeleteKey(Cfg::Journal, Cfg::KeyWorkDate);
+        if (c.workDate.isValid())
+            Cfg::SetWorkDate(ini, c.workDate);
+        Cfg::SetNextNumReisEdt(ini, 7);
+        hooks.messages.clear();
+        TFWork work(inputs(QStringLiteral("Петров"), c.today));
+        EXPECT_EQ(work.runNumber(), c.expectedRun) << c.name;
+        ASSERT_EQ(hooks.messages.size(), c.warned ? 1u : 0u) << c.name;
+        if (c.warned) {
+            EXPECT_EQ(hooks.messages[0].text, TFWork::dateWarningText());
+            EXPECT_EQ(hooks.messages[0].caption, "Внимание!");
+            EXPECT_EQ(hooks.messages[0].icon, QMessageBox::Warning);
+        }
+    }
+    EXPECT_TRUE(TFWork::dateWarningText().startsWith("Текущая дата меньше даты последней обработки.\n"));
+}
+
+TEST_F(ProcessingWindowTest, TwoRunsOnOneDayThenANewDay)
+{
+    TIniFile ini = home.ini();
+    Cfg::SetNextNumReisEdt(ini, 3);
+    for (int expected : {1, 2}) {
+        home.addFile(QStringLiteral("run%1.txt").arg(expected));
+        TFWork work(inputs(QStringLiteral("Петров"), QDate(2024, 1, 31)));
+        EXPECT_EQ(work.runNumber(), expected);
+        work.BSaveWorkClick();
+    }
+    TFWork nextDay(inputs(QStringLiteral("Петров"), QDate(2024, 2, 1)));
+    EXPECT_EQ(nextDay.runNumber(), 1);
+    EXPECT_EQ(data.journalColumn("NumReis"), QStringList({"1", "2", "2"}));
+}
+
+TEST_F(ProcessingWindowTest, CancelLeavesJournalAndSettingsUnchanged)
+{
+    home.addFile(QStringLiteral("a.txt"));
+    TIniFile ini = home.ini();
+    Cfg::SetNextNumJrnEdt(ini, 5);
+    const QByteArray config = readFile(frConfigPath());
+    {
+        TFWork work(inputs());
+        work.BCancelClick();
+        EXPECT_EQ(work.result(), QDialog::Rejected);
+    }
+    EXPECT_EQ(readFile(frConfigPath()), config);
+    EXPECT_EQ(data.journalCount(), 0);
+    EXPECT_FALSE(tempExists());
+}
+
+TEST_F(ProcessingWindowTest, EmptyFolderStillAdvancesTheRun)
+{
+    TIniFile ini = home.ini();
+    Cfg::SetNextNumJrnEdt(ini, 8);
+    Cfg::SetNextNumReisEdt(ini, 2);
+    Cfg::SetWorkDate(ini, kToday);
+    TFWork work(inputs());
+    EXPECT_EQ(temp().RowCount(), 0);
+    work.BSaveWorkClick();
+    EXPECT_EQ(Cfg::NextNumJrnEdt(ini), 8);
+    EXPECT_EQ(Cfg::NextNumReisEdt(ini), 3);
+    EXPECT_EQ(Cfg::WorkDate(ini), kToday);
+}
+
+TEST_F(ProcessingWindowTest, AddresseeButtonAppendsLines)
+{
+    SaveListFile(frReceptListPath(), {QStringLiteral("Бухгалтерия"), QStringLiteral("Канцелярия")});
+    home.addFile(QStringLiteral("a.txt"));
+    TFWork work(inputs());
+    auto *list = work.findChild<QListWidget *>("LBPol");
+    ASSERT_TRUE(list);
+    ASSERT_EQ(list->count(), 2);
+
+    // Without a selection the click reports the list's index error and adds nothing.
+    work.findChild<QPushButton *>("BAddPol")->click();
+    ASSERT_EQ(hooks.messages.size(), 1u);
+    EXPECT_EQ(hooks.messages[0].text, "List index out of bounds (-1)");
+
+    list->setCurrentRow(0);
+    work.BAddPolClick();
+    list->setCurrentRow(1);
+    work.BAddPolClick();
+    EXPECT_EQ(temp().FieldValue(QStringLiteral("ToWhom")).toString(), "Бухгалтерия\nКанцелярия");
+    EXPECT_EQ(temp().state(), TfrTableCursor::dsBrowse);
+    EXPECT_EQ(work.findChild<QPlainTextEdit *>("DBMemo2")->toPlainText(), "Бухгалтерия\nКанцелярия");
+}
+
+TEST_F(ProcessingWindowTest, SaveKeepsWhatTheOperatorIsStillTyping)
+{
+    home.addFile(QStringLiteral("a.txt"));
+    home.addFile(QStringLiteral("b.txt"));
+    {
+        TFWork work(inputs());
+        work.show();
+        // On the second row: a memo typed into and a cell editor still open, neither posted.
+        TfrDBGrid *grid = work.grid();
+        const QModelIndex cell = grid->model()->index(1, 8);
+        grid->setCurrentIndex(cell);
+        ASSERT_EQ(temp().CurrentRow(), 1);
+        work.findChild<QPlainTextEdit *>("DBMemo1")->setPlainText(QStringLiteral("Письмо о поставке"));
+        EXPECT_EQ(temp().state(), TfrTableCursor::dsEdit);
+        grid->edit(cell);
+        auto *editor = qobject_cast<QLineEdit *>(grid->indexWidget(cell));
+        ASSERT_TRUE(editor);
+        editor->setText(QStringLiteral("Сидоров"));
+        work.findChild<QPushButton *>("BSaveWork")->click();
+        EXPECT_TRUE(hooks.messages.empty()) << hooks.texts().join('\n').toStdString();
+    }
+    EXPECT_EQ(data.journalColumn("BriefContents"), QStringList({"", "Письмо о поставке"}));
+    EXPECT_EQ(data.journalColumn("Ispolnitel"), QStringList({"Иванов", "Сидоров"}));
+}
+
+TEST_F(ProcessingWindowTest, ExecutorLongerThanTheFieldIsRefusedBeforeTheRun)
+{
+    home.addFile(QStringLiteral("a.txt"));
+    TIniFile ini = home.ini();
+    Cfg::SetRunBatFile(ini, true);
+    Cfg::SetPathBatFile(ini, QStringLiteral("touch '%1/ran'").arg(home.path()));
+    const QString tooLong(51, QChar(u'Я'));
+    try {
+        TFWork work(inputs(tooLong));
+        FAIL() << "a 51-character executor was accepted";
+    } catch (const EfrError &e) {
+        EXPECT_TRUE(e.message().contains("50")) << e.what();
+    }
+    EXPECT_FALSE(QFile::exists(home.path() + "/ran")) << "nothing runs for a refused executor";
+    EXPECT_FALSE(tempExists());
+
+    const QString longest(50, QChar(u'Я'));
+    TFWork work(inputs(longest));
+    EXPECT_EQ(tempColumn("Ispolnitel"), QStringList({longest}));
+}
+
+TEST_F(ProcessingWindowTest, JournalNumbersPastSixteenBits)
+{
+    home.addFile(QStringLiteral("a.txt"));
+    home.addFile(QStringLiteral("b.txt"));
+    TIniFile ini = home.ini();
+    Cfg::SetNextNumJrnEdt(ini, 32767);
+    {
+        TFWork work(inputs());
+        work.BSaveWorkClick();
+    }
+    EXPECT_EQ(data.journalColumn("NumPP"), QStringList({"32767", "32768"}));
+    EXPECT_EQ(Cfg::NextNumJrnEdt(ini), 32769);
+
+    Cfg::SetNextNumJrnEdt(ini, Q_INT64_C(4294967296));
+    TFWork work(inputs());
+    EXPECT_EQ(tempColumn("NumPP"), QStringList({"4294967296", "4294967297"}));
+    EXPECT_EQ(work.nextJournalNumber(), Q_INT64_C(4294967298));
+}
+
+TEST_F(ProcessingWindowTest, CommandFileRunsToTheEndBeforeTheFolderIsRead)
+{
+    TIniFile ini = home.ini();
+    Cfg::SetRunBatFile(ini, true);
+    Cfg::SetPathBatFile(ini, QStringLiteral("sleep 0.3; echo made > '%1/made.txt'").arg(home.folder()));
+    {
+        TFWork work(inputs());
+        EXPECT_EQ(tempColumn("NameFile"), QStringList({"made.txt"}));
+    }
+    // Off, the command is not run; a command that cannot run is not reported.
+    Cfg::SetRunBatFile(ini, false);
+    QFile::remove(home.folder() + "/made.txt");
+    {
+        TFWork work(inputs());
+        EXPECT_EQ(temp().RowCount(), 0);
+    }
+    Cfg::SetRunBatFile(ini, true);
+    Cfg::SetPathBatFile(ini, QStringLiteral("/no/such/program"));
+    TFWork work(inputs());
+    EXPECT_TRUE(hooks.messages.empty());
+}
+
+TEST_F(ProcessingWindowTest, FailedSaveKeepsTheNumberingAndTheWindow)
+{
+    home.addFile(QStringLiteral("a.txt"));
+    const QByteArray config = readFile(frConfigPath());
+    TFWork work(inputs());
+    QSqlQuery(data.dm->Database()).exec(QStringLiteral("DROP TABLE \"Журнал\""));
+    work.findChild<QPushButton *>("BSaveWork")->click();
+    ASSERT_EQ(hooks.messages.size(), 1u);
+    EXPECT_EQ(hooks.messages[0].icon, QMessageBox::Critical);
+    EXPECT_NE(work.result(), QDialog::Accepted);
+    EXPECT_EQ(readFile(frConfigPath()), config);
+    EXPECT_EQ(temp().RowCount(), 1) << "the run stays on screen for another try";
+}
+
+TEST_F(ProcessingWindowTest, PrintIsPresentButOff)
+{
+    TFWork work(inputs());
+    auto *print = work.findChild<QPushButton *>("BPrint");
+    ASSERT_TRUE(print);
+    EXPECT_EQ(print->text(), "Печать");
+    EXPECT_FALSE(print->isEnabled());
+    EXPECT_EQ(work.windowTitle(), "FWork");
+}
+
+} // namespace
