@@ -5,6 +5,7 @@
 
 #include "report/eval/date_format.h"
 #include "report/eval/errors.h"
+#include "report/eval/number_format.h"
 
 namespace {
 
@@ -323,6 +324,43 @@ TEST(StrToDateTimeTest, TextFormsReadBack)
     for (double v : values) {
         const QString text = frDateTimeToStr(v);
         EXPECT_NEAR(frStrToDateTime(text), v, 1e-9) << s8(text);
+    }
+}
+
+} // namespace
+
+namespace {
+
+// Patterns and texts made of the characters the formatters and scanners react to, from
+// a fixed seed: formatting never fails on a valid value and scanning never reads past
+// the text.
+TEST(FormatRobustnessTest, RandomPatternsAndTexts)
+{
+    const QString alphabet = QString::fromUtf8("0#.,;Ee+-'\"dmyhnszatcDMYHNSZATC/: xг%");
+    const QString digits = QStringLiteral("0123456789.,: apmAPM-+eE");
+    quint32 state = 12345;
+    auto next = [&state](quint32 bound) {
+        state = state * 1664525u + 1013904223u;
+        return (state >> 8) % bound;
+    };
+    const double values[] = {0, 1.5, -1.5, 39823.75, -1.25, 1e17, -1e-9, 2958465.9999};
+    for (int i = 0; i < 4000; ++i) {
+        QString pattern, text;
+        const quint32 length = next(12);
+        for (quint32 k = 0; k < length; ++k) {
+            pattern += alphabet[qsizetype(next(quint32(alphabet.size())))];
+            text += digits[qsizetype(next(quint32(digits.size())))];
+        }
+        const double v = values[next(std::size(values))];
+        EXPECT_NO_THROW(frFormatFloat(pattern, v)) << pattern.toStdString();
+        if (std::fabs(v) < 1e7) {
+            EXPECT_NO_THROW(frFormatDateTime(pattern, v)) << pattern.toStdString();
+        }
+        double out;
+        frTryStrToDateTime(text, out);
+        frTryStrToFloat(text, out);
+        qint64 i64;
+        frTryStrToInt64(text, i64);
     }
 }
 
