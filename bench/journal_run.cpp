@@ -1,0 +1,175 @@
+// A processing run over a folder of 10,000 files: enumerate the files, fill Temp, open the
+// grid's cursor on it, append the run to the journal. Target: under 2 seconds per run.
+//
+// SQLite runs on a database file in a temporary folder. PostgreSQL runs on the server named
+// by FR_PG_CONNECT (a connection string) or, without it, on a throwaway server this program
+// starts with scripts/pg-test-server.sh in a temporary folder and stops at the end.
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+
+#include "app/journal_run.h"
+#include "app/main_dm.h"
+#include "report/eval/errors.h"
+
+namespace {
+
+constexpr int kFiles = 10000;
+
+QTemporaryDir &folder()
+{
+    static QTemporaryDir dir;
+    static bool filled = false;
+    if (!filled) {
+        for (int i = 0; i < kFiles; ++i) {
+            QFile f(dir.filePath(QStringLiteral("incoming_%1.pdf").arg(i, 5, 10, QChar(u'0'))));
+            if (f.open(QIODevice::WriteOnly))
+                f.write(QByteArray(i % 97, 'x'));
+        }
+        filled = true;
+    }
+    return dir;
+}
+
+struct PgServer {
+    QString connect;
+    QString state;
+    QString error;
+
+    QString script() const
+    {
+        return QFileInfo(QStringLiteral(__FILE__)).absoluteDir().filePath(QStringLiteral("../scripts/pg-test-server.sh"));
+    }
+    bool start()
+    {
+        connect = qEnvironmentVariable("FR_PG_CONNECT");
+        if (!connect.isEmpty())
+            return true;
+        state = QDir::temp().filePath(QStringLiteral("fr-bench-pg-%1").arg(QCoreApplication::applicationPid()));
+        QProcess p;
+        p.setProcessChannelMode(QProcess::MergedChannels);
+        p.start(QStringLiteral("bash"), {script(), QStringLiteral("start"), state});
+        if (!p.waitForFinished(120000) || p.exitCode() != 0) {
+            error = QString::fromLocal8Bit(p.readAll());
+            return false;
+        }
+        QFile f(state + QStringLiteral("/connect.txt"));
+        if (!f.open(QIODevice::ReadOnly)) {
+            error = QStringLiteral("no connect.txt");
+            return false;
+        }
+        connect = QString::fromUtf8(f.readAll()).trimmed();
+        return true;
+    }
+    void stop()
+    {
+        if (state.isEmpty())
+            return;
+        QProcess::execute(QStringLiteral("bash"), {script(), QStringLiteral("stop"), state});
+        state.clear();
+    }
+};
+
+PgServer &pgServer()
+{
+    static PgServer server;
+    return server;
+}
+
+void runJournal(benchmark::State &state, const QString &connect)
+{
+    const QString path = folder().path();
+    TMainDM dm;
+    dm.setConnectionString(connect);
+    double collectMs = 0, fillMs = 0, openMs = 0, saveMs = 0;
+    qint64 next = 1;
+    try {
+        dm.OpenConnection();
+        for (auto _ : state) {
+            QElapsedTimer t;
+            t.start();
+            const auto records = CollectRunFiles(path, QStringLiteral("Иванов И. И."));
+            collectMs += t.nsecsElapsed() / 1e6;
+            t.restart();
+            dm.CreateTempTable();
+            AppendRunToTemp(dm, records, next, 1);
+            fillMs += t.nsecsElapsed() / 1e6;
+            t.restart();
+            dm.ADOTable()->setTableName(TempTableName);
+            dm.ADOTable()->Open();
+            if (dm.ADOTable()->RecordCount() != kFiles)
+                state.SkipWithError("Temp does not hold the run");
+            openMs += t.nsecsElapsed() / 1e6;
+            t.restart();
+            dm.AddToJournal();
+            saveMs += t.nsecsElapsed() / 1e6;
+            next += records.size();
+            state.PauseTiming();
+            dm.DeleteTempTable();
+            state.ResumeTiming();
+        }
+    } catch (const EfrError &e) {
+        state.SkipWithError(e.what());
+        return;
+    }
+    const double n = double(state.iterations());
+    state.counters["collect_ms"] = collectMs / n;
+    state.counters["fill_temp_ms"] = fillMs / n;
+    state.counters["open_cursor_ms"] = openMs / n;
+    state.counters["add_to_journal_ms"] = saveMs / n;
+    state.SetItemsProcessed(state.iterations() * kFiles);
+}
+
+void BM_JournalRun_SQLite(benchmark::State &state)
+{
+    QTemporaryDir db;
+    runJournal(state, QStringLiteral("Provider=SQLite;Data Source=%1").arg(db.filePath(QStringLiteral("journal.db"))));
+}
+
+void BM_JournalRun_PostgreSQL(benchmark::State &state)
+{
+    PgServer &server = pgServer();
+    if (server.connect.isEmpty() && !server.start()) {
+        state.SkipWithError(("PostgreSQL server did not start: " + server.error.toStdString()).c_str());
+        return;
+    }
+    // A database of its own, so repeated runs start from an empty journal.
+    const QString name = QStringLiteral("frbench_%1").arg(QCoreApplication::applicationPid());
+    TfrConnectString cs = TfrConnectString::parse(server.connect);
+    try {
+        QSqlDatabase admin = frOpenConnection(server.connect);
+        QSqlQuery(admin).exec(QStringLiteral("DROP DATABASE IF EXISTS \"%1\"").arg(name));
+        QSqlQuery(admin).exec(QStringLiteral("CREATE DATABASE \"%1\"").arg(name));
+        frCloseConnection(admin);
+    } catch (const EfrError &e) {
+        state.SkipWithError(e.what());
+        return;
+    }
+    cs.setValue(QStringLiteral("Database"), name);
+    runJournal(state, cs.compose());
+}
+
+BENCHMARK(BM_JournalRun_SQLite)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_JournalRun_PostgreSQL)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    folder();
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    pgServer().stop();
+    return 0;
+}
