@@ -164,8 +164,6 @@ QString TFMain::deleteAbortedText()
 
 TFMain::TFMain(QWidget *parent) : QMainWindow(parent), m_ini(frConfigPath())
 {
-    if (!FMain)
-        FMain = this;
     setObjectName(QStringLiteral("FMain"));
     setAttribute(Qt::WA_DeleteOnClose, false);
     buildLayout();
@@ -182,6 +180,14 @@ TFMain::TFMain(QWidget *parent) : QMainWindow(parent), m_ini(frConfigPath())
 
     loadExecutors();
     m_start->setFocus();
+    if (!FMain)
+        FMain = this;
+}
+
+TFMain::~TFMain()
+{
+    if (FMain == this)
+        FMain = nullptr;
 }
 
 QAction *TFMain::addAction(const char *name, const QString &caption, void (TFMain::*handler)())
@@ -401,8 +407,8 @@ void TFMain::ALFileExitExecute()
 {
     Cfg::SetCurrentDir(m_ini, currentFolder());
     Cfg::SetIspoln(m_ini, executor());
+    // The main window is the last one: closing it ends the event loop.
     close();
-    QCoreApplication::quit();
 }
 
 void TFMain::ALOptionsSettingsExecute()

@@ -44,6 +44,7 @@ public:
     // Reads config.ini, opens the journal database (its errors travel out) and fills the
     // executor list.
     explicit TFMain(QWidget *parent = nullptr);
+    ~TFMain() override;
 
     // For the windows the main window opens.
     QString currentFolder() const;

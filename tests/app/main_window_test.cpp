@@ -1,0 +1,360 @@
+#include "app/main_window.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QSqlQueryModel>
+#include <QTableView>
+#include <gtest/gtest.h>
+
+#include "app/about_box.h"
+#include "app/journal_view.h"
+#include "app/settings_dialog.h"
+#include "app/startup.h"
+#include "report/eval/errors.h"
+#include "test_helpers.h"
+
+using namespace apptest;
+
+namespace {
+
+QStringList listTexts(const QListWidget *list)
+{
+    QStringList t;
+    for (int i = 0; i < list->count(); ++i)
+        t << list->item(i)->text();
+    return t;
+}
+
+QStringList comboItems(const QComboBox *box)
+{
+    QStringList t;
+    for (int i = 0; i < box->count(); ++i)
+        t << box->itemText(i);
+    return t;
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override { savedCurrent = QDir::currentPath(); }
+    void TearDown() override { QDir::setCurrent(savedCurrent); }
+
+    QString savedCurrent;
+    TTestHome home;
+    THooks hooks;
+};
+
+TEST_F(MainWindowTest, StartUpRunsEngineDataModuleThenMainWindow)
+{
+    QStringList steps;
+    TStartupOptions options;
+    options.runEventLoop = false;
+    options.trace = [&](const QString &step) {
+        steps << step;
+        if (step == "FMain") {
+            EXPECT_TRUE(MainDM) << "the data module exists before the main window";
+        }
+    };
+    EXPECT_EQ(frRunJournal(options), 0);
+    EXPECT_EQ(steps, QStringList({"engine", "MainDM", "FMain", "ready"}));
+    EXPECT_TRUE(hooks.messages.empty()) << hooks.texts().join('\n').toStdString();
+    EXPECT_FALSE(MainDM) << "the data module goes with the program";
+}
+
+TEST_F(MainWindowTest, UnreachableDatabaseEndsStartUpWithTheConnectionError)
+{
+    struct Case {
+        const char *connectString;
+        const char *expectedInMessage;
+    };
+    const Case cases[] = {
+        {"Provider=SQLite;Data Source=/no/such/folder/journal.db", ""},
+        {"", ""},
+    };
+    for (const Case &c : cases) {
+        TIniFile ini = home.ini();
+        Cfg::SetConnectString(ini, QString::fromUtf8(c.connectString));
+        hooks.messages.clear();
+        QStringList steps;
+        TStartupOptions options;
+        options.runEventLoop = false;
+        options.trace = [&](const QString &step) { steps << step; };
+        EXPECT_EQ(frRunJournal(options), 0) << c.connectString;
+        EXPECT_EQ(steps, QStringList({"engine", "MainDM", "FMain"})) << c.connectString;
+        ASSERT_EQ(hooks.messages.size(), 1u) << c.connectString;
+        EXPECT_EQ(hooks.messages[0].icon, QMessageBox::Critical);
+        EXPECT_FALSE(hooks.messages[0].text.isEmpty());
+    }
+}
+
+TEST_F(MainWindowTest, CommandLineTakesOnlyAHomeFolder)
+{
+    EXPECT_EQ(frParseCommandLine({"journal"}).home, QString());
+    EXPECT_EQ(frParseCommandLine({"journal", "--home", home.path()}).home, home.path());
+    EXPECT_EQ(frParseCommandLine({"journal", "--home=" + home.path()}).home, home.path());
+    EXPECT_THROW(frParseCommandLine({"journal", "--home"}), EfrError);
+    EXPECT_THROW(frParseCommandLine({"journal", "--home", home.path() + "/missing"}), EfrError);
+    EXPECT_THROW(frParseCommandLine({"journal", "--verbose"}), EfrError);
+}
+
+TEST_F(MainWindowTest, StoredFolderThatIsGoneFallsBackToHome)
+{
+    TTestDataModule data;
+    for (const QString &stored : {QStringLiteral("c:\\"), home.path() + "/gone", QString()}) {
+        TIniFile ini = home.ini();
+        if (stored.isEmpty())
+            ini.DeleteKey(Cfg::Main, Cfg::KeyCurrentDir);
+        else
+            Cfg::SetCurrentDir(ini, stored);
+        TFMain window;
+        EXPECT_EQ(window.currentFolder(), QDir::homePath()) << stored.toStdString();
+        EXPECT_EQ(QDir::currentPath(), QDir::homePath()) << "the process follows the folder";
+    }
+}
+
+TEST_F(MainWindowTest, ExitStoresFolderAndExecutorForTheNextStart)
+{
+    TTestDataModule data;
+    SaveListFile(frUsersListPath(), {QStringLiteral("Иванов"), QStringLiteral("Петров")});
+    {
+        TFMain window;
+        EXPECT_EQ(window.windowTitle(), "Журнал");
+        EXPECT_EQ(comboItems(window.executorBox()), QStringList({"Иванов", "Петров"}));
+        EXPECT_EQ(window.executor(), QString());
+        window.setCurrentFolder(home.folder());
+        window.setExecutor(QStringLiteral("Сидоров"));
+        window.ALFileExitExecute();
+    }
+    TIniFile ini = home.ini();
+    EXPECT_EQ(Cfg::CurrentDir(ini), QDir(home.folder()).absolutePath());
+    EXPECT_EQ(Cfg::Ispoln(ini), "Сидоров");
+
+    TFMain again;
+    EXPECT_EQ(again.currentFolder(), QDir(home.folder()).absolutePath());
+    EXPECT_EQ(again.executor(), "Сидоров");
+    EXPECT_EQ(again.folderTree()->directory(), again.currentFolder());
+
+    // Closing by the close box writes nothing.
+    again.setExecutor(QStringLiteral("Кузнецов"));
+    again.close();
+    EXPECT_EQ(Cfg::Ispoln(ini), "Сидоров");
+}
+
+TEST_F(MainWindowTest, FileListShowsTheFolderFilesWithoutHiddenOnes)
+{
+    TTestDataModule data;
+    home.addFile(QStringLiteral("b.txt"));
+    home.addFile(QStringLiteral("A.txt"));
+    home.addFile(QStringLiteral(".secret"));
+    QDir(home.folder()).mkdir(QStringLiteral("sub"));
+    TFMain window;
+    window.setCurrentFolder(home.folder());
+    EXPECT_EQ(listTexts(window.fileList()), QStringList({"A.txt", "b.txt"}));
+    EXPECT_EQ(QDir::currentPath(), QDir(home.folder()).absolutePath());
+
+    // F5 reads the folder again.
+    home.addFile(QStringLiteral("c.txt"));
+    window.FormKeyUp(Qt::Key_F5, {});
+    EXPECT_EQ(listTexts(window.fileList()), QStringList({"A.txt", "b.txt", "c.txt"}));
+}
+
+TEST_F(MainWindowTest, OpenUsesTheCurrentItem)
+{
+    TTestDataModule data;
+    home.addFile(QStringLiteral("a.txt"));
+    TFMain window;
+    window.setCurrentFolder(home.folder());
+    EXPECT_THROW(window.PUMOpenFileExecute(), EfrError);
+    EXPECT_TRUE(hooks.openedUrls.isEmpty());
+    window.fileList()->setCurrentRow(0);
+    window.PUMOpenFileExecute();
+    ASSERT_EQ(hooks.openedUrls.size(), 1);
+    EXPECT_EQ(hooks.openedUrls[0], QUrl::fromLocalFile(QDir(home.folder()).absolutePath() + "/a.txt"));
+}
+
+TEST_F(MainWindowTest, DeleteSendsOnlyTheSelectedFilesThatStillExist)
+{
+    TTestDataModule data;
+    for (const char *name : {"a.txt", "b.txt", "c.txt"})
+        home.addFile(QString::fromLatin1(name));
+    TFMain window;
+    window.setCurrentFolder(home.folder());
+    QListWidget *list = window.fileList();
+
+    window.PUMEnableMultiOpExecute();
+    EXPECT_TRUE(window.groupMode());
+    EXPECT_TRUE(window.findChild<QAction *>("PUMEnableMultiOp")->isChecked());
+    EXPECT_EQ(list->selectionMode(), QAbstractItemView::MultiSelection);
+    list->item(0)->setSelected(true);
+    list->item(2)->setSelected(true);
+    QFile::remove(home.folder() + "/c.txt"); // another program was faster
+
+    window.PUMDeleteFilesExecute();
+    EXPECT_EQ(hooks.trashed, QStringList({QDir(home.folder()).absolutePath() + "/a.txt"}));
+    ASSERT_EQ(hooks.messages.size(), 1u) << "only the confirmation";
+    EXPECT_EQ(hooks.messages[0].icon, QMessageBox::Question);
+    EXPECT_EQ(listTexts(list), QStringList({"b.txt"}));
+
+    window.PUMEnableMultiOpExecute();
+    EXPECT_FALSE(window.groupMode());
+    EXPECT_EQ(list->selectionMode(), QAbstractItemView::SingleSelection);
+}
+
+TEST_F(MainWindowTest, DeleteReportsCancelAndFailure)
+{
+    TTestDataModule data;
+    home.addFile(QStringLiteral("a.txt"));
+    TFMain window;
+    window.setCurrentFolder(home.folder());
+    QListWidget *list = window.fileList();
+
+    list->setCurrentRow(0);
+    hooks.answerYes = false;
+    window.PUMDeleteFilesExecute();
+    EXPECT_TRUE(hooks.trashed.isEmpty());
+    EXPECT_EQ(hooks.texts().last(), TFMain::deleteAbortedText());
+    EXPECT_EQ(TFMain::deleteAbortedText(),
+              "Процедура удаления была отменена.\nУдаленные файлы были помещены в Корзину Windows.");
+
+    list->setCurrentRow(0);
+    hooks.answerYes = true;
+    hooks.trashSucceeds = false;
+    window.PUMDeleteFilesExecute();
+    EXPECT_EQ(hooks.texts().last(), "Ошибка удаления файлов");
+    EXPECT_EQ(listTexts(list), QStringList({"a.txt"})) << "the list is read again in every case";
+}
+
+TEST_F(MainWindowTest, SettingsRefreshTheExecutorListButNotTheTypedName)
+{
+    TTestDataModule data;
+    SaveListFile(frUsersListPath(), {QStringLiteral("Иванов")});
+    TFMain window;
+    window.setExecutor(QStringLiteral("Гость"));
+    hooks.onDialog = [](QDialog &d) {
+        auto &settings = dynamic_cast<TFNastr &>(d);
+        settings.AddIspClick();
+        settings.executors()->editBox()->setText(QStringLiteral("Петров"));
+        settings.OKAddIspClick();
+        settings.BSaveClick();
+        return d.result();
+    };
+    window.ALOptionsSettingsExecute();
+    EXPECT_EQ(hooks.dialogs, QStringList({"FNastr"}));
+    EXPECT_EQ(comboItems(window.executorBox()), QStringList({"Иванов", "Петров"}));
+    EXPECT_EQ(window.executor(), "Гость");
+}
+
+TEST_F(MainWindowTest, ActionsCarryTheirCaptions)
+{
+    TTestDataModule data;
+    TFMain window;
+    const std::pair<const char *, const char *> actions[] = {
+        {"ALFileStartWork", "Начать обработку"}, {"ALFileShowJournal", "Журнал"},
+        {"ALFileExit", "Вы&ход"},                {"ALOptionsSettings", "Н&астройки"},
+        {"ALHelpAbout", "&О программе"},        {"PUMOpenFile", "Открыть"},
+        {"PUMDeleteFiles", "Удалить файл(ы)"},  {"PUMEnableMultiOp", "Группа"},
+    };
+    for (const auto &[name, caption] : actions) {
+        auto *action = window.findChild<QAction *>(QString::fromLatin1(name));
+        ASSERT_TRUE(action) << name;
+        EXPECT_EQ(action->text(), QString::fromUtf8(caption)) << name;
+    }
+    for (const char *name : {"DirectoryListBox1", "DriveComboBox1", "FileListBox1", "CmbBIsp", "BStartWork", "Button1"})
+        EXPECT_TRUE(window.findChild<QWidget *>(QString::fromLatin1(name))) << name;
+}
+
+TEST_F(MainWindowTest, StartWorkWithATooLongExecutorIsRefusedWithAMessage)
+{
+    TTestDataModule data;
+    TFMain window;
+    window.setExecutor(QString(60, QChar(u'x')));
+    window.findChild<QAction *>("ALFileStartWork")->trigger();
+    ASSERT_EQ(hooks.messages.size(), 1u);
+    EXPECT_TRUE(hooks.messages[0].text.contains("50"));
+    EXPECT_TRUE(hooks.dialogs.isEmpty()) << "no processing window opens";
+}
+
+TEST_F(MainWindowTest, AboutBoxShowsTheBuildVersion)
+{
+    TAboutBox about;
+    EXPECT_TRUE(about.windowTitle().startsWith("О программе "));
+    auto *version = about.findChild<QLabel *>("Version");
+    ASSERT_TRUE(version);
+    EXPECT_EQ(version->text(), QStringLiteral("Версия программы ") + QStringLiteral(FR_VERSION_STRING));
+}
+
+class JournalViewTest : public MainWindowTest {
+protected:
+    void fillJournal(int rows)
+    {
+        QSqlDatabase db = data.dm->Database();
+        db.transaction();
+        QSqlQuery q(db);
+        q.prepare(QStringLiteral("INSERT INTO \"Журнал\" (\"NumPP\", \"NameFile\", \"Ispolnitel\", "
+                                 "\"BriefContents\", \"ToWhom\") VALUES (?, ?, ?, ?, ?)"));
+        // Inserted out of order, so the view's order is its own.
+        for (int i = rows; i >= 1; --i) {
+            q.addBindValue(i);
+            q.addBindValue(QStringLiteral("file%1.txt").arg(i));
+            q.addBindValue(i % 2 ? QStringLiteral("Иванов") : QStringLiteral("Петров"));
+            q.addBindValue(i == 7 ? QStringLiteral("договор 100%") : QString());
+            q.addBindValue(i == 8 ? QStringLiteral("Бухгалтерия") : QString());
+            q.exec();
+        }
+        db.commit();
+    }
+    QStringList column(QSqlQueryModel *model, int c)
+    {
+        QStringList t;
+        for (int r = 0; r < model->rowCount(); ++r)
+            t << model->index(r, c).data().toString();
+        return t;
+    }
+
+    TTestDataModule data;
+};
+
+TEST_F(JournalViewTest, SortedByNumberAndFilteredOverTextFields)
+{
+    fillJournal(10);
+    TJournalView view(data.dm->Database());
+    EXPECT_EQ(column(view.model(), 0).mid(0, 3), QStringList({"1", "2", "3"}));
+    EXPECT_EQ(view.model()->headerData(2, Qt::Horizontal).toString(), "Имя файла");
+
+    const std::pair<const char *, QStringList> filters[] = {
+        {"file1", {"1", "10"}},   // file name
+        {"Петров", {"2", "4", "6", "8", "10"}}, // executor
+        {"100%", {"7"}},          // brief contents; % is literal
+        {"_", {}},                // so is _
+        {"Бухгалтерия", {"8"}},   // addressees
+        {"  ", {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}},
+    };
+    for (const auto &[text, expected] : filters) {
+        view.applyFilter(QString::fromUtf8(text));
+        EXPECT_EQ(column(view.model(), 0), expected) << text;
+    }
+}
+
+TEST_F(JournalViewTest, LargeJournalIsFetchedAsTheViewScrolls)
+{
+    fillJournal(20000);
+    QElapsedTimer timer;
+    timer.start();
+    TJournalView view(data.dm->Database());
+    EXPECT_LT(view.model()->rowCount(), 20000) << "rows are fetched on demand";
+    EXPECT_TRUE(view.model()->canFetchMore());
+    EXPECT_LT(timer.elapsed(), 2000);
+    EXPECT_EQ(view.model()->index(0, 0).data().toString(), "1");
+}
+
+TEST_F(JournalViewTest, MenuEntryOpensTheView)
+{
+    TFMain window;
+    window.ALFileShowJournalExecute();
+    EXPECT_EQ(hooks.dialogs, QStringList({"FJournal"}));
+}
+
+} // namespace
