@@ -14,7 +14,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -147,14 +146,9 @@ void TFNastr::load()
     if (QFileInfo::exists(frReceptListPath()) && LoadListFile(frReceptListPath(), entries))
         m_pol->setEntries(entries);
 
-    // An index beyond the tabs leaves none active.
+    // A tab control always shows a page: an index beyond the tabs opens the first one.
     const int page = Cfg::ActPageInd(m_ini);
-    if (page >= 0 && page < m_pages->count()) {
-        m_pages->setCurrentIndex(page);
-    } else {
-        m_pages->setCurrentIndex(-1);
-        m_pages->tabBar()->setCurrentIndex(-1);
-    }
+    m_pages->setCurrentIndex(page >= 0 && page < m_pages->count() ? page : 0);
 }
 
 void TFNastr::BSaveClick()
