@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QUuid>
 #include <gtest/gtest.h>
+#include <ostream>
 
 #include "app/connection_string.h"
 #include "report/eval/errors.h"
@@ -23,6 +24,7 @@ inline const char *testEngineName(TestEngine e)
 {
     return e == TestEngine::SQLite ? "SQLite" : "PostgreSQL";
 }
+inline void PrintTo(TestEngine e, std::ostream *os) { *os << testEngineName(e); }
 
 // The server's maintenance connection string; empty (with the reason) when there is none.
 inline QString pgServerConnectString(QString *why)
