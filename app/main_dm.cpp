@@ -216,7 +216,13 @@ void TMainDM::CreateTempTable()
 void TMainDM::DeleteTempTable()
 {
     m_table->Close();
-    RunCommand(QStringLiteral("DeleteTempTable"));
+    try {
+        RunCommand(QStringLiteral("DeleteTempTable"));
+    } catch (...) {
+        // The temporary objects go with the connection anyway.
+        CloseConnection();
+        throw;
+    }
     CloseConnection();
 }
 

@@ -62,7 +62,7 @@ public:
     // Temp exists and is empty: closes ADOTable, runs "CreateTempTable"; when that fails
     // runs "DeleteTempTable" and "CreateTempTable" again, whose errors propagate.
     void CreateTempTable();
-    // Closes ADOTable, runs "DeleteTempTable", closes the connection.
+    // Closes ADOTable, runs "DeleteTempTable", closes the connection (also when the command fails).
     void DeleteTempTable();
     // Closes ADOTable (an unposted edit is lost), runs "AddToJournal": every row of Temp
     // reaches Журнал, or none.
