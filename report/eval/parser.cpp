@@ -316,7 +316,8 @@ private:
     void call(const QString &name, int &pos);
 
     const TfrParser &m_parser;
-    const QString &m_s;
+    // A shared copy: a handler may replace the stored text it came from.
+    const QString m_s;
     std::array<TfrVariant, frParserStackSize> m_stack;
     int m_sp = 0;
 };

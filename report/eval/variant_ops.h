@@ -25,7 +25,8 @@ TfrVariant frVarNeg(const TfrVariant &a);
 
 enum class TfrCompareOp { Less, LessEqual, Equal, NotEqual, GreaterEqual, Greater };
 
-// Whether "a op b" holds. Null is equal only to null; ordering a null raises.
+// Whether "a op b" holds. Null is equal only to null; ordering a null raises. Empty is
+// below every other value; strings compare byte by byte by their Windows-1251 codes.
 bool frVarCompare(const TfrVariant &a, const TfrVariant &b, TfrCompareOp op);
 inline bool frVarEquals(const TfrVariant &a, const TfrVariant &b)
 {

@@ -145,6 +145,11 @@ TEST_F(Parser, TranslationWritesTheStoredPostfixBytes)
         // carriage returns and spaces are dropped; ";" ends the expression
         {"a +\r\nb", R"(a b +)"},
         {"a + b ; c * d", R"(a b +)"},
+        // other control characters start no operand, but a name takes them in
+        {"\t(1) * 2", R"(1 2 *)"},
+        {"a\t+ b", R"(a\x09 b +)"},
+        // "%" takes the next character into the operand whatever it is
+        {"%-x + 1", R"(%-x 1 +)"},
         {"", ""},
         // unbalanced parentheses: a lone ")" is ignored, a lone "(" stays
         {"1 + 2)", R"(1 2 +)"},
