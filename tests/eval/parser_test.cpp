@@ -247,6 +247,14 @@ TEST_F(Parser, Evaluation)
         EXPECT_EQ(result(QString::fromUtf8(row.input)), QString::fromUtf8(row.expected)) << row.input;
 }
 
+TEST_F(Parser, PointAndCommaAreDecimalSeparatorsWhateverTheLocale)
+{
+    TfrFormatSettingsScope us(TfrFormatSettings::classicC());
+    EXPECT_EQ(result(QStringLiteral("1,5 + 1")), QStringLiteral("real 2.5"));
+    EXPECT_EQ(result(QStringLiteral("1.5 + 1")), QStringLiteral("real 2.5"));
+    EXPECT_EQ(result(QStringLiteral("1.2.3")), QStringLiteral("error: '1.2.3' is not a valid floating point value"));
+}
+
 TEST_F(Parser, StoredPostfixIsEvaluatedAsWritten)
 {
     EXPECT_EQ(parser.CalcOPZ(unescape(R"(2 3 +4 *7 2 /-)")).rawDouble(), 16.5);
