@@ -87,6 +87,7 @@ TAboutBox::TAboutBox(QWidget *owner) : QDialog(owner)
     grid->addWidget(makeLabel(panel, "LAuthorPost", QStringLiteral("Разработчик")), 8, 0, 1, 2);
     grid->addWidget(makeLabel(panel, "LAuthorOrg", QStringLiteral("Канцелярия")), 9, 0, 1, 2);
 
+    grid->setColumnStretch(1, 1);
     setFixedSize(sizeHint());
 }
 

@@ -160,12 +160,22 @@ void TfrDBGrid::setCursorModel(TfrCursorModel *model)
 {
     m_model = model;
     setModel(model);
-    for (int i = 0; i < model->columns().size(); ++i)
-        setColumnWidth(i, model->columns().at(i).width);
+    fitColumns();
     connect(model->cursor(), &TfrTableCursor::currentRowChanged, this, [this](int row) { followCursor(row); });
     connect(model, &QAbstractItemModel::modelReset, this,
             [this] { followCursor(m_model->cursor()->CurrentRow()); });
     followCursor(model->cursor()->CurrentRow());
+}
+
+void TfrDBGrid::fitColumns()
+{
+    // The designed widths are the least a column gets; our fonts may need more room for
+    // the title or the rows on screen.
+    ensurePolished();
+    for (int i = 0; i < m_model->columns().size(); ++i) {
+        const int hint = std::max(horizontalHeader()->sectionSizeHint(i), sizeHintForColumn(i));
+        setColumnWidth(i, std::max(m_model->columns().at(i).width, hint));
+    }
 }
 
 void TfrDBGrid::followCursor(int row)

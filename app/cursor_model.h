@@ -54,6 +54,8 @@ class TfrDBGrid : public QTableView {
 public:
     explicit TfrDBGrid(QWidget *parent = nullptr);
     void setCursorModel(TfrCursorModel *model);
+    // Gives every column at least its designed width, more when its title or rows need it.
+    void fitColumns();
     TfrCursorModel *cursorModel() const { return m_model; }
 
     // Ends an open cell editor, handing what was typed to the cursor.

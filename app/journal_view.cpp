@@ -16,6 +16,7 @@
 #include <QSqlQueryModel>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -148,6 +149,6 @@ void TJournalView::applyFilter(const QString &text)
         throw EfrError(m_model->lastError().text());
     for (int i = 0; i < int(std::size(kColumns)); ++i) {
         m_model->setHeaderData(i, Qt::Horizontal, QString::fromUtf8(kColumns[i].title));
-        m_table->setColumnWidth(i, kColumns[i].width);
+        m_table->setColumnWidth(i, std::max(kColumns[i].width, m_table->horizontalHeader()->sectionSizeHint(i)));
     }
 }

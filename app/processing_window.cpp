@@ -15,6 +15,7 @@
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
+#include <QStyle>
 #include <QVBoxLayout>
 
 namespace {
@@ -103,6 +104,14 @@ TFWork::TFWork(const TWorkInputs &inputs, QWidget *owner)
     m_navigator->setGrid(m_grid);
     m_brief->bind(table(), QStringLiteral("BriefContents"));
     m_toWhom->bind(table(), QStringLiteral("ToWhom"));
+
+    // Wide enough for every column of the grid.
+    int gridWidth = m_grid->verticalHeader()->sizeHint().width() + m_grid->frameWidth() * 2
+                  + m_grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4;
+    for (int i = 0; i < m_model->columnCount(); ++i)
+        gridWidth += m_grid->columnWidth(i);
+    m_grid->setMinimumWidth(gridWidth);
+    setFixedSize(QSize(672, 373).expandedTo(sizeHint()));
 }
 
 TFWork::~TFWork()
@@ -168,6 +177,12 @@ void TFWork::buildLayout()
     buttons->addWidget(cancel);
     buttons->addWidget(save);
     bottom->addLayout(buttons, 1, 4);
+    // The grid decides the window's width; the memos and the list share what is left.
+    for (QWidget *w : {static_cast<QWidget *>(m_brief), static_cast<QWidget *>(m_toWhom),
+                       static_cast<QWidget *>(m_addressees)}) {
+        w->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Expanding);
+        w->setMinimumWidth(120);
+    }
     bottom->setColumnStretch(0, 3);
     bottom->setColumnStretch(1, 3);
     bottom->setColumnStretch(3, 2);
@@ -177,8 +192,6 @@ void TFWork::buildLayout()
     connect(add, &QPushButton::clicked, this, [this] { frGuard([&] { BAddPolClick(); }); });
     connect(save, &QPushButton::clicked, this, [this] { frGuard([&] { BSaveWorkClick(); }); });
     connect(cancel, &QPushButton::clicked, this, [this] { frGuard([&] { BCancelClick(); }); });
-
-    setFixedSize(QSize(672, 373).expandedTo(sizeHint()));
 }
 
 void TFWork::runCommandFile(const QString &commandLine)

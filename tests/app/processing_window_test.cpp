@@ -1,7 +1,10 @@
 #include "app/processing_window.h"
 
 #include <QLineEdit>
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QListWidget>
+#include <QToolButton>
 #include <QPushButton>
 #include <QSqlQuery>
 #include <gtest/gtest.h>
@@ -211,6 +214,37 @@ TEST_F(ProcessingWindowTest, SaveKeepsWhatTheOperatorIsStillTyping)
     }
     EXPECT_EQ(data.journalColumn("BriefContents"), QStringList({"", "Письмо о поставке"}));
     EXPECT_EQ(data.journalColumn("Ispolnitel"), QStringList({"Иванов", "Сидоров"}));
+}
+
+TEST_F(ProcessingWindowTest, GridRowsAreDeletedOnlyWhenConfirmedAndEmptyAppendsAreDropped)
+{
+    home.addFile(QStringLiteral("a.txt"));
+    home.addFile(QStringLiteral("b.txt"));
+    {
+        TFWork work(inputs());
+        work.show();
+        auto *navigator = work.findChild<TfrDBNavigator *>("DBNavigator1");
+        ASSERT_TRUE(navigator);
+        EXPECT_EQ(navigator->button(TfrDBNavigator::nbDelete)->toolTip(), "Удалить запись");
+
+        hooks.answerYes = false;
+        navigator->BtnClick(TfrDBNavigator::nbDelete);
+        EXPECT_EQ(temp().RowCount(), 2);
+        hooks.answerYes = true;
+        navigator->BtnClick(TfrDBNavigator::nbLast);
+        navigator->BtnClick(TfrDBNavigator::nbDelete);
+        EXPECT_EQ(tempColumn("NameFile"), QStringList({"a.txt"}));
+
+        // Down on the last row appends a row; untouched, it never reaches the journal.
+        TfrDBGrid *grid = work.grid();
+        grid->setFocus();
+        QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+        QCoreApplication::sendEvent(grid, &down);
+        EXPECT_EQ(temp().state(), TfrTableCursor::dsInsert);
+        work.BSaveWorkClick();
+    }
+    EXPECT_EQ(data.journalColumn("NameFile"), QStringList({"a.txt"}));
+    EXPECT_EQ(hooks.messages.size(), 2u) << "one question per delete";
 }
 
 TEST_F(ProcessingWindowTest, ExecutorLongerThanTheFieldIsRefusedBeforeTheRun)
