@@ -293,29 +293,28 @@ void TfrDBGrid::focusOutEvent(QFocusEvent *event)
 
 TfrDBNavigator::TfrDBNavigator(QWidget *parent) : QWidget(parent)
 {
-    struct Spec {
-        QStyle::StandardPixmap icon;
+    struct ButtonLook {
         const char *glyph;
         const char *hint;
     };
-    const Spec specs[] = {
-        {QStyle::SP_MediaSkipBackward, "|◀", "Переход к первой записи"},
-        {QStyle::SP_MediaSeekBackward, "◀", "Предыдущая запись"},
-        {QStyle::SP_MediaSeekForward, "▶", "Следующая запись"},
-        {QStyle::SP_MediaSkipForward, "▶|", "Переход к последней записи"},
-        {QStyle::SP_DialogDiscardButton, "−", "Удалить запись"},
-        {QStyle::SP_FileDialogContentsView, "▲", "Редактировать запись"},
-        {QStyle::SP_DialogApplyButton, "✓", "Сохранить результаты редактирования"},
-        {QStyle::SP_DialogCancelButton, "✕", "Отмена редактирования"},
+    const ButtonLook looks[] = {
+        {"|◀", "Переход к первой записи"},
+        {"◀", "Предыдущая запись"},
+        {"▶", "Следующая запись"},
+        {"▶|", "Переход к последней записи"},
+        {"−", "Удалить запись"},
+        {"▲", "Редактировать запись"},
+        {"✓", "Сохранить результаты редактирования"},
+        {"✕", "Отмена редактирования"},
     };
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(0);
-    for (int i = 0; i < int(std::size(specs)); ++i) {
+    for (int i = 0; i < int(std::size(looks)); ++i) {
         auto *b = new QToolButton(this);
         b->setObjectName(QStringLiteral("NavButton%1").arg(i));
-        b->setToolTip(QString::fromUtf8(specs[i].hint));
-        b->setText(QString::fromUtf8(specs[i].glyph));
+        b->setToolTip(QString::fromUtf8(looks[i].hint));
+        b->setText(QString::fromUtf8(looks[i].glyph));
         b->setToolButtonStyle(Qt::ToolButtonTextOnly);
         b->setMinimumWidth(26);
         connect(b, &QToolButton::clicked, this, [this, i] { frGuard([&] { BtnClick(Button(i)); }); });

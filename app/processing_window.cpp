@@ -11,6 +11,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QProcess>
@@ -192,6 +193,17 @@ void TFWork::buildLayout()
     connect(add, &QPushButton::clicked, this, [this] { frGuard([&] { BAddPolClick(); }); });
     connect(save, &QPushButton::clicked, this, [this] { frGuard([&] { BSaveWorkClick(); }); });
     connect(cancel, &QPushButton::clicked, this, [this] { frGuard([&] { BCancelClick(); }); });
+}
+
+void TFWork::keyPressEvent(QKeyEvent *event)
+{
+    // A stray Escape must not throw away a run the operator has been describing; the run
+    // is left by "Отмена" or the close box.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TFWork::runCommandFile(const QString &commandLine)

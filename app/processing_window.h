@@ -45,6 +45,9 @@ public:
 
     static QString dateWarningText();
 
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     void buildLayout();
     QDateTime now() const;

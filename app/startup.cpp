@@ -50,6 +50,8 @@ int frRunJournal(const TStartupOptions &options)
     try {
         if (!options.home.isEmpty())
             frSetAppFolder(options.home);
+        // The engine's process-wide start-up: its localised tables so far; the printer and
+        // the registries join here as they arrive.
         step("engine");
         frLocalizeGlobals();
         step("MainDM");
