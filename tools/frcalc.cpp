@@ -1,18 +1,33 @@
 // frcalc: evaluates expressions of the report engine's expression language.
 //
-//   frcalc [--var NAME=EXPR]... [--postfix] [--] EXPR...
+//   frcalc [--var NAME=EXPR]... [--postfix] [--locale ru|C]
+//          [--db FILE [--dataset NAME=TABLE]...] [--] (EXPR | --format WORD TEXT EXPR)...
 //
 // One line per expression: the kind of the value and its text form, or "error: " and
 // the message. Names given with --var are expressions themselves, evaluated when used;
 // any other name or function is left unresolved and yields null. --postfix prints the
 // translated form instead. Control characters in the output (the operator bytes of
 // the postfix form among them) are written as \xNN so every result stays on one line.
+//
+// --format prints the value of EXPR as a text object shows it: formatted by the format
+// word WORD (hexadecimal) and the format string TEXT. --locale switches the number and
+// date settings (Russian by default). --dataset opens TABLE of the SQLite file given
+// with --db as the data set NAME, on its first row, so that NAME."Field" reads a field;
+// bare field names read the first data set given.
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QHash>
+#include <QSqlDatabase>
 #include <QStringList>
 #include <cstdio>
+#include <memory>
+#include <vector>
 
+#include "report/eval/data_dictionary.h"
+#include "report/eval/db_dataset.h"
+#include "report/eval/format_settings.h"
 #include "report/eval/parser.h"
+#include "report/eval/value_resolution.h"
 
 namespace {
 
@@ -56,20 +71,61 @@ void printLine(const QString &line)
 
 int usage()
 {
-    std::fputs("usage: frcalc [--var NAME=EXPR]... [--postfix] [--] EXPR...\n", stderr);
+    std::fputs("usage: frcalc [--var NAME=EXPR]... [--postfix] [--locale ru|C] [--db FILE [--dataset NAME=TABLE]...]\n"
+               "              [--] (EXPR | --format WORD TEXT EXPR)...\n",
+               stderr);
     return 2;
 }
 
+int failure(const QString &message)
+{
+    std::fprintf(stderr, "frcalc: %s\n", message.toLocal8Bit().constData());
+    return 2;
+}
+
+// The data sets of --dataset, reached as a report reaches its owner's components.
+struct DataContext : TfrValueContext {
+    mutable QObject owner;
+    mutable TfrDataDictionary dictionary;
+    mutable TfrDBDataSet defaultSet; // bare field names
+    bool active = false;
+
+    QObject *ReportOwner() const override { return &owner; }
+    TfrDataDictionary *Dictionary() const override { return active ? &dictionary : nullptr; }
+    TfrDataset *ReportDataset() const override { return active ? &defaultSet : nullptr; }
+};
+
 struct Variables {
     QHash<QString, QString> expressions; // upper-cased name -> expression
+    TfrDataDictionary *fields = nullptr;
 
     void resolve(const QString &name, TfrVariant &value)
     {
         const auto it = expressions.constFind(name.toUpper());
         if (it != expressions.constEnd())
             value = frParser->Calc(it.value());
+        else if (fields && fields->IsVariable(name))
+            value = fields->GetValue(name);
     }
 };
+
+struct Item {
+    QString expression;
+    bool formatted = false;
+    quint32 format = 0;
+    QString formatStr;
+};
+
+// "NAME=VALUE" with a non-empty name.
+bool splitDefinition(const QString &definition, QString &name, QString &value)
+{
+    const qsizetype eq = definition.indexOf(u'=');
+    if (eq <= 0)
+        return false;
+    name = definition.left(eq).trimmed();
+    value = definition.mid(eq + 1);
+    return !name.isEmpty();
+}
 
 } // namespace
 
@@ -81,7 +137,9 @@ int main(int argc, char **argv)
 
     Variables variables;
     bool postfix = false;
-    QStringList expressions;
+    std::vector<Item> items;
+    QString dbFile;
+    QList<std::pair<QString, QString>> dataSets; // name, table
     bool options = true;
     for (qsizetype k = 0; k < args.size(); ++k) {
         const QString &arg = args[k];
@@ -104,23 +162,88 @@ int main(int argc, char **argv)
                 return 2;
             }
             variables.expressions.insert(definition.left(eq).trimmed().toUpper(), definition.mid(eq + 1));
+        } else if (options && arg == u"--locale") {
+            if (++k >= args.size())
+                return usage();
+            if (args[k] == u"ru")
+                frSetFormatSettings(TfrFormatSettings::russian());
+            else if (args[k] == u"C")
+                frSetFormatSettings(TfrFormatSettings::classicC());
+            else
+                return failure(QStringLiteral("--locale is ru or C"));
+        } else if (options && arg == u"--db") {
+            if (++k >= args.size())
+                return usage();
+            dbFile = args[k];
+        } else if (options && arg == u"--dataset") {
+            QString name, table;
+            if (++k >= args.size() || !splitDefinition(args[k], name, table) || table.isEmpty())
+                return failure(QStringLiteral("--dataset needs NAME=TABLE"));
+            dataSets.append({name, table});
+        } else if (options && arg == u"--format") {
+            if (k + 3 >= args.size())
+                return usage();
+            QString word = args[k + 1];
+            if (word.startsWith(u"0x", Qt::CaseInsensitive))
+                word = word.mid(2);
+            bool ok = false;
+            Item item{args[k + 3], true, word.toUInt(&ok, 16), args[k + 2]};
+            if (!ok)
+                return failure(QStringLiteral("--format needs a hexadecimal format word, not ") + args[k + 1]);
+            items.push_back(item);
+            k += 3;
         } else if (options && arg.startsWith(u"--")) {
             std::fprintf(stderr, "frcalc: unknown option %s\n", qPrintable(arg));
             return usage();
         } else {
-            expressions.append(arg);
+            items.push_back(Item{arg, false, 0, QString()});
         }
     }
-    if (expressions.isEmpty())
+    if (items.empty())
         return usage();
+
+    DataContext data;
+    QSqlDatabase db;
+    if (!dataSets.isEmpty() && dbFile.isEmpty())
+        return failure(QStringLiteral("--dataset needs --db"));
+    if (!dbFile.isEmpty()) {
+        if (!QFileInfo(dbFile).isFile())
+            return failure(QStringLiteral("no database file ") + dbFile);
+        db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("frcalc"));
+        db.setDatabaseName(dbFile);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        if (!db.open())
+            return failure(QStringLiteral("cannot open ") + dbFile);
+    }
+    for (const auto &[name, table] : std::as_const(dataSets)) {
+        auto *cursor = new TfrTableCursor(&data.owner);
+        cursor->setObjectName(name);
+        cursor->setDatabase(db);
+        cursor->setTableName(table);
+        try {
+            cursor->Open();
+            cursor->First();
+        } catch (const EfrError &e) {
+            return failure(e.message());
+        }
+        if (!data.active)
+            data.defaultSet.SetDataSet(cursor);
+        data.active = true;
+    }
+    frSetValueContext(&data);
+    if (data.active)
+        variables.fields = &data.dictionary;
 
     frParser->NameHandler = TGetPValueEvent::bind<&Variables::resolve>(&variables);
     frParser->FunctionHandler = {};
 
     int status = 0;
-    for (const QString &expression : expressions) {
+    for (const Item &item : items) {
+        const QString &expression = item.expression;
         try {
-            if (postfix) {
+            if (item.formatted) {
+                printLine(escaped(FormatValue(frParser->Calc(expression), item.format, item.formatStr)));
+            } else if (postfix) {
                 printLine(escaped(frParser->Str2OPZ(expression)));
             } else {
                 const TfrVariant value = frParser->Calc(expression);
@@ -131,5 +254,6 @@ int main(int argc, char **argv)
             status = 1;
         }
     }
+    frSetValueContext(nullptr);
     return status;
 }
