@@ -1,0 +1,97 @@
+// A template page: the paper it describes, its margins and columns, the bands and objects
+// it holds (owned, in drawing and stream order), and the page engine's runtime state that
+// views and value resolution read. Dialog pages carry a form description instead.
+//
+// This is the shape the views need; the page record, paper selection through the
+// printer and the page engine's building operations extend it.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <memory>
+#include <vector>
+
+#include "report/model/band.h"
+#include "report/model/object.h"
+#include "report/model/view.h"
+
+class TfrReport;
+
+// Paper and printable area of one page, in printer pixels and in design pixels.
+struct TfrPrnInfo {
+    int PPgw = 0, PPgh = 0, POfx = 0, POfy = 0, PPw = 0, PPh = 0; // printer pixels
+    int Pgw = 0, Pgh = 0, Ofx = 0, Ofy = 0, Pw = 0, Ph = 0;       // design pixels
+};
+
+enum TfrPageType : quint8 { ptReport = 0, ptDialog = 1 };
+
+// Design pixels per inch, and the conversion from tenths of a millimetre.
+inline constexpr double frDesignPixelsPerInch = 91.6256157635468;
+int frTenthsMmToPixels(int tenths);
+
+class TfrPage : public TfrObject {
+public:
+    // A4 portrait (2100 × 2970 tenths of a millimetre) until a printer selects the paper.
+    explicit TfrPage(TfrReport *report = nullptr);
+    ~TfrPage() override;
+
+    TfrReport *Report = nullptr; // not owned
+
+    // ---- template data ----
+    qint32 pgSize = 9;           // platform paper size code; 256 user-defined
+    qint32 pgWidth = 2100, pgHeight = 2970; // tenths of a millimetre
+    TfrRect pgMargins;           // left, top, right, bottom in design pixels; 0 = printable edge
+    quint8 pgOr = 0;             // 0 portrait, 1 landscape
+    qint32 pgBin = 0xFFFF;
+    bool PrintToPrevPage = false;
+    bool applyMargins = true;
+    TfrPrnInfo PrnInfo;
+    qint32 Columns = 0, ColWidth = 0, ColGap = 0;
+    quint8 PageType = ptReport;
+    std::vector<std::unique_ptr<TfrView>> Objects;
+    QString Name;
+    quint8 BorderStyle = 3;
+    QString Caption = QStringLiteral("Form");
+    qint32 Color = clBtnFace;
+    int Left = 220, Top = 120, Width = 380, Height = 300; // dialog bounds
+    quint8 Position = 4;
+    QStringList scriptLines;
+    bool Visible = true;
+
+    // ---- runtime state of the page engine ----
+    int posY = 0;        // where the next band is printed ("CURY")
+    int limitY = 0;      // lowest position bands may reach
+    int crossColumnNo = 0;
+    int recordNo = 0;
+    // The head band of each type while pages are built (owned); btNone collects the
+    // objects outside all bands.
+    std::array<std::unique_ptr<TfrBand>, frBandTypeCount> Bands;
+    TfrBand *Band(int type) const
+    {
+        return type >= 0 && type < frBandTypeCount ? Bands[size_t(type)].get() : nullptr;
+    }
+
+    // Fills PrnInfo in design pixels from the paper size, the whole sheet printable (what
+    // a page has before a printer measures it).
+    void SetPaperGeometry();
+
+    // Margin positions in design pixels from the paper's left or top edge.
+    int LeftMargin() const;
+    int TopMargin() const;
+    int RightMargin() const;
+    int BottomMargin() const;
+    int LeftOffset() const { return 0; }
+
+    // The first object whose Name equals name ignoring case, or nullptr.
+    TfrView *FindObject(const QString &name) const;
+    // List index of the object with that ID, or -1.
+    int FindObjectByID(qint32 id) const;
+    TfrView *Add(std::unique_ptr<TfrView> view);
+    void Clear() { Objects.clear(); }
+    void Delete(int index);
+
+    void SetPropValue(const QString &Name, const TfrVariant &Value) override;
+    TfrVariant GetPropValue(const QString &Name) override;
+    void DefineProperties() override;
+};
