@@ -6,7 +6,11 @@
 
 TfrBand::TfrBand(TfrBandType type, TfrPage *parent) : Typ(type), Parent(parent) {}
 
-TfrBand::~TfrBand() = default;
+TfrBand::~TfrBand()
+{
+    if (CurBand == this)
+        CurBand = nullptr;
+}
 
 void TfrBand::SetDataSet(TfrDataset *dataSet)
 {

@@ -609,12 +609,14 @@ void TfrMemoView::StreamOut(TfrStream &Stream)
     if (BandAlign == baWidth && CurBand && frIsCrossBand(CurBand->Typ))
         BandAlign = baNone;
 
-    const QString text = textOf(expandedMemo);
-    const bool suppressed = (Flags & flSuppressRepeated) && text == lastWrittenText;
-    if (!suppressed) {
+    if (Flags & flSuppressRepeated) {
+        QString text = textOf(expandedMemo);
+        if (text != lastWrittenText) {
+            WriteTypeAndRecord(Stream);
+            lastWrittenText = std::move(text);
+        }
+    } else {
         WriteTypeAndRecord(Stream);
-        if (Flags & flSuppressRepeated)
-            lastWrittenText = text;
     }
     if (stage == drPart)
         expandedMemo = allLines.mid(linesWritten);

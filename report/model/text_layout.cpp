@@ -109,6 +109,8 @@ qint32 TfrFontMetrics::otherAdvance(QChar c) const
 
 const TfrFontMetrics &frFontMetrics(const TfrFont &font, int pixelHeight)
 {
+    // Hostile sizes share the extreme entries instead of filling the cache.
+    pixelHeight = std::clamp(pixelHeight, 1, kMaxPixelHeight);
     MetricsCache &c = cache();
     const int style = font.Style & 0x0F;
     if (c.last && c.lastKey.pixelHeight == pixelHeight && c.lastKey.style == style
