@@ -186,3 +186,38 @@ void frResolveQualifiedName(const QString &name, TfrObject *&target, QString &pr
     if (target)
         target->EnsurePropertiesDefined();
 }
+
+bool frCallObjectMethod(const QString &name, const TfrVariant &p1, const TfrVariant &p2,
+                        const TfrVariant &p3, TfrVariant &result)
+{
+    TfrObject *target = nullptr;
+    QString method;
+    frResolveQualifiedName(name, target, method);
+    if (!target)
+        return false;
+    result = target->DoMethod(method.toUpper(), p1, p2, p3);
+    return true;
+}
+
+bool frSetObjectProperty(const QString &name, const TfrVariant &value)
+{
+    TfrObject *target = nullptr;
+    QString property;
+    frResolveQualifiedName(name, target, property);
+    if (!target || !target->GetPropRec(property))
+        return false;
+    target->SetPropValue(property, value);
+    return true;
+}
+
+bool frCallIndexProperty(const QString &name, const QString &methodName, const TfrVariant &index,
+                         const TfrVariant &value, TfrVariant &result)
+{
+    TfrObject *target = nullptr;
+    QString property;
+    frResolveQualifiedName(name, target, property);
+    if (!target)
+        return false;
+    result = target->DoMethod(methodName, TfrVariant(property.toUpper()), index, value);
+    return true;
+}

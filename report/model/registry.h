@@ -129,3 +129,15 @@ std::unique_ptr<TfrView> frCreateObject(int Typ, const QString &ClassName);
 // The target's property list is defined when empty. target is nullptr when nothing
 // matches (no current view, no such page).
 void frResolveQualifiedName(const QString &name, TfrObject *&target, QString &property);
+
+// What scripts do with qualified names (names resolved as above):
+// the method of the object a name addresses ("Memo1.Memo.Add": Memo1's "MEMO.ADD"); false
+// when no object results.
+bool frCallObjectMethod(const QString &name, const TfrVariant &p1, const TfrVariant &p2,
+                        const TfrVariant &p3, TfrVariant &result);
+// Sets the property a name addresses; false when the object has no such property.
+bool frSetObjectProperty(const QString &name, const TfrVariant &value);
+// Array syntax on an object's list property ("Memo1.Memo[2]"): DoMethod(methodName, the
+// upper-cased property name, index, value); false when no object results.
+bool frCallIndexProperty(const QString &name, const QString &methodName, const TfrVariant &index,
+                         const TfrVariant &value, TfrVariant &result);

@@ -231,6 +231,42 @@ TEST_F(ModelTest, ValueResolutionReadsObjectProperties)
     EXPECT_EQ(memo->expandedMemo, QStringList({"20 px"}));
 }
 
+TEST_F(ModelTest, ScriptsReachObjectsByName)
+{
+    auto *memo = add<TfrMemoView>(QStringLiteral("Memo1"));
+    memo->Memo = QStringList{QStringLiteral("a"), QStringLiteral("b")};
+    auto *other = add<TfrMemoView>(QStringLiteral("Memo2"));
+    CurView = other;
+    TfrVariant result;
+    EXPECT_TRUE(frCallObjectMethod(QStringLiteral("Memo1.Memo.Add"), TfrVariant("'c'"), {}, {}, result));
+    EXPECT_EQ(memo->Memo.last(), QStringLiteral("c"));
+    EXPECT_TRUE(frCallObjectMethod(QStringLiteral("Hide"), {}, {}, {}, result));
+    EXPECT_FALSE(other->Visible) << "no point: the current view";
+    EXPECT_TRUE(frSetObjectProperty(QStringLiteral("Memo1.Font.Size"), TfrVariant(20)));
+    EXPECT_EQ(memo->Font.Size, 20);
+    EXPECT_FALSE(frSetObjectProperty(QStringLiteral("Memo1.Colour"), TfrVariant(1)));
+    EXPECT_TRUE(frCallIndexProperty(QStringLiteral("Memo1.Memo"), QStringLiteral("GETINDEXPROPERTY"),
+                                    TfrVariant(1), TfrVariant::null(), result));
+    EXPECT_EQ(result.toString(), QStringLiteral("b"));
+    EXPECT_FALSE(frCallObjectMethod(QStringLiteral("Nobody.Hide"), {}, {}, {}, result));
+}
+
+TEST_F(ModelTest, ObjectScriptsRunThroughTheInstalledInterpreter)
+{
+    auto *memo = add<TfrMemoView>(QStringLiteral("Memo1"));
+    memo->Memo = QStringList{QStringLiteral("text")};
+    memo->scriptLines = QStringList{QStringLiteral("hide")};
+    frGlobals().scriptRunner = [](QStringList &script) {
+        if (script.value(0) == QLatin1String("hide"))
+            frSetObjectProperty(QStringLiteral("Visible"), TfrVariant(false));
+    };
+    TfrStream s;
+    memo->StreamOut(s);
+    frGlobals().scriptRunner = nullptr;
+    EXPECT_EQ(s.size(), 0) << "a view its script hid leaves no record";
+    EXPECT_EQ(memo->drawStage, drAll);
+}
+
 TEST_F(ModelTest, DefaultDataSetFollowsTheCurrentBandsType)
 {
     page->Bands[btMasterData] = std::make_unique<TfrBand>(btMasterData, page);
