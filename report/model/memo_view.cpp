@@ -211,15 +211,15 @@ void TfrMemoView::WrapMemo()
     QStringList &out = SMemo();
     out.clear();
     const TfrFontMetrics &m = frFontMetrics(Font, frFontPixelHeight(Font.Size));
-    linePitch = LineSpacing + m.pixelHeight();
+    linePitch = lineSpacing() + m.pixelHeight();
     const bool rotated = Alignment & frtaVertical;
     const int limit = rotated ? Height - 2 * GapY : Width - 2 * GapX;
     qint64 position = rotated ? Left + GapX : Top + GapY;
 
-    const TfrWrapOptions options{limit, CharSpacing, bool(Flags & flWordBreak)};
+    const TfrWrapOptions options{limit, charSpacing(), bool(Flags & flWordBreak)};
     if (!rotated && DocMode == dmDesigning && expandedMemo.size() == 1
         && expandedMemo.first().startsWith(QLatin1Char('['))
-        && m.width(expandedMemo.first(), CharSpacing) > limit) {
+        && m.width(expandedMemo.first(), charSpacing()) > limit) {
         out.append(expandedMemo.first());
     } else {
         for (const QString &line : expandedMemo) {
@@ -283,7 +283,7 @@ void TfrMemoView::drawLine(int x, int y, const QString &s, int justifyExtra, boo
         auto drawSegment = [&](qsizetype end) {
             if (end <= start)
                 return;
-            const int pos = TfrFontMetrics::toPixels(segmentAdvance) + int(start) * m_charSpacing + segmentExtra;
+            const int pos = frClampCoord(qint64(TfrFontMetrics::toPixels(segmentAdvance)) + qint64(start) * m_charSpacing + segmentExtra);
             Canvas->drawText(QPoint(pos, baseline), s.mid(start, end - start));
         };
         for (qsizetype i = 0; i < s.size(); ++i) {
@@ -374,7 +374,7 @@ void TfrMemoView::outputRotated(const QString &line, int x)
 void TfrMemoView::ShowMemo()
 {
     AssignFont(Canvas);
-    m_charSpacing = frRound(CharSpacing * drawScaleX);
+    m_charSpacing = frRound(charSpacing() * drawScaleX);
     if (drawsOnCanvas() && m_charSpacing != 0) {
         QFont f = m_metrics->font();
         f.setLetterSpacing(QFont::AbsoluteSpacing, m_charSpacing);
@@ -405,7 +405,7 @@ void TfrMemoView::ShowMemo()
     const int count = int(expandedMemo.size());
     if (!rotated) {
         int y = Top + GapY;
-        const int step = frRound(LineSpacing * drawScaleY) + fontHeight;
+        const int step = frRound(lineSpacing() * drawScaleY) + fontHeight;
         const bool forceRight = DocMode == dmDesigning && count == 1
                                 && expandedMemo.first().startsWith(QLatin1Char('['))
                                 && m_metrics->width(expandedMemo.first(), m_charSpacing) > clip.width();
@@ -416,7 +416,7 @@ void TfrMemoView::ShowMemo()
         }
     } else {
         int x = Left + GapX;
-        const int step = frRound(LineSpacing * drawScaleX) + fontHeight;
+        const int step = frRound(lineSpacing() * drawScaleX) + fontHeight;
         for (int i = 0; i < count; ++i) {
             outputRotated(expandedMemo.at(i), x);
             x = frClampCoord(qint64(x) + step);
@@ -434,7 +434,7 @@ void TfrMemoView::ShowUnderLines()
     const int fontHeight = toPrinter && Canvas->device()
                                ? frRound(double(Font.Size) * Canvas->device()->logicalDpiY() / 72.0)
                                : frScaledFontPixelHeight(Font.Size, drawScaleY);
-    const int h = frRound(LineSpacing * drawScaleY) + fontHeight;
+    const int h = frRound(lineSpacing() * drawScaleY) + fontHeight;
     if (h <= 0)
         return;
     Canvas->setPen(QPen(frQColor(FrameColor), std::clamp(frRound(FrameWidth), 0, 1000), Qt::SolidLine));
@@ -449,7 +449,7 @@ void TfrMemoView::ShowUnderLines()
 int TfrMemoView::CalcWidth(const QStringList &Lines)
 {
     AssignFont(Canvas);
-    const int cs = frRound(CharSpacing * drawScaleX);
+    const int cs = frRound(charSpacing() * drawScaleX);
     QString text = Lines.join(QStringLiteral("\r\n"));
     text.remove(kMark);
     int widest = 0;
@@ -636,13 +636,13 @@ void TfrMemoView::ExportData()
 int TfrMemoView::MinHeight()
 {
     const int fontHeight = frFontPixelHeight(Font.Size);
-    linePitch = LineSpacing + fontHeight;
-    return frRound(2 * FrameWidth) + LineSpacing + 2 * GapY + fontHeight;
+    linePitch = lineSpacing() + fontHeight;
+    return frRound(2 * FrameWidth) + lineSpacing() + 2 * GapY + fontHeight;
 }
 
 int TfrMemoView::LostSpace()
 {
-    linePitch = LineSpacing + frFontPixelHeight(Font.Size);
+    linePitch = lineSpacing() + frFontPixelHeight(Font.Size);
     const int frame = frRound(2 * FrameWidth);
     if (linePitch <= 0)
         return 2 * GapY + frame;

@@ -6,6 +6,8 @@
 // filters (ExportData).
 #pragma once
 
+#include <algorithm>
+
 #include "report/model/font.h"
 #include "report/model/view.h"
 
@@ -81,6 +83,10 @@ public:
     void SaveToStream(TfrStream &Stream) override;
 
 private:
+    // The spacings as layout uses them: absurd stored values stay stored but are bounded here.
+    static constexpr int kMaxSpacing = 10000;
+    int charSpacing() const { return std::clamp(int(CharSpacing), -kMaxSpacing, kMaxSpacing); }
+    int lineSpacing() const { return std::clamp(int(LineSpacing), -kMaxSpacing, kMaxSpacing); }
     // Applies the highlight when its condition holds; errors mean no highlight.
     void applyHighlight();
     void outputHorizontal(const QString &line, int index, int count, int &y, int step,

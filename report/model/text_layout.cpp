@@ -11,6 +11,8 @@
 namespace {
 
 constexpr int kMaxPixelHeight = 4096;
+// Characters of a word the hyphenation needs for break points up to 255.
+constexpr int kMaxHyphenatedWord = 258;
 
 struct FontKey {
     QString name;
@@ -177,11 +179,11 @@ void frWrapLine(const TfrFontMetrics &metrics, const QString &L, const TfrWrapOp
     auto width = [&](int x, int y) -> int {
         if (y < x)
             return 0;
-        return TfrFontMetrics::toPixels(P[size_t(y)] - P[size_t(x) - 1]) + (y - x + 1) * cs;
+        return frClampCoord(qint64(TfrFontMetrics::toPixels(P[size_t(y)] - P[size_t(x) - 1])) + qint64(y - x + 1) * cs);
     };
     const qint64 hyphen = metrics.advance64(QLatin1Char('-'));
     auto widthWithHyphen = [&](int x, int y) -> int {
-        return TfrFontMetrics::toPixels(P[size_t(y)] - P[size_t(x) - 1] + hyphen) + (y - x + 2) * cs;
+        return frClampCoord(qint64(TfrFontMetrics::toPixels(P[size_t(y)] - P[size_t(x) - 1] + hyphen)) + qint64(y - x + 2) * cs);
     };
     auto at = [&](int i) { return L.at(i - 1); };
     auto part = [&](int x, int y) { return y < x ? QString() : L.mid(x - 1, y - x + 1); };
@@ -209,10 +211,13 @@ void frWrapLine(const TfrFontMetrics &metrics, const QString &L, const TfrWrapOp
             bool hyphenated = false;
             bool hasBreaks = false;
             if (options.wordBreak) {
+                // Break points stop at 255, so a word is looked at no further than that: a
+                // huge word without delimiters would otherwise be rescanned at every break.
+                const int wordLimit = c + kMaxHyphenatedWord;
                 int j = a;
-                while (j <= n && !isWordDelimiter(at(j)))
+                while (j <= n && j <= wordLimit && !isWordDelimiter(at(j)))
                     ++j;
-                const std::vector<int> breaks = frHyphenate(QStringView(L).mid(c, std::max(0, j - 1 - c)));
+                const std::vector<int> breaks = frHyphenate(QStringView(L).mid(c, std::clamp(j - 1 - c, 0, kMaxHyphenatedWord)));
                 hasBreaks = !breaks.empty();
                 int last = c;
                 for (int k : breaks) {

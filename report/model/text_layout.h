@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "report/model/font.h"
+#include "report/model/geometry.h"
 
 // The paragraph mark that ends the last output line of a paragraph.
 inline constexpr char16_t frParagraphMark = 1;
@@ -60,9 +61,9 @@ public:
         qint64 sum = 0;
         for (QChar c : s)
             sum += advance64(c);
-        return toPixels(sum) + int(s.size()) * charSpacing;
+        return frClampCoord(qint64(toPixels(sum)) + qint64(s.size()) * charSpacing);
     }
-    static int toPixels(qint64 advance64) { return int((advance64 + 32) >> 6); }
+    static int toPixels(qint64 advance64) { return frClampCoord((advance64 + 32) >> 6); }
 
 private:
     static constexpr char16_t kTableSize = 0x500; // Latin, Greek and Cyrillic

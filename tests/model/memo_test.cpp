@@ -101,6 +101,19 @@ TEST(Wrapping, HyphenationThatCannotFitStillProgresses)
     EXPECT_FALSE(wrap(QStringLiteral("абв где"), -5, true).isEmpty());
 }
 
+TEST(Wrapping, AHugeWordWrapsInLinearTime)
+{
+    // 200 000 letters without a delimiter, hyphenated: every line is cut near its limit.
+    const QString word = QStringLiteral("мама").repeated(50000);
+    const int limit = metrics10().width(QStringLiteral("мамамамамамамама"));
+    const QStringList lines = wrap(word, limit, true);
+    EXPECT_GT(lines.size(), 10000);
+    qsizetype letters = 0;
+    for (const QString &l : lines)
+        letters += QString(l).remove(kMark).remove(QLatin1Char('-')).size();
+    EXPECT_EQ(letters, word.size());
+}
+
 TEST(Wrapping, WidthIsTheDrawnWidth)
 {
     // What the wrap measures is what the painter lays out: no kerning, no shaping.

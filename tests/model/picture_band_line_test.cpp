@@ -11,6 +11,7 @@
 #include "report/model/jpeg.h"
 #include "report/model/line_view.h"
 #include "report/model/picture_view.h"
+#include "report/model/registry.h"
 #include "report/model/subreport_view.h"
 
 namespace {
@@ -327,6 +328,67 @@ TEST_F(ModelTest, SubReportRecord)
     const QStringList names = propertyNames(back);
     EXPECT_FALSE(names.contains(QStringLiteral("FillColor")));
     EXPECT_TRUE(names.contains(QStringLiteral("Visible")));
+}
+
+} // namespace
+
+namespace {
+
+// Every class's record with random bytes changed: loading either works or raises the
+// engine's error, and whatever loaded measures, draws and writes without harm.
+TEST_F(ModelTest, MutatedRecordsNeverCrash)
+{
+    std::vector<std::unique_ptr<TfrView>> samples;
+    auto memo = std::make_unique<TfrMemoView>();
+    memo->Memo = QStringList{QStringLiteral("Мама мыла раму, [2 + 2]"), QStringLiteral("вторая строка")};
+    memo->Flags |= flWordBreak | flUnderlines;
+    memo->FrameTyp = 15;
+    samples.push_back(std::move(memo));
+    auto pict = std::make_unique<TfrPictureView>();
+    pict->Picture.setImage(pkBitmap, sampleImage(8, 4));
+    samples.push_back(std::move(pict));
+    auto band = std::make_unique<TfrBandView>();
+    band->SetBandType(btMasterData);
+    samples.push_back(std::move(band));
+    samples.push_back(std::make_unique<TfrLineView>());
+    samples.push_back(std::make_unique<TfrSubReportView>());
+
+    quint32 seed = 12345;
+    auto next = [&] {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) & 0x7FFF;
+    };
+    for (auto &sample : samples) {
+        sample->SetBounds(10, 10, 120, 40);
+        TfrStream s;
+        sample->SaveToStream(s);
+        const QByteArray good = s.data();
+        for (int round = 0; round < 300; ++round) {
+            QByteArray bad = good;
+            const int changes = 1 + int(next() % 4);
+            for (int k = 0; k < changes; ++k)
+                bad[qsizetype(next() % quint32(bad.size()))] = char(next() & 0xFF);
+            if (round % 7 == 0)
+                bad.truncate(qsizetype(next() % quint32(bad.size())));
+            std::unique_ptr<TfrView> v = frCreateObject(sample->Typ, QString());
+            TfrStream in(bad);
+            try {
+                v->LoadFromStream(in);
+            } catch (const EfrError &) {
+                continue;
+            }
+            try {
+                TfrRecordingDevice d;
+                drawOn(d, *v);
+                if (auto *st = dynamic_cast<TfrStretcheable *>(v.get()))
+                    st->CalcHeight();
+                TfrStream out;
+                v->StreamOut(out);
+            } catch (const EfrError &) {
+                // an expression in a mutated text may fail; that is an answer, not a crash
+            }
+        }
+    }
 }
 
 } // namespace
