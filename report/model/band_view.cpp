@@ -237,10 +237,10 @@ void TfrBandView::Draw(QPainter *canvas)
     if (CurPage) {
         if (cross) {
             Top = 0;
-            Height = CurPage->PrnInfo.Pgh;
+            Height = CurPage->PrnInfo.paperHeightU;
         } else {
             Left = 0;
-            Width = CurPage->PrnInfo.Pgw;
+            Width = CurPage->PrnInfo.paperWidthU;
         }
     }
     FrameWidth = 1;
@@ -257,9 +257,12 @@ void TfrBandView::Draw(QPainter *canvas)
     Canvas->drawRect(QRect(Left, Top, Width, Height));
     if (Columns > 1 && CurPage) {
         Canvas->setPen(QPen(Qt::black, 0, Qt::DotLine));
+        const qint64 pitch = qint64(ColumnWidth) + ColumnGap;
         for (int c = 0; c < Columns && c < 1000; ++c) {
-            const int x = CurPage->LeftMargin() + c * (ColumnWidth + ColumnGap);
-            Canvas->drawRect(QRect(x, Top, ColumnWidth, Height));
+            const qint64 x = CurPage->LeftMargin() + c * pitch;
+            if (x > frCoordLimit || x < -frCoordLimit)
+                break;
+            Canvas->drawRect(QRect(int(x), Top, frClampCoord(qint64(ColumnWidth)), Height));
         }
     }
     const TfrFontMetrics &m = frFontMetrics(titleFont(), frFontPixelHeight(8));
