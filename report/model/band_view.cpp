@@ -237,10 +237,10 @@ void TfrBandView::Draw(QPainter *canvas)
     if (CurPage) {
         if (cross) {
             Top = 0;
-            Height = CurPage->PrnInfo.paperHeightU;
+            Height = CurPage->PrnInfo.Pgh;
         } else {
             Left = 0;
-            Width = CurPage->PrnInfo.paperWidthU;
+            Width = CurPage->PrnInfo.Pgw;
         }
     }
     FrameWidth = 1;

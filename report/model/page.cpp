@@ -18,42 +18,42 @@ void TfrPage::SetPaperGeometry()
     int w = pgWidth, h = pgHeight;
     if (pgOr == 1)
         std::swap(w, h);
-    PrnInfo.paperWidthU = PrnInfo.printWidthU = frTenthsMmToPixels(w);
-    PrnInfo.paperHeightU = PrnInfo.printHeightU = frTenthsMmToPixels(h);
-    PrnInfo.offsetXU = PrnInfo.offsetYU = 0;
-    PrnInfo.paperWidthPx = PrnInfo.printWidthPx = PrnInfo.paperWidthU;
-    PrnInfo.paperHeightPx = PrnInfo.printHeightPx = PrnInfo.paperHeightU;
-    PrnInfo.offsetXPx = PrnInfo.offsetYPx = 0;
+    PrnInfo.Pgw = PrnInfo.Pw = frTenthsMmToPixels(w);
+    PrnInfo.Pgh = PrnInfo.Ph = frTenthsMmToPixels(h);
+    PrnInfo.Ofx = PrnInfo.Ofy = 0;
+    PrnInfo.PPgw = PrnInfo.PPw = PrnInfo.Pgw;
+    PrnInfo.PPgh = PrnInfo.PPh = PrnInfo.Pgh;
+    PrnInfo.POfx = PrnInfo.POfy = 0;
 }
 
 int TfrPage::LeftMargin() const
 {
     if (!applyMargins)
         return 0;
-    return pgMargins.Left == 0 ? PrnInfo.offsetXU : pgMargins.Left;
+    return pgMargins.Left == 0 ? PrnInfo.Ofx : pgMargins.Left;
 }
 
 int TfrPage::TopMargin() const
 {
     if (!applyMargins)
         return 0;
-    return pgMargins.Top == 0 ? PrnInfo.offsetYU : pgMargins.Top;
+    return pgMargins.Top == 0 ? PrnInfo.Ofy : pgMargins.Top;
 }
 
 int TfrPage::RightMargin() const
 {
     if (!applyMargins)
-        return PrnInfo.paperWidthU;
-    return pgMargins.Right == 0 ? PrnInfo.offsetXU + PrnInfo.printWidthU : PrnInfo.paperWidthU - pgMargins.Right;
+        return PrnInfo.Pgw;
+    return pgMargins.Right == 0 ? PrnInfo.Ofx + PrnInfo.Pw : PrnInfo.Pgw - pgMargins.Right;
 }
 
 int TfrPage::BottomMargin() const
 {
     int result;
     if (!applyMargins)
-        result = PrnInfo.paperHeightU;
+        result = PrnInfo.Pgh;
     else
-        result = pgMargins.Bottom == 0 ? PrnInfo.offsetYU + PrnInfo.printHeightU : PrnInfo.paperHeightU - pgMargins.Bottom;
+        result = pgMargins.Bottom == 0 ? PrnInfo.Ofy + PrnInfo.Ph : PrnInfo.Pgh - pgMargins.Bottom;
     if (DocMode == dmPrinting) {
         if (const TfrBand *footer = Band(btPageFooter))
             result -= footer->Height;

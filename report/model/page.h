@@ -12,12 +12,17 @@
 #include <memory>
 #include <vector>
 
-#include "report/engine/printer.h"
 #include "report/model/band.h"
 #include "report/model/object.h"
 #include "report/model/view.h"
 
 class TfrReport;
+
+// Paper and printable area of one page, in printer pixels and in design pixels.
+struct TfrPrnInfo {
+    int PPgw = 0, PPgh = 0, POfx = 0, POfy = 0, PPw = 0, PPh = 0; // printer pixels
+    int Pgw = 0, Pgh = 0, Ofx = 0, Ofy = 0, Pw = 0, Ph = 0;       // design pixels
+};
 
 enum TfrPageType : quint8 { ptReport = 0, ptDialog = 1 };
 
@@ -41,7 +46,7 @@ public:
     qint32 pgBin = 0xFFFF;
     bool PrintToPrevPage = false;
     bool applyMargins = true;
-    TfrPrnInfo PrnInfo;          // paper and printable area (printer service record)
+    TfrPrnInfo PrnInfo;
     qint32 Columns = 0, ColWidth = 0, ColGap = 0;
     quint8 PageType = ptReport;
     std::vector<std::unique_ptr<TfrView>> Objects;

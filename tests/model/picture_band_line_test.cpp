@@ -311,7 +311,7 @@ TEST_F(ModelTest, BandTitleTabs)
     ASSERT_FALSE(d.texts.empty());
     EXPECT_EQ(d.texts.back().text, frBandNames[btSubDetailFooter]);
     EXPECT_EQ(d.texts.back().origin.x(), 4);
-    EXPECT_EQ(b.Width, page->PrnInfo.paperWidthU) << "a horizontal band spans the page";
+    EXPECT_EQ(b.Width, page->PrnInfo.Pgw) << "a horizontal band spans the page";
 }
 
 TEST_F(ModelTest, SubReportRecord)
