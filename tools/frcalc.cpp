@@ -2,6 +2,8 @@
 //
 //   frcalc [--var NAME=EXPR]... [--postfix] [--locale ru|C]
 //          [--db FILE [--dataset NAME=TABLE]...] [--] (EXPR | --format WORD TEXT EXPR)...
+//   frcalc [--var NAME=EXPR]... [--locale ru|C] [--db FILE [--dataset NAME=TABLE]...]
+//          --script FILE
 //
 // One line per expression: the kind of the value and its text form, or "error: " and
 // the message. Names given with --var are expressions themselves, evaluated when used;
@@ -14,20 +16,33 @@
 // date settings (Russian by default). --dataset opens TABLE of the SQLite file given
 // with --db as the data set NAME, on its first row, so that NAME."Field" reads a field;
 // bare field names read the first data set given.
+//
+// --script compiles the script in FILE (UTF-8, or Windows-1251 when it is no UTF-8) and
+// runs it against frVariables, with names and functions resolved as in a report without
+// objects (the standard and database libraries answer calls). It prints the compiled
+// lines, one per line (the jump targets of condition and jump lines as \xNN bytes),
+// then "error: " and each compile error, then, after the run, every variable as
+// "NAME = KIND TEXT". The values of --var are put into frVariables before the run.
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QSqlDatabase>
+#include <QStringDecoder>
 #include <QStringList>
 #include <cstdio>
 #include <memory>
 #include <vector>
 
+#include "report/eval/codec.h"
 #include "report/eval/data_dictionary.h"
 #include "report/eval/db_dataset.h"
 #include "report/eval/format_settings.h"
+#include "report/eval/function_library.h"
+#include "report/eval/interpreter.h"
 #include "report/eval/parser.h"
 #include "report/eval/value_resolution.h"
+#include "report/eval/variables.h"
 
 namespace {
 
@@ -72,7 +87,8 @@ void printLine(const QString &line)
 int usage()
 {
     std::fputs("usage: frcalc [--var NAME=EXPR]... [--postfix] [--locale ru|C] [--db FILE [--dataset NAME=TABLE]...]\n"
-               "              [--] (EXPR | --format WORD TEXT EXPR)...\n",
+               "              [--] (EXPR | --format WORD TEXT EXPR)...\n"
+               "       frcalc [--var NAME=EXPR]... [--locale ru|C] [--db FILE [--dataset NAME=TABLE]...] --script FILE\n",
                stderr);
     return 2;
 }
@@ -116,6 +132,79 @@ struct Item {
     QString formatStr;
 };
 
+// A compiled line: the two target bytes of condition and jump lines always as \xNN.
+QString compiledLineText(const QString &line)
+{
+    if (!line.isEmpty() && (line[0] == QChar(1) || line[0] == QChar(2))) {
+        QString head;
+        for (qsizetype i = 0; i < std::min<qsizetype>(3, line.size()); ++i)
+            head += QStringLiteral("\\x") + QString::number(line[i].unicode(), 16).rightJustified(2, u'0').toUpper();
+        return head + escaped(line.mid(3));
+    }
+    return escaped(line);
+}
+
+QStringList readScript(const QString &fileName, bool &ok)
+{
+    QFile file(fileName);
+    ok = file.open(QIODevice::ReadOnly);
+    if (!ok)
+        return {};
+    const QByteArray bytes = file.readAll();
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8(bytes);
+    if (utf8.hasError())
+        text = frFromCp1251(bytes);
+    text.remove(u'\r');
+    QStringList lines = text.split(u'\n');
+    if (lines.size() > 1 && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+// Compiles and runs the script; every variable afterwards. 1 when compiling or running
+// failed.
+int runScript(const QString &fileName, const QList<std::pair<QString, QString>> &values)
+{
+    bool ok = false;
+    const QStringList source = readScript(fileName, ok);
+    if (!ok)
+        return failure(QStringLiteral("cannot read ") + fileName);
+    frInstallNameHandler();
+    frInstallFunctionHandler();
+    int status = 0;
+    for (const auto &[name, expression] : values) {
+        try {
+            frVariables().SetVariable(name, frParser->Calc(expression));
+        } catch (const EfrError &e) {
+            printLine(QStringLiteral("error: ") + name + QStringLiteral(": ") + escaped(e.message()));
+            return 1;
+        }
+    }
+
+    QStringList compiled, errors;
+    frInterpretator->PrepareScript(source, compiled, errors);
+    for (const QString &line : std::as_const(compiled))
+        printLine(compiledLineText(line));
+    for (const QString &error : std::as_const(errors))
+        printLine(QStringLiteral("error: ") + escaped(error));
+    if (!errors.isEmpty())
+        status = 1;
+    try {
+        frInterpretator->DoScript(compiled);
+    } catch (const EfrError &e) {
+        printLine(QStringLiteral("error: ") + escaped(e.message()));
+        status = 1;
+    }
+    const TfrVariables &vars = frVariables();
+    for (int i = 0; i < vars.GetCount(); ++i) {
+        const TfrVariant value = vars.GetValue(i);
+        printLine(escaped(vars.GetName(i)) + QStringLiteral(" = ") + QString::fromLatin1(kindText(value)) + u' '
+                  + escaped(value.toString()));
+    }
+    return status;
+}
+
 // "NAME=VALUE" with a non-empty name.
 bool splitDefinition(const QString &definition, QString &name, QString &value)
 {
@@ -140,6 +229,8 @@ int main(int argc, char **argv)
     std::vector<Item> items;
     QString dbFile;
     QList<std::pair<QString, QString>> dataSets; // name, table
+    QList<std::pair<QString, QString>> scriptValues; // --var as written, for --script
+    QString scriptFile;
     bool options = true;
     for (qsizetype k = 0; k < args.size(); ++k) {
         const QString &arg = args[k];
@@ -162,6 +253,11 @@ int main(int argc, char **argv)
                 return 2;
             }
             variables.expressions.insert(definition.left(eq).trimmed().toUpper(), definition.mid(eq + 1));
+            scriptValues.append({definition.left(eq).trimmed(), definition.mid(eq + 1)});
+        } else if (options && arg == u"--script") {
+            if (++k >= args.size() || !scriptFile.isEmpty())
+                return usage();
+            scriptFile = args[k];
         } else if (options && arg == u"--locale") {
             if (++k >= args.size())
                 return usage();
@@ -199,7 +295,7 @@ int main(int argc, char **argv)
             items.push_back(Item{arg, false, 0, QString()});
         }
     }
-    if (items.empty())
+    if (scriptFile.isEmpty() ? items.empty() : (!items.empty() || postfix))
         return usage();
 
     DataContext data;
@@ -233,6 +329,11 @@ int main(int argc, char **argv)
     frSetValueContext(&data);
     if (data.active)
         variables.fields = &data.dictionary;
+    if (!scriptFile.isEmpty()) {
+        const int scriptStatus = runScript(scriptFile, scriptValues);
+        frSetValueContext(nullptr);
+        return scriptStatus;
+    }
 
     frParser->NameHandler = TGetPValueEvent::bind<&Variables::resolve>(&variables);
     frParser->FunctionHandler = {};

@@ -1,6 +1,12 @@
 // Function libraries, the catalogue, the dispatcher's order and the run-time functions.
 #include <gtest/gtest.h>
 
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QUuid>
+
+#include "report/eval/data_dictionary.h"
+#include "report/eval/db_dataset.h"
 #include "report/eval/db_functions.h"
 #include "report/eval/function_library.h"
 #include "report/eval/parser.h"
@@ -237,6 +243,90 @@ TEST_F(Dispatcher, WithoutAReportTheStandardLibrariesStillAnswer)
     EXPECT_EQ(calc("MAXNUM(1, 2)").toInteger(), 2);
     EXPECT_EQ(calc("FOO(1)").toString(), u("0"));
     EXPECT_TRUE(calc("FIELDISNULL('Nowhere.\"Field\"')").toBoolean());
+}
+
+// FIELDISNULL over an SQLite table: a quoted reference is the reference, an unquoted
+// one is evaluated and its value taken as the reference.
+class FieldIsNull : public ::testing::Test {
+protected:
+    class Report : public TfrValueContext {
+    public:
+        QObject *owner = nullptr;
+        TfrDataDictionary *dictionary = nullptr;
+        TfrDataset *dataset = nullptr;
+        QObject *ReportOwner() const override { return owner; }
+        TfrDataDictionary *Dictionary() const override { return dictionary; }
+        TfrDataset *ReportDataset() const override { return dataset; }
+    };
+    class Flags : public TfrRunContext {
+    public:
+        bool useDefault = true;
+        bool UseDefaultDataSetName() const override { return useDefault; }
+    };
+
+    void SetUp() override
+    {
+        name = QUuid::createUuid().toString();
+        db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(QStringLiteral(":memory:"));
+        ASSERT_TRUE(db.open());
+        QSqlQuery q(db);
+        ASSERT_TRUE(q.exec(u("CREATE TABLE t (id INTEGER PRIMARY KEY, Comment VARCHAR(20), Ref VARCHAR(20))")));
+        ASSERT_TRUE(q.exec(u("INSERT INTO t (Comment, Ref) VALUES (NULL, 'T.\"Comment\"'), ('x', 'T.\"Comment\"')")));
+        cursor = new TfrTableCursor(&owner);
+        cursor->setObjectName(u("T"));
+        cursor->setDatabase(db);
+        cursor->setTableName(u("t"));
+        cursor->Open();
+        dataset = new TfrDBDataSet(&owner);
+        dataset->setObjectName(u("frDBDataSet1"));
+        dataset->SetDataSet(cursor);
+        report.owner = &owner;
+        report.dictionary = &dictionary;
+        report.dataset = dataset;
+        frSetValueContext(&report);
+        frSetRunContext(&flags);
+        frInstallNameHandler();
+        frInstallFunctionHandler();
+    }
+    void TearDown() override
+    {
+        frSetValueContext(nullptr);
+        frSetRunContext(nullptr);
+        delete dataset;
+        delete cursor;
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(name);
+    }
+    bool isNull(const char *expression) { return frParser->Calc(u(expression)).toBoolean(); }
+
+    QString name;
+    QSqlDatabase db;
+    QObject owner;
+    TfrTableCursor *cursor = nullptr;
+    TfrDBDataSet *dataset = nullptr;
+    TfrDataDictionary dictionary;
+    Report report;
+    Flags flags;
+};
+
+TEST_F(FieldIsNull, ReferencesAndTheirDataSets)
+{
+    EXPECT_TRUE(isNull("FIELDISNULL('T.\"Comment\"')"));
+    EXPECT_TRUE(isNull("FIELDISNULL(T.\"Ref\")"));
+    EXPECT_TRUE(isNull("FIELDISNULL('\"Comment\"')"));
+    EXPECT_FALSE(isNull("FIELDISNULL('T.\"Ref\"')"));
+    EXPECT_TRUE(isNull("FIELDISNULL('Nowhere.\"Comment\"')"));
+    EXPECT_THROW(isNull("FIELDISNULL('T.\"Missing\"')"), EfrError);
+
+    cursor->Next();
+    EXPECT_FALSE(isNull("FIELDISNULL('T.\"Comment\"')"));
+    EXPECT_FALSE(isNull("FIELDISNULL(T.\"Ref\")"));
+    EXPECT_FALSE(isNull("FIELDISNULL('Comment')"));
+    // Without the default data set a bare field name names no data set.
+    flags.useDefault = false;
+    EXPECT_TRUE(isNull("FIELDISNULL('Comment')"));
 }
 
 } // namespace

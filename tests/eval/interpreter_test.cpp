@@ -415,7 +415,7 @@ TEST_F(FrcalcScript, PrintsCompiledLinesThenVariables)
     const QStringList out = run(u("begin\n  n := 0;\n  for i := 1 to 3 do n := n + i;\n  s := 'Слово'\nend\n"), status);
     EXPECT_EQ(status, 0);
     EXPECT_EQ(out, (QStringList{u("n 0 "), u("i 1 "), u("\\x01\\x06\\x00i 3 \\x02"), u("n n i +"), u("i i 1 +"),
-                                u("\\x02\\x02\\x00"), u("s 'Слово' "), u("i = integer 4"), u("n = integer 6"),
+                                u("\\x02\\x02\\x00"), u("s 'Слово' "), u("i = real 4"), u("n = real 6"),
                                 u("s = string Слово")}));
 }
 
@@ -424,8 +424,8 @@ TEST_F(FrcalcScript, ShowsCompileErrorsAndRunsWhatCompiled)
     int status = -1;
     const QStringList out = run(u("begin a := 1 b := 2 end"), status, {u("--var"), u("z=2+3")});
     EXPECT_EQ(status, 1);
-    EXPECT_EQ(out, (QStringList{u("a 1 "), u("error: Line 1/13: Need \";\" or \"end\" here"), u("a = integer 1"),
-                                u("z = integer 5")}));
+    EXPECT_EQ(out, (QStringList{u("a 1 "), u("error: Line 1/13: Need \";\" or \"end\" here"), u("a = real 1"),
+                                u("z = real 5")}));
 }
 
 } // namespace
