@@ -11,6 +11,7 @@
 #include "report/eval/parser.h"
 #include "report/eval/value_resolution.h"
 #include "report/eval/variables.h"
+#include "report/model/fr_globals.h"
 #include "report/model/memo_view.h"
 #include "report/model/page.h"
 #include "report/model/registry.h"
