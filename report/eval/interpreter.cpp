@@ -17,6 +17,8 @@ constexpr char16_t kCall = 3;
 constexpr int kEndTarget = 0xFFFF;
 constexpr int kMaxLines = 0xFFFF;
 constexpr int kMaxLabel = 16;
+// Keywords and operators are told apart by this many characters of a word.
+constexpr int kWordPrefix = 8;
 // Statements and parenthesised expressions nested deeper than this are refused.
 constexpr int kMaxNesting = 400;
 // A running loop lets window messages through this often, so a cancel can arrive.
@@ -83,7 +85,8 @@ private:
     {
         return at(p) == u'{' || (at(p) == u'/' && at(p + 1) == u'/');
     }
-    // Removes the comment at p from the buffer and remembers where it was.
+    // Blanks out the comment at p. A comment separates words as a blank does, and the
+    // positions of the text after it stay those of the source.
     void removeComment(int p)
     {
         int end;
@@ -94,8 +97,8 @@ private:
             const qsizetype cr = m_buf.indexOf(QChar(13), p);
             end = cr < 0 ? size() : int(cr);
         }
-        m_buf.remove(p, end - p);
-        m_cuts.push_back({p, end - p});
+        for (int i = p; i < end; ++i)
+            m_buf[i] = u' ';
     }
     void skipBlank()
     {
@@ -108,8 +111,9 @@ private:
                 break;
         }
     }
-    // The next word, upper-cased, without moving: the text up to the next blank, with
-    // comments outside quotes and brackets removed; " " at the end of the text.
+    // The start of the next word, upper-cased, without moving: the text up to the next
+    // blank, with comments outside quotes and brackets removed; " " at the end of the
+    // text. Only the first characters decide which keyword or operator a word is.
     QString peekWord(int &start)
     {
         const int saved = m_cur;
@@ -118,11 +122,11 @@ private:
         m_cur = saved;
         int end = start, depth = 0;
         bool single = false, dbl = false;
-        while (end < size() && m_buf[end].unicode() > ' ') {
+        while (end < size() && end - start < kWordPrefix && m_buf[end].unicode() > ' ') {
             const QChar c = m_buf[end];
             if (!single && !dbl && depth == 0 && commentAt(end)) {
                 removeComment(end);
-                continue;
+                break;
             }
             if (c == u'\'' && !dbl)
                 single = !single;
@@ -179,10 +183,6 @@ private:
     // ---- errors ----
     void sourcePosition(int p, int &line, int &column) const
     {
-        // Removed comments go back in, latest removal first.
-        for (auto it = m_cuts.rbegin(); it != m_cuts.rend(); ++it)
-            if (p >= it->pos)
-                p += it->length;
         p = std::min<int>(p, int(m_source.size()));
         line = 1;
         int lineStart = 0;
@@ -719,10 +719,6 @@ private:
         }
     }
 
-    struct Cut {
-        int pos;
-        int length;
-    };
     struct Label {
         QString name;
         int line;
@@ -732,13 +728,12 @@ private:
         int sourcePos;
     };
 
-    QString m_buf;    // the source, comments removed as they are met
+    QString m_buf;    // the source, comments blanked out as they are met
     QString m_source; // the source as written, for error positions
     int m_cur = 0;
     int m_lastp = 0;
     int m_depth = 0;
     bool m_error = false;
-    std::vector<Cut> m_cuts;
     std::vector<Label> m_labels;
     std::vector<Goto> m_gotos;
     std::vector<int> m_linePos;

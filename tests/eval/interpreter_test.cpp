@@ -365,6 +365,12 @@ TEST_F(Interpreter, HostileScriptsCompileWithoutCrashing)
     EXPECT_TRUE(c.errors.isEmpty()) << shown(c.errors);
     ASSERT_EQ(c.lines.size(), 1);
 
+    // Neither words without blanks nor masses of comments cost more than their length.
+    c = compile(u("x:=1") + QStringLiteral("+1").repeated(50000));
+    EXPECT_TRUE(c.errors.isEmpty()) << shown(c.errors);
+    c = compile(QStringLiteral("{}//\n").repeated(50000) + u("x := 1"));
+    EXPECT_EQ(c.lines, QStringList{u("x 1 ")});
+
     // Whatever compiled runs; an endless loop among them ends at the first message check.
     context.messagesUntilCancel = 1;
     for (const char *junk : {"begin", "if", "while 1 do", "for i := 1 to", "'unterminated", "{ open comment",
