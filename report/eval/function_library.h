@@ -113,7 +113,8 @@ public:
     {
         Q_UNUSED(name) Q_UNUSED(p1) Q_UNUSED(p2) Q_UNUSED(p3) Q_UNUSED(val)
     }
-    virtual bool UseDefaultDataSetName() const { return true; }
+    // The report's UseDefaultDataSetName (false unless set).
+    virtual bool UseDefaultDataSetName() const { return false; }
     // The current report's terminated flag (the progress window's cancel sets it).
     virtual bool Terminated() const { return m_terminated; }
     virtual void SetTerminated(bool value) { m_terminated = value; }
