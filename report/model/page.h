@@ -2,13 +2,14 @@
 // it holds (owned, in drawing and stream order), and the page engine's runtime state that
 // views and value resolution read. Dialog pages carry a form description instead.
 //
-// This is the shape the views need; the page record, paper selection through the
-// printer and the page engine's building operations extend it.
+// The paper comes from the printer service: a page asks for its paper and keeps what the
+// printer made of it. The page engine's building operations extend the page.
 #pragma once
 
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -17,9 +18,11 @@
 #include "report/model/view.h"
 
 class TfrReport;
+class TfrStream;
 
-// Paper and printable area of one page, in printer pixels and in design pixels.
-struct TfrPrnInfo {
+// Paper and printable area of one page, in printer pixels and in design pixels: the
+// printer service's TfrPrnInfo under the names the views use (ChangePaper fills it).
+struct TfrPagePrnInfo {
     int PPgw = 0, PPgh = 0, POfx = 0, POfy = 0, PPw = 0, PPh = 0; // printer pixels
     int Pgw = 0, Pgh = 0, Ofx = 0, Ofy = 0, Pw = 0, Ph = 0;       // design pixels
 };
@@ -32,8 +35,10 @@ int frTenthsMmToPixels(int tenths);
 
 class TfrPage : public TfrObject {
 public:
-    // A4 portrait (2100 × 2970 tenths of a millimetre) until a printer selects the paper.
+    // The printer's default paper, as TfrPages::Add gives it.
     explicit TfrPage(TfrReport *report = nullptr);
+    // Selects the paper through the printer (ChangePaper); everything else the defaults.
+    TfrPage(TfrReport *report, int ASize, int AWidth, int AHeight, int ABin, int AOr);
     ~TfrPage() override;
 
     TfrReport *Report = nullptr; // not owned
@@ -46,7 +51,7 @@ public:
     qint32 pgBin = 0xFFFF;
     bool PrintToPrevPage = false;
     bool applyMargins = true;
-    TfrPrnInfo PrnInfo;
+    TfrPagePrnInfo PrnInfo;
     qint32 Columns = 0, ColWidth = 0, ColGap = 0;
     quint8 PageType = ptReport;
     std::vector<std::unique_ptr<TfrView>> Objects;
@@ -72,9 +77,17 @@ public:
         return type >= 0 && type < frBandTypeCount ? Bands[size_t(type)].get() : nullptr;
     }
 
-    // Fills PrnInfo in design pixels from the paper size, the whole sheet printable (what
-    // a page has before a printer measures it).
-    void SetPaperGeometry();
+    // Asks the printer for that paper (for a size of its own, 256, when the printer refuses
+    // it) and takes what the printer made of it: size code, width, height, orientation and
+    // the geometry. A bin of -1 (0xFFFF) stays the printer's default bin.
+    void ChangePaper(int ASize, int AWidth, int AHeight, int ABin, int AOr);
+    // "Page" and the smallest n (1..10000) that no page of CurReport has (compared with
+    // case); just "Page" when all are taken.
+    void CreateUniqueName();
+
+    // The page record; loading ends with ChangePaper of the values read.
+    void LoadFromStream(TfrStream &Stream);
+    void SaveToStream(TfrStream &Stream) const;
 
     // Margin positions in design pixels from the paper's left or top edge.
     int LeftMargin() const;
@@ -95,3 +108,7 @@ public:
     TfrVariant GetPropValue(const QString &Name) override;
     void DefineProperties() override;
 };
+
+// The designer's editor for a page's script ("OnBeforePrint", "OnActivate"); none without
+// a designer.
+extern std::function<void(QStringList &script)> frPageScriptEditor;

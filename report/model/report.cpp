@@ -3,39 +3,49 @@
 #include "report/eval/data_dictionary.h"
 #include "report/eval/db_dataset.h"
 #include "report/eval/globals.h"
+#include "report/eval/stream.h"
+#include "report/eval/strings.h"
+#include "report/eval/ui_hooks.h"
 #include "report/model/page.h"
 #include "report/model/view.h"
+#include "report/engine/printer.h"
 
-TfrReport::TfrReport(QObject *owner) : Owner(owner), m_dictionary(std::make_unique<TfrDataDictionary>()) {}
+namespace {
+
+constexpr int kUntitledId = 55209;
+constexpr int kPrinterProblemId = 55210; // "Возникли проблемы с настройкой выбранного принтера."
+constexpr int kErrorCaptionId = 55206;
+constexpr int kMbIconError = 16;
+
+// Every page asks the printer for its own paper again.
+void reapplyPapers(TfrPages &pages)
+{
+    for (TfrPage *page : pages)
+        page->ChangePaper(page->pgSize, page->pgWidth, page->pgHeight, page->pgBin, page->pgOr);
+}
+
+} // namespace
+
+TfrReport::TfrReport(QObject *owner)
+    : Owner(owner), templateFileName(frLoadStr(kUntitledId)), Pages(this),
+      m_dictionary(std::make_unique<TfrDataDictionary>())
+{
+    ClearAttribs();
+}
 
 TfrReport::~TfrReport()
 {
     // The pages' objects may be current; forget them before they go.
-    m_pages.clear();
+    Pages.Clear();
     if (CurReport == this)
         CurReport = nullptr;
     if (MasterReport == this)
         MasterReport = nullptr;
 }
 
-TfrPage *TfrReport::Page(int index) const
-{
-    if (index < 0 || size_t(index) >= m_pages.size())
-        return nullptr;
-    return m_pages[size_t(index)].get();
-}
-
-TfrPage *TfrReport::AddPage()
-{
-    m_pages.push_back(std::make_unique<TfrPage>(this));
-    return m_pages.back().get();
-}
-
-void TfrReport::ClearPages() { m_pages.clear(); }
-
 TfrView *TfrReport::FindObject(const QString &name) const
 {
-    for (const auto &page : m_pages)
+    for (const TfrPage *page : Pages)
         if (TfrView *v = page->FindObject(name))
             return v;
     return nullptr;
@@ -64,4 +74,38 @@ void TfrReport::InternalOnExportText(const TfrRect &innerRect, int x, int y, con
 {
     if (exportTextHook)
         exportTextHook(innerRect, x, y, Text, FrameTyp, View);
+}
+
+// ---- printer ---------------------------------------------------------------------------
+
+void TfrReport::SetPrinterTo(const QString &PrnName)
+{
+    PrinterName = PrnName;
+    if (PrintToDefault)
+        return;
+    const int index = Prn.IndexOfPrinter(PrnName);
+    if (index >= 0)
+        Prn.SetPrinterIndex(index);
+}
+
+bool TfrReport::ChangePrinter(int OldIndex, int NewIndex)
+{
+    try {
+        Prn.SetPrinterIndex(NewIndex);
+        PrinterName = Prn.Printers().value(NewIndex);
+        Prn.curPaper = -1;
+        reapplyPapers(Pages);
+        return true;
+    } catch (const std::exception &) {
+        frMessageBox(frLoadStr(kPrinterProblemId), frLoadStr(kErrorCaptionId), kMbIconError);
+    }
+    try {
+        Prn.SetPrinterIndex(OldIndex);
+        PrinterName = Prn.Printers().value(OldIndex);
+        Prn.curPaper = -1;
+        reapplyPapers(Pages);
+    } catch (const std::exception &) {
+        // The old printer fails too: the pages keep what they have.
+    }
+    return false;
 }

@@ -1,9 +1,10 @@
 // The report component as the objects see it: its pages, its data set and dictionary,
-// the document attributes, and the hooks through which objects reach the host program
-// and the export filters. The template stream, preparation, preview and printing extend
-// it.
+// the document attributes, the template stream and where templates are kept, the choice
+// of printer, and the hooks through which objects reach the host program and the export
+// filters. Preparation, preview and printing extend it.
 #pragma once
 
+#include <QImage>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -13,10 +14,14 @@
 
 #include "report/eval/value_resolution.h"
 #include "report/model/geometry.h"
+#include "report/model/pages.h"
 
 class TfrDataDictionary;
 class TfrDataset;
+class TfrCursorField;
 class TfrPage;
+class TfrStream;
+class TfrTableCursor;
 class TfrView;
 
 // (Memo, View): the host may change the text an object is about to print.
@@ -28,6 +33,12 @@ using TDetailEvent = std::function<void(const QString &ParName, TfrVariant &ParV
 using TfrExportDataHook = std::function<void(TfrView *View)>;
 using TfrExportTextHook = std::function<void(const TfrRect &innerRect, int x, int y,
                                              const QString &Text, int FrameTyp, TfrView *View)>;
+
+// Asks for the password of a protected template ("Пароль", "Введите пароль для открытия
+// отчета", characters shown as *): true with the entered text, false when cancelled. The
+// user interface installs its dialog; without one a protected template is not opened.
+using TfrPasswordQuery = std::function<bool(QString &Password)>;
+TfrPasswordQuery &frPasswordQuery();
 
 class TfrReport {
 public:
@@ -43,6 +54,17 @@ public:
     TfrDocInfo DocInfo;
 
     bool DoublePassReport = false;
+    bool PrintToDefault = false;    // a printer named in the template is not selected
+    QString PrinterName;            // the printer the template names
+    QString templateFileName;       // the file the template was loaded from; "Untitled"
+    // Document attributes besides DocInfo.
+    QString docPassword;
+    bool docPasswordProtected = false;
+    quint8 docGeneratorVersion = 88;
+    // Saving stamps DocInfo.lastChange with the time; false keeps it (reproducible files).
+    bool StampLastChange = true;
+    // The template travels with the component's form data.
+    bool StoreInDFM = false;
     bool FinalPass = false;         // the last pass of a two-pass report is running
     bool Terminated = false;
 
@@ -52,13 +74,64 @@ public:
     TfrExportTextHook exportTextHook;
 
     // ---- pages ----
-    int PageCount() const { return int(m_pages.size()); }
+    TfrPages Pages;
+    int PageCount() const { return Pages.GetCount(); }
     // nullptr outside 0..PageCount()-1.
-    TfrPage *Page(int index) const;
-    TfrPage *AddPage();
-    void ClearPages();
+    TfrPage *Page(int index) const { return Pages.GetPages(index); }
+    TfrPage *AddPage() { return Pages.Add(); }
+    void ClearPages() { Pages.Clear(); }
     // The first object of that name on any page (pages in order, names ignoring case).
     TfrView *FindObject(const QString &name) const;
+
+    // Empties pages and dictionary, resets DoublePassReport and the document attributes.
+    void Clear();
+    // Empty attributes and password, both dates now, not protected, generator 88.
+    void ClearAttribs();
+
+    // ---- the template stream ----
+    // Writes version 25, the pages block, the end marker and the document attributes.
+    void SaveToStream(TfrStream &Stream);
+    // Replaces the template by the stream's. Errors are shown, never raised: a refused
+    // stream (newer version, corrupt, truncated) leaves one empty page, except that a
+    // newer version leaves the template as it was; objects of add-in classes that are not
+    // registered are skipped and named in a message. A protected template read from a file
+    // asks frPasswordQuery. False when the template was refused (format or password).
+    bool LoadFromStream(TfrStream &Stream);
+    // False (and nothing changes) when there is no such file; the file name is kept only
+    // when the template loaded.
+    bool LoadFromFile(const QString &FileName);
+    void SaveToFile(const QString &FileName);
+    bool LoadFromBlobField(const TfrCursorField &Field);
+    // The cursor must be editing or appending.
+    void SaveToBlobField(TfrTableCursor &DataSet, int FieldIndex);
+    // The first record whose first field is DocN, its second field holding the template;
+    // false (and nothing changes) when there is none.
+    bool LoadFromDB(TfrTableCursor &DataSet, int DocN);
+    // Edits that record, or appends one, and posts it.
+    void SaveToDB(TfrTableCursor &DataSet, int DocN);
+    // A template among the program's Qt resources (":/" + Name, or Name when it starts
+    // with ":"); EfrError when there is none.
+    bool LoadFromResourceName(const QString &Name);
+    bool LoadFromResourceID(int ID);
+
+    // Template files (".frt"): description lines, a preview picture and the pages block.
+    void SaveTemplate(const QString &FileName, const QStringList &Description, const QImage &Bitmap);
+    // With Load false only the description and the picture are read; with Load true only
+    // the pages block, into the report.
+    void LoadTemplate(const QString &FileName, QStringList &Description, QImage &Bitmap, bool Load);
+
+    // The component's form data ("ReportForm"): the version, and with StoreInDFM the
+    // template. A read template loads when the component has loaded (Loaded).
+    void WriteReportForm(TfrStream &Stream);
+    void ReadReportForm(TfrStream &Stream);
+    void Loaded();
+
+    // ---- printer ----
+    // Remembers the name and, unless PrintToDefault, selects that printer when it exists.
+    void SetPrinterTo(const QString &PrnName);
+    // Selects printer NewIndex and gives every page its paper again; on failure says so,
+    // goes back to OldIndex and answers false.
+    bool ChangePrinter(int OldIndex, int NewIndex);
 
     // ---- hooks ----
     // Called just before an object prints: a field bound to the object that is a binary
@@ -69,6 +142,9 @@ public:
                               int FrameTyp, TfrView *View);
 
 private:
+    void readAttributes(TfrStream &Stream);
+    void resetToEmptyPage();
+
     std::unique_ptr<TfrDataDictionary> m_dictionary;
-    std::vector<std::unique_ptr<TfrPage>> m_pages;
+    std::unique_ptr<TfrStream> m_formStream; // template of the form data until Loaded
 };

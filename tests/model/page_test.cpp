@@ -1,0 +1,375 @@
+// Template pages: paper through the printer service, margin positions, script-visible
+// properties, names, the page record, and the report's page list.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "report/engine/printer.h"
+#include "report/eval/globals.h"
+#include "report/eval/stream.h"
+#include "report/model/band.h"
+#include "report/model/fr_globals.h"
+#include "report/model/memo_view.h"
+#include "report/model/page.h"
+#include "report/model/pages.h"
+#include "report/model/report.h"
+
+namespace {
+
+QString u(const char *s) { return QString::fromUtf8(s); }
+
+class PageTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        frGlobals();
+        ASSERT_TRUE(Prn.IsVirtual()) << "these tests run on the virtual printer";
+        CurReport = &report;
+        DocMode = dmDesigning;
+        frVersion = 25;
+    }
+    void TearDown() override
+    {
+        CurPage = nullptr;
+        CurReport = nullptr;
+        DocMode = dmDesigning;
+        frVersion = 25;
+    }
+
+    TfrReport report;
+};
+
+TEST_F(PageTest, NewPageHasTheVirtualPrintersA4)
+{
+    TfrPage *page = report.Pages.Add();
+    EXPECT_EQ(page->pgSize, 9);
+    EXPECT_EQ(page->pgWidth, 2100);
+    EXPECT_EQ(page->pgHeight, 2970);
+    EXPECT_EQ(page->pgOr, poPortrait);
+    EXPECT_EQ(page->pgBin, 0xFFFF);
+    EXPECT_TRUE(page->Name.isEmpty()) << "named only by CreateUniqueName";
+    const TfrPagePrnInfo &i = page->PrnInfo;
+    EXPECT_EQ(i.Pgw, 758);
+    EXPECT_EQ(i.Pgh, 1071);
+    EXPECT_EQ(i.Ofx, 18);
+    EXPECT_EQ(i.Ofy, 18);
+    EXPECT_EQ(i.Pw, 758 - 36);
+    EXPECT_EQ(i.Ph, 1071 - 36);
+}
+
+TEST_F(PageTest, MarginPositions)
+{
+    TfrPage *page = report.Pages.Add();
+    struct Row {
+        const char *what;
+        TfrRect margins;
+        bool apply;
+        int left, top, right, bottom;
+    } rows[] = {
+        {"zero margins: the printable area", {0, 0, 0, 0}, true, 18, 18, 18 + 722, 18 + 1035},
+        {"own margins", {50, 40, 30, 20}, true, 50, 40, 758 - 30, 1071 - 20},
+        {"mixed", {0, 40, 30, 0}, true, 18, 40, 728, 1053},
+        {"stretched to the paper", {50, 40, 30, 20}, false, 0, 0, 758, 1071},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.what);
+        page->pgMargins = row.margins;
+        page->applyMargins = row.apply;
+        EXPECT_EQ(page->LeftMargin(), row.left);
+        EXPECT_EQ(page->TopMargin(), row.top);
+        EXPECT_EQ(page->RightMargin(), row.right);
+        EXPECT_EQ(page->BottomMargin(), row.bottom);
+        EXPECT_EQ(page->LeftOffset(), 0);
+    }
+
+    // While printing, a page footer's height comes off the bottom.
+    page->pgMargins = {};
+    page->applyMargins = true;
+    page->Bands[btPageFooter] = std::make_unique<TfrBand>(btPageFooter, page);
+    page->Bands[btPageFooter]->Height = 30;
+    EXPECT_EQ(page->BottomMargin(), 1053);
+    DocMode = dmPrinting;
+    EXPECT_EQ(page->BottomMargin(), 1053 - 30);
+
+    // Hostile margins never overflow.
+    page->pgMargins = {0, 0, INT_MIN, INT_MIN};
+    EXPECT_GT(page->RightMargin(), 0);
+}
+
+TEST_F(PageTest, PaperComesFromThePrinter)
+{
+    TfrPage *page = report.Pages.Add();
+    struct Row {
+        const char *what;
+        int size, width, height, bin, orientation;
+        int wantSize, wantWidth, wantHeight, wantBin, wantPrintWidth;
+    } rows[] = {
+        {"A4 landscape", 9, 0, 0, -1, poLandscape, 9, 2970, 2100, 0xFFFF, 1071},
+        {"A3 by code, any size given", 8, 1, 1, 0xFFFF, poPortrait, 8, 2970, 4200, 0xFFFF, 1071},
+        {"a code the printer lacks becomes a size of its own", 12345, 1000, 1500, 7, poPortrait, 256, 1000, 1500, 7, 361},
+        {"custom size", 256, 1234, 567, -1, poPortrait, 256, 1234, 567, 0xFFFF, 445},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.what);
+        page->ChangePaper(row.size, row.width, row.height, row.bin, row.orientation);
+        EXPECT_EQ(page->pgSize, row.wantSize);
+        EXPECT_EQ(page->pgWidth, row.wantWidth);
+        EXPECT_EQ(page->pgHeight, row.wantHeight);
+        EXPECT_EQ(page->pgBin, row.wantBin);
+        EXPECT_EQ(page->pgOr, row.orientation);
+        EXPECT_EQ(page->PrnInfo.Pgw, row.wantPrintWidth);
+    }
+}
+
+TEST_F(PageTest, CustomSizeWithinOneTenthOfAMillimetreIsTheSamePaper)
+{
+    TfrPage *page = report.Pages.Add();
+    page->ChangePaper(256, 1000, 1500, -1, poPortrait);
+    page->ChangePaper(256, 1001, 1499, -1, poPortrait);
+    EXPECT_EQ(page->pgWidth, 1000) << "within 1: the printer keeps its paper";
+    EXPECT_EQ(page->pgHeight, 1500);
+    page->ChangePaper(256, 1002, 1500, -1, poPortrait);
+    EXPECT_EQ(page->pgWidth, 1002) << "2 apart: another paper";
+}
+
+TEST_F(PageTest, ReportPageSizeInScriptUnits)
+{
+    TfrPage *page = report.Pages.Add();
+    EXPECT_EQ(page->GetPropValue(u("Width")).toInteger(), 756);
+    EXPECT_EQ(page->GetPropValue(u("height")).toInteger(), 1069);
+    page->SetPropValue(u("Width"), TfrVariant(756));
+    EXPECT_EQ(page->pgWidth, 2100);
+    page->SetPropValue(u("HEIGHT"), TfrVariant(100));
+    EXPECT_EQ(page->pgHeight, 278);
+    EXPECT_EQ(page->pgSize, 9) << "setting properties does not change the paper";
+
+    page->PageType = ptDialog;
+    EXPECT_EQ(page->GetPropValue(u("Width")).toInteger(), 380) << "a dialog's own width";
+    page->SetPropValue(u("Width"), TfrVariant(500));
+    EXPECT_EQ(page->Width, 500);
+    EXPECT_EQ(page->pgHeight, 278);
+}
+
+TEST_F(PageTest, PropertiesByName)
+{
+    TfrPage *page = report.Pages.Add();
+    struct Row {
+        const char *name;
+        TfrVariant value;
+    } rows[] = {
+        {"Name", TfrVariant(u("Main"))},
+        {"Left", TfrVariant(11)},
+        {"Top", TfrVariant(12)},
+        {"Caption", TfrVariant(u("Окно"))},
+        {"Color", TfrVariant(0x00FF00)},
+        {"Position", TfrVariant(0)},
+        {"BorderStyle", TfrVariant(2)},
+        {"Size", TfrVariant(256)},
+        {"Orientation", TfrVariant(1)},
+        {"PrintToPrevPage", TfrVariant(true)},
+        {"StretchToPrintable", TfrVariant(true)},
+        {"Columns", TfrVariant(3)},
+        {"ColumnGap", TfrVariant(9)},
+        {"Visible", TfrVariant(false)},
+        {"Type", TfrVariant(1)},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        page->SetPropValue(u(row.name), row.value);
+        EXPECT_EQ(page->GetPropValue(u(row.name).toUpper()).toString(), row.value.toString());
+    }
+    EXPECT_FALSE(page->applyMargins) << "StretchToPrintable is the negation";
+    page->SetPropValue(u("ColumnWidth"), TfrVariant(123));
+    EXPECT_EQ(page->ColWidth, 123);
+    EXPECT_TRUE(page->GetPropValue(u("Nonsense")).isNull());
+}
+
+TEST_F(PageTest, MarginPropertiesReadStoredValuesWhileDesigning)
+{
+    TfrPage *page = report.Pages.Add();
+    page->SetPropValue(u("LeftMargin"), TfrVariant(0));
+    page->SetPropValue(u("RightMargin"), TfrVariant(30));
+    EXPECT_EQ(page->GetPropValue(u("LeftMargin")).toInteger(), 0);
+    EXPECT_EQ(page->GetPropValue(u("RightMargin")).toInteger(), 30);
+    DocMode = dmPrinting;
+    EXPECT_EQ(page->GetPropValue(u("LeftMargin")).toInteger(), 18);
+    EXPECT_EQ(page->GetPropValue(u("RightMargin")).toInteger(), 758 - 30);
+}
+
+TEST_F(PageTest, PropertyListsDependOnThePageType)
+{
+    TfrPage *page = report.Pages.Add();
+    page->DefineProperties();
+    ASSERT_TRUE(page->GetPropRec(u("Size")));
+    EXPECT_EQ(page->GetPropRec(u("Size"))->enumNameList->size(), frVirtualPaperCount);
+    EXPECT_EQ(page->GetPropRec(u("Size"))->enumValueList->at(8).toInteger(), 9);
+    EXPECT_TRUE(page->GetPropRec(u("OnBeforePrint")));
+    EXPECT_FALSE(page->GetPropRec(u("Caption")));
+    EXPECT_TRUE(page->GetPropRec(u("StretchToPrintable")));
+
+    page->PageType = ptDialog;
+    page->DefineProperties();
+    EXPECT_FALSE(page->GetPropRec(u("Size")));
+    EXPECT_TRUE(page->GetPropRec(u("Caption")));
+    ASSERT_TRUE(page->GetPropRec(u("BorderStyle")));
+    EXPECT_EQ(page->GetPropRec(u("BorderStyle"))->enumValueList->at(0).toInteger(), 3);
+    EXPECT_TRUE(page->GetPropRec(u("OnActivate")));
+    EXPECT_TRUE(page->GetPropRec(u("Visible")));
+}
+
+TEST_F(PageTest, UniqueNamesTakeTheFirstFreeNumber)
+{
+    TfrPage *a = report.Pages.Add();
+    TfrPage *b = report.Pages.Add();
+    TfrPage *c = report.Pages.Add();
+    a->CreateUniqueName();
+    EXPECT_EQ(a->Name, u("Page1"));
+    b->Name = u("page2"); // names compare with case
+    c->CreateUniqueName();
+    EXPECT_EQ(c->Name, u("Page2"));
+    a->Name = u("Other");
+    TfrPage *d = report.Pages.Add();
+    d->CreateUniqueName();
+    EXPECT_EQ(d->Name, u("Page1"));
+}
+
+TEST_F(PageTest, ListOperations)
+{
+    for (const char *name : {"A", "B", "C", "D"})
+        report.Pages.Add()->Name = u(name);
+    auto names = [&] {
+        QString s;
+        for (TfrPage *p : report.Pages)
+            s += p->Name;
+        return s;
+    };
+    report.Pages.Move(0, 2);
+    EXPECT_EQ(names(), u("BCAD"));
+    report.Pages.Move(3, 0);
+    EXPECT_EQ(names(), u("DBCA"));
+    report.Pages.Move(0, 9);
+    report.Pages.Delete(-1);
+    EXPECT_EQ(names(), u("DBCA")) << "out of range does nothing";
+    report.Pages.Delete(1);
+    EXPECT_EQ(names(), u("DCA"));
+    EXPECT_EQ(report.Pages.GetPages(3), nullptr);
+    EXPECT_EQ(report.Pages.GetPages(-1), nullptr);
+    report.Pages.Clear();
+    EXPECT_EQ(report.Pages.GetCount(), 0);
+}
+
+TEST_F(PageTest, ObjectsAreFoundByNameAndID)
+{
+    TfrPage *page = report.Pages.Add();
+    auto memo = std::make_unique<TfrMemoView>();
+    memo->Name = u("Total");
+    memo->objectNumber = 4711;
+    page->Add(std::move(memo));
+    EXPECT_EQ(page->FindObject(u("TOTAL")), page->Objects[0].get());
+    EXPECT_EQ(page->FindObject(u("Other")), nullptr);
+    EXPECT_EQ(page->FindObjectByID(4711), 0);
+    EXPECT_EQ(page->FindObjectByID(1), -1);
+    page->Delete(0);
+    EXPECT_TRUE(page->Objects.empty());
+}
+
+TEST_F(PageTest, RefreshObjectsAlignsViewsOnTheirPages)
+{
+    TfrPage *page = report.Pages.Add();
+    auto memo = std::make_unique<TfrMemoView>();
+    memo->SetBounds(300, 10, 50, 20);
+    memo->BandAlign = baWidth;
+    TfrView *v = page->Add(std::move(memo));
+    report.Pages.RefreshObjects();
+    EXPECT_EQ(v->Left, page->LeftMargin());
+    EXPECT_EQ(v->Width, page->RightMargin() - page->LeftMargin());
+}
+
+// ---- the page record -------------------------------------------------------------------
+
+QByteArray pageRecord(TfrPage &page)
+{
+    TfrStream s;
+    page.SaveToStream(s);
+    return s.data();
+}
+
+TEST_F(PageTest, RecordKeepsEveryField)
+{
+    TfrPage page(&report, 256, 1500, 1000, 3, poLandscape);
+    page.pgMargins = {1, 2, 3, 4};
+    page.PrintToPrevPage = true;
+    page.applyMargins = false;
+    page.Columns = 2;
+    page.ColGap = 11;
+    page.PageType = ptDialog;
+    page.Name = u("Параметры");
+    page.BorderStyle = 2;
+    page.Caption = u("Выбор");
+    page.Color = 0x123456;
+    page.Left = 5;
+    page.Top = 6;
+    page.Width = 7;
+    page.Height = 8;
+    page.Position = 0;
+    page.scriptLines = {u("a"), u("b")};
+    const QByteArray bytes = pageRecord(page);
+    EXPECT_EQ(bytes.left(4), QByteArray::fromHex("FFFFFFFF"));
+
+    TfrPage back(&report, 9, 0, 0, -1, poPortrait);
+    TfrStream s(bytes);
+    back.LoadFromStream(s);
+    EXPECT_TRUE(s.atEnd());
+    EXPECT_EQ(pageRecord(back), bytes);
+    EXPECT_EQ(back.pgSize, 256);
+    EXPECT_EQ(back.pgWidth, 1500);
+    EXPECT_EQ(back.pgBin, 3);
+    EXPECT_EQ(back.Caption, u("Выбор"));
+    EXPECT_EQ(back.scriptLines, (QStringList{u("a"), u("b")}));
+}
+
+TEST_F(PageTest, RecordWithoutMarkerHasNoScript)
+{
+    TfrPage page(&report, 9, 2100, 2970, -1, poPortrait);
+    page.Name = u("Named");
+    page.scriptLines = {u("x")};
+    QByteArray bytes = pageRecord(page);
+    // The same record without the leading -1 and without the script list.
+    QByteArray unmarked = bytes.mid(4);
+    unmarked.chop(6); // word 1, word 1, "x", 0
+    TfrPage back(&report, 9, 0, 0, -1, poPortrait);
+    TfrStream s(unmarked);
+    back.LoadFromStream(s);
+    EXPECT_TRUE(s.atEnd());
+    EXPECT_EQ(back.Name, u("Named"));
+    EXPECT_TRUE(back.scriptLines.isEmpty());
+}
+
+TEST_F(PageTest, Version23RecordHasNoBinNameOrDialog)
+{
+    frVersion = 23;
+    TfrStream s;
+    for (qint32 v : {9, 2970, 2100, 5, 6, 7, 8})
+        frWriteInteger(s, v);
+    frWriteByte(s, 1);          // landscape
+    frWriteWordBool(s, true);   // print to previous page
+    frWriteWordBool(s, false);  // margins do not apply
+    frWriteInteger(s, 2);
+    frWriteInteger(s, 9);
+    s.seek(0);
+    TfrPage *page = report.Pages.Add();
+    page->LoadFromStream(s);
+    EXPECT_TRUE(s.atEnd());
+    EXPECT_EQ(page->pgOr, poLandscape);
+    EXPECT_EQ(page->pgWidth, 2970);
+    EXPECT_EQ(page->pgMargins, (TfrRect{5, 6, 7, 8}));
+    EXPECT_TRUE(page->PrintToPrevPage);
+    EXPECT_FALSE(page->applyMargins);
+    EXPECT_EQ(page->Columns, 2);
+    EXPECT_EQ(page->ColGap, 9);
+    EXPECT_EQ(page->pgBin, 0xFFFF);
+    EXPECT_EQ(page->Name, u("Page1"));
+    EXPECT_EQ(page->Caption, u("Form"));
+}
+
+} // namespace
