@@ -1,13 +1,10 @@
-// The template page next to the printer's metrics record. The page still carries its own
-// copy of the metrics (design-pixel names); it is renamed here so that both can be seen
-// in one file, and the two functions below are the only places that map one onto the
-// other. Include this before any other header that brings in the page.
+// The template page next to the printer's metrics record. The page keeps the metrics
+// under the design-pixel names the views use (TfrPagePrnInfo); the two functions below
+// are the only places that map one record onto the other.
 #pragma once
 
-#define TfrPrnInfo TfrPagePrnInfo
-#include "report/model/page.h"
-#undef TfrPrnInfo
 #include "report/engine/printer.h"
+#include "report/model/page.h"
 
 inline TfrPrnInfo frPrnInfoOf(const TfrPage &page)
 {

@@ -155,11 +155,7 @@ TfrPageInfo &TfrEMFPages::GetPages(int index) const
     return *m_pages[size_t(index)];
 }
 
-void TfrEMFPages::Clear()
-{
-    while (!m_pages.empty())
-        Delete(0);
-}
+void TfrEMFPages::Clear() { m_pages.clear(); }
 
 void TfrEMFPages::Add(TfrPage &templatePage)
 {
@@ -219,6 +215,10 @@ TfrPage *TfrEMFPages::Unpacked(int index) const { return GetPages(index).page.ge
 
 void TfrEMFPages::Release(int index) { GetPages(index).page.reset(); }
 
+std::unique_ptr<TfrPage> TfrEMFPages::TakeUnpacked(int index) { return std::move(GetPages(index).page); }
+
+void TfrEMFPages::PutUnpacked(int index, std::unique_ptr<TfrPage> page) { GetPages(index).page = std::move(page); }
+
 void TfrEMFPages::ObjectsToPage(int index)
 {
     TfrPageInfo &info = GetPages(index);
@@ -230,7 +230,11 @@ void TfrEMFPages::ObjectsToPage(int index)
     page->pgHeight = info.paperHeight;
     page->pgBin = info.paperBin;
     page->pgOr = info.orientation ? 1 : 0;
-    page->pgMargins = info.margins;
+    // The record keeps what the file said; the live page gets margins the layout
+    // arithmetic can add and subtract.
+    const TfrRect &m = info.margins;
+    page->pgMargins = {frClampCoord(qint64(m.Left)), frClampCoord(qint64(m.Top)), frClampCoord(qint64(m.Right)),
+                       frClampCoord(qint64(m.Bottom))};
     page->applyMargins = info.applyMargins;
     frSetPrnInfo(*page, info.prnInfo);
     CurPage = page.get();

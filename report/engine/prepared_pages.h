@@ -118,6 +118,10 @@ public:
     // Frees the unpacked objects (what clearing keepUnpacked and drawing into an empty
     // rectangle does).
     void Release(int index);
+    // Lends the unpacked page out (to the designer, which holds it in the template's page
+    // list while it edits) and takes it back; nullptr when the page is packed.
+    std::unique_ptr<TfrPage> TakeUnpacked(int index);
+    void PutUnpacked(int index, std::unique_ptr<TfrPage> page);
 
     // Draws the whole paper (0..paperWidthU, 0..paperHeightU) mapped onto rect. While
     // keepUnpacked is clear it only releases the unpacked page.

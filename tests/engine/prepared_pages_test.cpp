@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QPainter>
 #include <cmath>
+#include <limits>
 #include <map>
 
 #include "report/engine/prepared_file.h"
@@ -346,6 +347,17 @@ TEST_F(PreparedPagesTest, RepackWritesEditsAndKeepsTheStreamWhenAnObjectCannotBe
     pages->ObjectsToPage(0);
     EXPECT_EQ(pages->Unpacked(0)->Objects[0]->Memo, QStringList{QStringLiteral("new")});
     EXPECT_EQ(pages->Unpacked(0)->Objects[0]->Left, 77);
+
+    // The designer borrows the unpacked page and gives it back edited.
+    std::unique_ptr<TfrPage> lent = pages->TakeUnpacked(0);
+    ASSERT_NE(lent, nullptr);
+    EXPECT_EQ(pages->Unpacked(0), nullptr);
+    lent->Objects[0]->Tag = QStringLiteral("edited");
+    pages->PutUnpacked(0, std::move(lent));
+    pages->PageToObjects(0);
+    std::vector<QString> tags;
+    pages->ForEachObject(0, [&](TfrView &view) { tags.push_back(view.Tag); });
+    EXPECT_EQ(tags, std::vector<QString>{QStringLiteral("edited")});
 
     const QByteArray good = info.stream.data();
     pages->Unpacked(0)->Objects[0]->Memo = QStringList{QString(70000, QLatin1Char('x'))};
@@ -843,6 +855,84 @@ TEST_F(PreparedPagesTest, HostileRecordsAreRefusedQuickly)
         TfrStream s(c.bytes);
         EXPECT_THROW(pages->LoadFromStream(s), EfrError);
         EXPECT_EQ(pages->Count(), 0);
+    }
+}
+
+// Inputs the fuzzer found, replayed through what the preview and printing do with pages.
+TEST_F(PreparedPagesTest, FuzzFindingsLoadDrawAndClickSafely)
+{
+    struct Finding {
+        const char *what;
+        const char *base64;
+    };
+    const Finding findings[] = {
+        {"a margin of -2^31 overflowed the right-margin arithmetic of the unpacked page",
+        "GQATAMLo8PLz4Ov87fvpIO/w6O3y5fAAAwAAAFMBAAAJADQIAACaCwAAAP////8BAAAAAAAAAAAAAACAAAAAABkABQBNZW1v"
+        "MQACACgAAAAoAAAryAAAABQAAAADAA8AAQAAAAAAAAAAAP///x8CAAYAxvPw7eDrDQMAuSAxAAAAAAAAAgAAAAEAAAAABQBB"
+        "cmlhbAAKAHdpbmYAAAAAAAAAAMwAAgAAAAAAAAAEBQBMaW5lMQACACgAREZNaW5nLAEAAH8AAAABAAgAAQAAAAAAAAAAAP//"
+        "/wAAAAAAAAAAAAIAAAABAAAAAAAHAFVSTE1lbW8AAgAoAAAAZAAAAMgAAAAUAAAAAwAPAAEAAAAAAAAAAAD///8fAQAEAG5l"
+        "eHQAAAACAEAzAC8AAAABAAAAAAUAQXJpYWwACgAAAAAAAAAAAAAAAADMAAIAAAAAAAAA4QEAAAgANAgAAJoLAAABBwAAAAEK"
+        "AAAAFAAAAB4AAAAoAAAAGQAFAE1lbW8yAAIA9AEAWzwAY3BvcAAAFAAAAAMADwABAAAAAAAAAAAA////HwEACQB3aWRlIHBh"
+        "Z2UAAAAAAAACAAAAAQAAAAAFAEFyaWFsAAoAAAAAAAAAAAAAAAAAzAACAAAAAAAAAAUDAAAJADQIAACaCwAAAP////8BAAAA"
+        "AAAAAAAAAAAAAAgAABkBCABQaWN0dXJlMQACAAoAAAAKAAAAKAAAAB4AAAAFAAAAAQAAAAAAAAAAAP///x8AAAAAAAAAAAIA"
+        "AAABAAAAAAEAogAAAEJNMAAAAAAAAAA2AAAAKAAAAAQAAAADTwAAAQAYAAAAAAAkAAAAxA4AAMQOAAAAAAAAAAAAAAAA/wAA"
+        "/wAA/wAA/wAA/wAA/wAA/wAA/wAA/wAA/wAA/wAA/wAFAE1lbW8zAAIAPAAAADwAAADIAAAAFAAAAAMAQAABAAAAAAAAAAAA"
+        "////HwAAAAAAAAAAAgAAAAEAAAAABQBBcmlhbAAKAAAAAAAAAAAAAAAAAMwAAgAAAAAAAABY"},
+    };
+    for (const Finding &f : findings) {
+        SCOPED_TRACE(f.what);
+        TfrStream in(QByteArray::fromBase64(QByteArray(f.base64)));
+        try {
+            pages->LoadFromStream(in);
+        } catch (const EfrError &) {
+            continue;
+        }
+        QImage image(48, 64, QImage::Format_ARGB32_Premultiplied);
+        for (int i = 0; i < pages->Count(); ++i) {
+            (*pages)[i].keepUnpacked = true;
+            try {
+                {
+                    QPainter p(&image);
+                    pages->Draw(i, &p, image.rect());
+                }
+                QString text;
+                Qt::CursorShape cursor = Qt::ArrowCursor;
+                pages->DoClick(i, QPoint(20, 30), text, cursor, true);
+                pages->PageToObjects(i);
+            } catch (const EfrError &) {
+            }
+            (*pages)[i].keepUnpacked = false;
+            pages->Draw(i, nullptr, QRect());
+        }
+    }
+}
+
+TEST_F(PreparedPagesTest, ExtremeMarginsAndPapersStayHarmless)
+{
+    const qint32 extremes[] = {std::numeric_limits<qint32>::min(), -1, 0, std::numeric_limits<qint32>::max()};
+    for (qint32 v : extremes) {
+        SCOPED_TRACE(v);
+        pages->Clear();
+        templatePage->applyMargins = v != 0;
+        TfrPageInfo &info = newPage(9, 0, -1, {v, v, v, v});
+        writeMemo(info, QStringLiteral("URLa"), {QStringLiteral("a")}, 10, 10, 100, 20, QStringLiteral("@1"));
+        TfrStream file;
+        pages->SaveToStream(file);
+        file.seek(0);
+        pages->LoadFromStream(file);
+        ASSERT_EQ(pages->Count(), 1);
+        EXPECT_EQ((*pages)[0].margins, (TfrRect{v, v, v, v})) << "the record keeps what the file said";
+        (*pages)[0].keepUnpacked = true;
+        QImage image(48, 64, QImage::Format_ARGB32_Premultiplied);
+        {
+            QPainter p(&image);
+            pages->Draw(0, &p, image.rect());
+        }
+        QString text;
+        Qt::CursorShape cursor = Qt::ArrowCursor;
+        pages->DoClick(0, QPoint(15, 15), text, cursor, true);
+        TfrPage *page = pages->Unpacked(0);
+        EXPECT_LE(page->RightMargin() - page->LeftMargin(), 2 * frCoordLimit);
     }
 }
 
