@@ -1,0 +1,139 @@
+// The journal template over a journal in SQLite: pages an office can file. With
+// FR_JOURNAL_PNG set to a folder the pages are also rendered there for a look.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QPainter>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+#include "report/engine/prepare.h"
+#include "report/eval/db_dataset.h"
+#include "report/eval/globals.h"
+#include "report/eval/table_cursor.h"
+#include "report/model/memo_view.h"
+#include "report/model/report.h"
+#include "report/model/template_json.h"
+#include "tests/engine/prepare_test_support.h"
+
+using namespace prepare_test;
+
+namespace {
+
+// The description ships in the repository, two folders above this file.
+QString templatePath()
+{
+    QDir root = QFileInfo(QStringLiteral(__FILE__)).dir();
+    root.cdUp();
+    root.cdUp();
+    return root.filePath(QStringLiteral("data/Reports/J001.json"));
+}
+
+void fillJournal(QSqlDatabase &db, int rows)
+{
+    QSqlQuery q(db);
+    q.exec(QStringLiteral("CREATE TABLE Temp (NumPP INTEGER, NumReis INTEGER, NameFile TEXT, DateCreateFile TEXT, "
+                          "TimeCreateFile TEXT, Size INTEGER, DateProcesFile TEXT, TimeProcesFile TEXT, "
+                          "Ispolnitel TEXT, BriefContents TEXT, ToWhom TEXT)"));
+    db.transaction();
+    q.prepare(QStringLiteral("INSERT INTO Temp VALUES (?,?,?,?,?,?,?,?,?,?,?)"));
+    for (int i = 1; i <= rows; ++i) {
+        q.addBindValue(i);
+        q.addBindValue(17);
+        q.addBindValue(QStringLiteral("vhod_%1_scan_document_2026.pdf").arg(i, 4, 10, QLatin1Char('0')));
+        q.addBindValue(QStringLiteral("08.12.2026"));
+        q.addBindValue(QStringLiteral("14:%1").arg(i % 60, 2, 10, QLatin1Char('0')));
+        q.addBindValue(1000 + i * 137);
+        q.addBindValue(QStringLiteral("09.12.2026"));
+        q.addBindValue(QStringLiteral("09:30"));
+        q.addBindValue(u("Иванова А. П."));
+        q.addBindValue(i % 7 == 0 ? u("Письмо о согласовании графика поставок оборудования на первый квартал, "
+                                      "с приложением спецификации и протокола разногласий")
+                                  : u("Входящее письмо"));
+        q.addBindValue(i % 5 == 0 ? u("Бухгалтерия, Отдел снабжения") : u("Канцелярия"));
+        q.exec();
+    }
+    db.commit();
+}
+
+TEST(PrepareJournal, HundredRowsGiveNumberedPagesWithWrappedBriefs)
+{
+    QFile json(templatePath());
+    if (!json.open(QIODevice::ReadOnly))
+        GTEST_SKIP() << "no journal template description";
+    QTemporaryDir dir;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("journal_test"));
+        db.setDatabaseName(dir.filePath(QStringLiteral("journal.db")));
+        ASSERT_TRUE(db.open());
+        fillJournal(db, 100);
+
+        QObject owner;
+        auto *cursor = new TfrTableCursor(&owner);
+        cursor->setObjectName(QStringLiteral("Temp"));
+        cursor->setDatabase(db);
+        cursor->setTableName(QStringLiteral("Temp"));
+        cursor->Open();
+        auto *dataSet = new TfrDBDataSet(&owner);
+        dataSet->setObjectName(QStringLiteral("frDBDataSet1"));
+        dataSet->SetDataSet(cursor);
+
+        TfrReport report(&owner);
+        CurReport = &report;
+        frTemplateFromJson(report, json.readAll());
+        TfrReportBuilder builder(report);
+        builder.ShowErrorBox = false;
+        ASSERT_TRUE(builder.PrepareReport()) << builder.LastError.toStdString();
+        const auto pages = readPages(builder.EMFPages);
+        ASSERT_GE(pages.size(), 3u);
+        const QString total = QString::number(pages.size());
+        int rows = 0;
+        for (size_t p = 0; p < pages.size(); ++p) {
+            SCOPED_TRACE(p);
+            EXPECT_EQ(textsOf(pages[p], u("PageNumber")),
+                      std::vector<QString>{u("Стр. %1 из %2").arg(p + 1).arg(total)});
+            rows += int(textsOf(pages[p], u("DataNumPP")).size());
+            for (const Obj &o : pages[p]) {
+                if (o.name != u("DataBriefContents"))
+                    continue;
+                const Obj *num = nullptr;
+                for (const Obj &n : pages[p])
+                    if (n.name == u("DataNumPP") && n.top == o.top)
+                        num = &n;
+                ASSERT_NE(num, nullptr);
+                // Long briefs wrap and the whole row grows with them.
+                if (num->text.toInt() % 7 == 0) {
+                    EXPECT_GT(o.height, 20);
+                    EXPECT_EQ(num->height, o.height) << "stretched cells keep the row's height";
+                }
+            }
+        }
+        EXPECT_EQ(rows, 100);
+        EXPECT_EQ(textsOf(pages.back(), u("Total")), std::vector<QString>{u("Всего принято файлов: 100")});
+
+        const QByteArray out = qgetenv("FR_JOURNAL_PNG");
+        if (!out.isEmpty()) {
+            QDir().mkpath(QString::fromLocal8Bit(out));
+            for (int i = 0; i < builder.EMFPages.GetCount(); ++i) {
+                TfrPageInfo &info = builder.EMFPages[i];
+                const int w = report.Page(0)->PrnInfo.Pgw * 3 / 2, h = report.Page(0)->PrnInfo.Pgh * 3 / 2;
+                QImage img(w, h, QImage::Format_RGB32);
+                img.fill(Qt::white);
+                QPainter painter(&img);
+                info.keepUnpacked = true;
+                builder.EMFPages.Draw(i, &painter, QRect(0, 0, w, h));
+                painter.end();
+                img.save(QStringLiteral("%1/page%2.png").arg(QString::fromLocal8Bit(out)).arg(i + 1));
+            }
+        }
+        CurReport = MasterReport = nullptr;
+        CurPage = nullptr;
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("journal_test"));
+}
+
+} // namespace
