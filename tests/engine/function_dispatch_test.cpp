@@ -82,7 +82,7 @@ TEST_F(EngineScripts, MethodsAndListProperties)
     run("begin Memo1.Memo.Add('x' + 'y'); SETARRAY(Memo1.Memo, 0, 'first') end");
     EXPECT_EQ(memo->Memo, (QStringList{u("first"), u("line 1"), u("xy")}));
     EXPECT_EQ(InternalOnGetValue(u("Memo1.Memo[2]")), u("xy"));
-    run("Memo1.Memo.Clear");
+    run("begin Memo1.Memo.Clear end");
     EXPECT_TRUE(memo->Memo.isEmpty());
 }
 
