@@ -123,19 +123,16 @@ int TfrPage::BottomMargin() const
 
 void TfrPage::CreateUniqueName()
 {
-    Name = QStringLiteral("Page");
-    const TfrReport *report = CurReport ? CurReport : Report;
-    for (int n = 1; n <= 10000; ++n) {
-        const QString candidate = QStringLiteral("Page") + QString::number(n);
-        bool taken = false;
-        if (report)
-            for (const TfrPage *p : report->Pages)
-                if (p->Name == candidate) {
-                    taken = true;
-                    break;
-                }
-        if (!taken) {
-            Name = candidate;
+    constexpr int kLimit = 10000;
+    const QString stem = QStringLiteral("Page");
+    std::vector<bool> used(kLimit + 1, false);
+    if (const TfrReport *report = CurReport ? CurReport : Report)
+        for (const TfrPage *p : report->Pages)
+            frMarkNameNumber(p->Name, stem, Qt::CaseSensitive, used);
+    Name = stem;
+    for (int n = 1; n <= kLimit; ++n) {
+        if (!used[size_t(n)]) {
+            Name = stem + QString::number(n);
             return;
         }
     }

@@ -51,6 +51,31 @@ TfrView *TfrReport::FindObject(const QString &name) const
     return nullptr;
 }
 
+void frMarkNameNumber(const QString &name, const QString &stem, Qt::CaseSensitivity cs, std::vector<bool> &used)
+{
+    const qsizetype digits = name.size() - stem.size();
+    if (digits < 1 || digits > 9 || !name.startsWith(stem, cs) || name.at(stem.size()) == QLatin1Char('0'))
+        return;
+    int number = 0;
+    for (qsizetype i = stem.size(); i < name.size(); ++i) {
+        const QChar c = name.at(i);
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return;
+        number = number * 10 + (c.unicode() - '0');
+    }
+    if (size_t(number) < used.size())
+        used[size_t(number)] = true;
+}
+
+std::vector<bool> TfrReport::UsedObjectNumbers(const QString &stem, int limit) const
+{
+    std::vector<bool> used(size_t(std::max(limit, 0)) + 1, false);
+    for (const TfrPage *page : Pages)
+        for (const auto &v : page->Objects)
+            frMarkNameNumber(v->Name, stem, Qt::CaseInsensitive, used);
+    return used;
+}
+
 void TfrReport::InternalOnEnterRect(QStringList &Memo, TfrView *View)
 {
     if (View && View->dataFieldSet && !View->dataFieldName.isEmpty()) {

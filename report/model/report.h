@@ -40,6 +40,10 @@ using TfrExportTextHook = std::function<void(const TfrRect &innerRect, int x, in
 using TfrPasswordQuery = std::function<bool(QString &Password)>;
 TfrPasswordQuery &frPasswordQuery();
 
+// Marks used[n] when name is stem followed by the number n (no leading zeros), the stem
+// compared with or without case; generated names look for the smallest unmarked n.
+void frMarkNameNumber(const QString &name, const QString &stem, Qt::CaseSensitivity cs, std::vector<bool> &used);
+
 class TfrReport {
 public:
     explicit TfrReport(QObject *owner = nullptr);
@@ -82,6 +86,9 @@ public:
     void ClearPages() { Pages.Clear(); }
     // The first object of that name on any page (pages in order, names ignoring case).
     TfrView *FindObject(const QString &name) const;
+    // used[n] for 1 <= n <= limit: an object is named stem + n (names ignoring case). One
+    // pass over the objects, so naming many objects stays fast.
+    std::vector<bool> UsedObjectNumbers(const QString &stem, int limit) const;
 
     // Empties pages and dictionary, resets DoublePassReport and the document attributes.
     void Clear();

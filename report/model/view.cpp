@@ -257,11 +257,13 @@ void TfrView::Assign(TfrView &From)
 void TfrView::CreateUniqueName()
 {
     Name.clear();
+    // One pass over the report's objects, not one search per candidate: old templates
+    // name every object this way while they load.
+    const std::vector<bool> used = CurReport ? CurReport->UsedObjectNumbers(nameStem, 10000) : std::vector<bool>();
     for (int n = 1; n <= 10000; ++n) {
-        const QString candidate = nameStem + QString::number(n);
-        if (CurReport && CurReport->FindObject(candidate))
+        if (size_t(n) < used.size() && used[size_t(n)])
             continue;
-        SetPropValue(QStringLiteral("Name"), TfrVariant(candidate));
+        SetPropValue(QStringLiteral("Name"), TfrVariant(nameStem + QString::number(n)));
         return;
     }
 }

@@ -233,6 +233,27 @@ TEST_F(PageTest, UniqueNamesTakeTheFirstFreeNumber)
     EXPECT_EQ(d->Name, u("Page1"));
 }
 
+TEST_F(PageTest, ObjectNamesTakeTheFirstFreeNumberOnAnyPage)
+{
+    TfrPage *first = report.Pages.Add();
+    TfrPage *second = report.Pages.Add();
+    auto add = [](TfrPage *page, const char *name) {
+        auto memo = std::make_unique<TfrMemoView>();
+        memo->Name = u(name);
+        return page->Add(std::move(memo));
+    };
+    for (const char *name : {"Memo1", "MEMO3", "Memo02", "Memo"})
+        add(first, name);
+    for (const char *name : {"Memo2x", "memo4"})
+        add(second, name);
+    TfrView *fresh = add(second, "");
+    fresh->CreateUniqueName();
+    EXPECT_EQ(fresh->Name, u("Memo2")) << "names compare without case; Memo02 and Memo2x are other names";
+    TfrView *next = add(first, "");
+    next->CreateUniqueName();
+    EXPECT_EQ(next->Name, u("Memo5"));
+}
+
 TEST_F(PageTest, ListOperations)
 {
     for (const char *name : {"A", "B", "C", "D"})
