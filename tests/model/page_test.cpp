@@ -2,11 +2,13 @@
 // properties, names, the page record, and the report's page list.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <memory>
 
 #include "report/engine/printer.h"
 #include "report/eval/globals.h"
 #include "report/eval/stream.h"
+#include "report/eval/ui_hooks.h"
 #include "report/model/band.h"
 #include "report/model/fr_globals.h"
 #include "report/model/memo_view.h"
@@ -304,6 +306,157 @@ TEST_F(PageTest, RefreshObjectsAlignsViewsOnTheirPages)
     report.Pages.RefreshObjects();
     EXPECT_EQ(v->Left, page->LeftMargin());
     EXPECT_EQ(v->Width, page->RightMargin() - page->LeftMargin());
+}
+
+// ---- with an installed printer ----------------------------------------------------------
+
+// One printer, "Office", at 300 dpi with a 50-pixel unprintable border, offering A4, A3 and
+// sizes of its own; it throws for the paper code it is told to refuse.
+class OfficePrinter : public TfrPlatformPrinters {
+public:
+    TfrDeviceMode mode;
+    int refusedCode = -2;
+    bool failsSelecting = false;
+
+    OfficePrinter()
+    {
+        mode.fields = TfrDeviceMode::fPaperSize | TfrDeviceMode::fOrientation | TfrDeviceMode::fPaperWidth |
+                      TfrDeviceMode::fPaperLength | TfrDeviceMode::fDefaultSource;
+        mode.paperSize = 9;
+    }
+    QStringList PrinterNames() override { return {u("Office")}; }
+    int PrinterIndex() override { return 0; }
+    void SetPrinterIndex(int) override
+    {
+        if (failsSelecting)
+            throw EfrError(u("printer is offline"));
+    }
+    bool GetDeviceMode(TfrDeviceMode &m) override
+    {
+        m = mode;
+        return true;
+    }
+    void SetDeviceMode(const TfrDeviceMode &m) override
+    {
+        if (m.paperSize == refusedCode)
+            throw EfrError(u("paper refused"));
+        if (m.paperSize == 8 || m.paperSize == 9 || m.paperSize == 256)
+            mode.paperSize = m.paperSize;
+        mode.paperWidth = m.paperWidth;
+        mode.paperLength = m.paperLength;
+        mode.orientation = m.orientation;
+    }
+    TfrDeviceCaps DeviceCaps() override
+    {
+        int w = 2100, h = 2970;
+        if (mode.paperSize == 8) {
+            w = 2970;
+            h = 4200;
+        } else if (mode.paperSize == 256) {
+            w = mode.paperWidth;
+            h = mode.paperLength;
+        }
+        if (mode.orientation == poLandscape && mode.paperSize != 256)
+            std::swap(w, h);
+        TfrDeviceCaps caps;
+        caps.logPixelsX = caps.logPixelsY = 300;
+        caps.physicalWidth = qRound(w * 300 / 254.0);
+        caps.physicalHeight = qRound(h * 300 / 254.0);
+        caps.physicalOffsetX = caps.physicalOffsetY = 50;
+        caps.pageWidth = caps.physicalWidth - 100;
+        caps.pageHeight = caps.physicalHeight - 100;
+        return caps;
+    }
+    std::vector<TfrPaperItem> Papers() override { return {{9, u("A4")}, {8, u("A3")}, {256, u("Custom")}}; }
+    std::vector<TfrBinItem> Bins() override { return {}; }
+    bool Printing() override { return false; }
+};
+
+class InstalledPrinterTest : public PageTest {
+protected:
+    void SetUp() override
+    {
+        PageTest::SetUp();
+        frSetPlatformPrinters(&office);
+        ASSERT_FALSE(Prn.IsVirtual());
+        frUiHooks().MessageBox = [this](const QString &text, const QString &caption, int) {
+            messages.append(caption + u(": ") + text);
+            return 1;
+        };
+    }
+    void TearDown() override
+    {
+        frUiHooks().MessageBox = nullptr;
+        frSetPlatformPrinters(nullptr);
+        PageTest::TearDown();
+    }
+
+    OfficePrinter office;
+    QStringList messages;
+};
+
+TEST_F(InstalledPrinterTest, PageMetricsComeFromThePrinter)
+{
+    TfrPage *page = report.Pages.Add();
+    EXPECT_EQ(page->pgSize, 9);
+    EXPECT_EQ(page->PrnInfo.PPgw, 2480);
+    EXPECT_EQ(page->PrnInfo.Pgw, 757);
+    EXPECT_EQ(page->PrnInfo.Ofx, 15);
+    EXPECT_EQ(page->LeftMargin(), 15);
+    page->ChangePaper(8, 0, 0, -1, poLandscape);
+    EXPECT_EQ(page->pgSize, 8);
+    EXPECT_EQ(page->pgWidth, 4200);
+    EXPECT_EQ(page->pgHeight, 2970);
+}
+
+TEST_F(InstalledPrinterTest, RefusedPaperBecomesASizeOfItsOwn)
+{
+    office.refusedCode = 300;
+    TfrPage *page = report.Pages.Add();
+    page->ChangePaper(300, 1000, 1500, 2, poPortrait);
+    EXPECT_EQ(page->pgSize, 256);
+    EXPECT_EQ(page->pgWidth, 1000);
+    EXPECT_EQ(page->pgHeight, 1500);
+}
+
+TEST_F(InstalledPrinterTest, TemplatePrinterIsSelectedUnlessTheDefaultIsWanted)
+{
+    Prn.SetPrinterIndex(Prn.VirtualPrinterIndex());
+    report.PrintToDefault = true;
+    report.SetPrinterTo(u("Office"));
+    EXPECT_TRUE(Prn.IsVirtual());
+    EXPECT_EQ(report.PrinterName, u("Office")) << "remembered all the same";
+
+    report.PrintToDefault = false;
+    report.SetPrinterTo(u("Nowhere"));
+    EXPECT_TRUE(Prn.IsVirtual());
+    report.SetPrinterTo(u("Office"));
+    EXPECT_EQ(Prn.PrinterIndex(), 0);
+}
+
+TEST_F(InstalledPrinterTest, ChangingThePrinterGivesEveryPageItsPaperAgain)
+{
+    Prn.SetPrinterIndex(Prn.VirtualPrinterIndex());
+    TfrPage *a4 = report.Pages.Add();
+    TfrPage *a3 = report.Pages.Add();
+    a3->ChangePaper(8, 0, 0, -1, poPortrait);
+    EXPECT_EQ(a4->PrnInfo.Ofx, 18) << "the virtual printer's border";
+
+    EXPECT_TRUE(report.ChangePrinter(Prn.VirtualPrinterIndex(), 0));
+    EXPECT_EQ(report.PrinterName, u("Office"));
+    EXPECT_EQ(a4->PrnInfo.Ofx, 15);
+    EXPECT_EQ(a3->pgSize, 8);
+    EXPECT_EQ(a3->PrnInfo.PPgw, qRound(2970 * 300 / 254.0));
+    EXPECT_TRUE(messages.isEmpty());
+
+    // A printer that fails is reported, and the old one comes back.
+    Prn.SetPrinterIndex(Prn.VirtualPrinterIndex());
+    office.failsSelecting = true;
+    EXPECT_FALSE(report.ChangePrinter(Prn.VirtualPrinterIndex(), 0));
+    EXPECT_EQ(messages, QStringList{u("Ошибка: Возникли проблемы с настройкой выбранного принтера.")});
+    EXPECT_TRUE(Prn.IsVirtual());
+    EXPECT_EQ(report.PrinterName, u("Виртуальный принтер"));
+    EXPECT_EQ(a4->PrnInfo.Ofx, 18);
 }
 
 // ---- the page record -------------------------------------------------------------------

@@ -221,6 +221,20 @@ TEST_F(TemplateStreamTest, AddInObjectsRoundTripWhenTheirClassIsRegistered)
     EXPECT_EQ(save(back), first);
 }
 
+TEST_F(TemplateStreamTest, PageNumbersOfObjectsHaveEightBits)
+{
+    TfrReport r;
+    CurReport = &r;
+    for (int i = 0; i < 257; ++i)
+        r.Pages.Add();
+    place<TfrMemoView>(r.Pages[256], "OnTheLastPage", 0, 0, 10, 10);
+    TfrReport back;
+    ASSERT_TRUE(load(back, save(r)));
+    ASSERT_EQ(back.Pages.GetCount(), 257);
+    EXPECT_EQ(back.Pages[0]->Objects.size(), 1u) << "page 256 is written as page 0";
+    EXPECT_TRUE(back.Pages[256]->Objects.empty());
+}
+
 // ---- older streams ----------------------------------------------------------------------
 
 // The pages block of an older stream: one page, objects as given, an empty dictionary.
