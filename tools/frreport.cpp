@@ -146,6 +146,11 @@ int main(int argc, char **argv)
     // Fonts need a GUI application; the offscreen platform needs no display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Qt's own chatter (runtime folders of the offscreen platform) is not the tool's output.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &message) {
+        if (type == QtCriticalMsg || type == QtFatalMsg)
+            err() << message << Qt::endl;
+    });
     QGuiApplication app(argc, argv);
     installMessageHook();
     frGlobals();
