@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QPainter>
 #include <cstddef>
+#include <cstdlib>
 #include <cstdint>
 #include <memory>
 
@@ -16,6 +17,7 @@
 #include "report/eval/globals.h"
 #include "report/eval/stream.h"
 #include "report/model/fr_globals.h"
+#include "report/model/memo_view.h"
 
 namespace {
 
@@ -31,11 +33,24 @@ QByteArray saved(const TfrEMFPages &pages)
 // fontconfig keeps its caches for the life of the process.
 extern "C" const char *__lsan_default_suppressions() { return "leak:libfontconfig\n"; }
 
+std::unique_ptr<QGuiApplication> gApp;
+
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    static std::unique_ptr<QGuiApplication> app = std::make_unique<QGuiApplication>(*argc, *argv);
+    gApp = std::make_unique<QGuiApplication>(*argc, *argv);
     frGlobals();
+    // Measure once, so that the text layout's caches exist before the handler below is
+    // registered: the engine's services then end (with the application) while they live.
+    {
+        TfrMemoView memo;
+        memo.SetBounds(0, 0, 50, 20);
+        memo.Memo = QStringList{QStringLiteral("x")};
+        QImage image(8, 8, QImage::Format_ARGB32_Premultiplied);
+        QPainter p(&image);
+        memo.Draw(&p);
+    }
+    std::atexit([] { gApp.reset(); });
     return 0;
 }
 

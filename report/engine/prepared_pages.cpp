@@ -224,19 +224,15 @@ void TfrEMFPages::ObjectsToPage(int index)
     TfrPageInfo &info = GetPages(index);
     if (info.page)
         return;
-    auto page = std::make_unique<TfrPage>(m_report);
-    page->pgSize = info.paperSize;
-    page->pgWidth = info.paperWidth;
-    page->pgHeight = info.paperHeight;
-    page->pgBin = info.paperBin;
-    page->pgOr = info.orientation ? 1 : 0;
+    // The page asks the printer for its paper, as a template page does.
+    auto page = std::make_unique<TfrPage>(m_report, info.paperSize, info.paperWidth, info.paperHeight,
+                                          info.paperBin, info.orientation);
     // The record keeps what the file said; the live page gets margins the layout
     // arithmetic can add and subtract.
     const TfrRect &m = info.margins;
     page->pgMargins = {frClampCoord(qint64(m.Left)), frClampCoord(qint64(m.Top)), frClampCoord(qint64(m.Right)),
                        frClampCoord(qint64(m.Bottom))};
     page->applyMargins = info.applyMargins;
-    frSetPrnInfo(*page, info.prnInfo);
     CurPage = page.get();
     try {
         readObjects(info.stream, false, [&](std::unique_ptr<TfrView> view) {
