@@ -6,7 +6,7 @@
 #include <QFile>
 #include <QFileDialog>
 
-TUiHooks &frUiHooks()
+TUiHooks &frAppUiHooks()
 {
     static TUiHooks hooks;
     return hooks;
@@ -14,8 +14,8 @@ TUiHooks &frUiHooks()
 
 QMessageBox::StandardButton frShowMessage(const TMessageRequest &request)
 {
-    if (frUiHooks().message)
-        return frUiHooks().message(request);
+    if (frAppUiHooks().message)
+        return frAppUiHooks().message(request);
     QMessageBox box(request.icon, request.caption, request.text, request.buttons, request.parent);
     if (request.defaultButton != QMessageBox::NoButton)
         box.setDefaultButton(request.defaultButton);
@@ -43,29 +43,29 @@ bool frConfirm(QWidget *parent, const QString &caption, const QString &text)
 
 int frExecDialog(QDialog &dialog)
 {
-    if (frUiHooks().execDialog)
-        return frUiHooks().execDialog(dialog);
+    if (frAppUiHooks().execDialog)
+        return frAppUiHooks().execDialog(dialog);
     return dialog.exec();
 }
 
 QString frGetOpenFileName(QWidget *parent, const QString &caption, const QString &dir,
                           const QStringList &filters)
 {
-    if (frUiHooks().openFileName)
-        return frUiHooks().openFileName(parent, caption, dir, filters);
+    if (frAppUiHooks().openFileName)
+        return frAppUiHooks().openFileName(parent, caption, dir, filters);
     return QFileDialog::getOpenFileName(parent, caption, dir, filters.join(QStringLiteral(";;")));
 }
 
 bool frOpenUrl(const QUrl &url)
 {
-    if (frUiHooks().openUrl)
-        return frUiHooks().openUrl(url);
+    if (frAppUiHooks().openUrl)
+        return frAppUiHooks().openUrl(url);
     return QDesktopServices::openUrl(url);
 }
 
 bool frMoveToTrash(const QString &path)
 {
-    if (frUiHooks().moveToTrash)
-        return frUiHooks().moveToTrash(path);
+    if (frAppUiHooks().moveToTrash)
+        return frAppUiHooks().moveToTrash(path);
     return QFile::moveToTrash(path);
 }

@@ -36,7 +36,7 @@ struct TUiHooks {
 };
 
 // The hooks in force; a member left empty falls back to the real window or service.
-TUiHooks &frUiHooks();
+TUiHooks &frAppUiHooks();
 
 QMessageBox::StandardButton frShowMessage(const TMessageRequest &request);
 // A warning of the application: caption "Внимание!", warning icon, OK.

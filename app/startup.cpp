@@ -6,6 +6,11 @@
 #include "app/settings.h"
 #include "report/eval/errors.h"
 #include "report/eval/globals.h"
+#include "report/engine/function_dispatch.h"
+#include "report/model/fr_globals.h"
+#include "report/ui/input_dialogs.h"
+#include "report/ui/platform_printers.h"
+#include "report/ui/progress_form.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -50,10 +55,17 @@ int frRunJournal(const TStartupOptions &options)
     try {
         if (!options.home.isEmpty())
             frSetAppFolder(options.home);
-        // The engine's process-wide start-up: its localised tables so far; the printer and
-        // the registries join here as they arrive.
+        // The engine's process-wide start-up: localised tables, shared services, function
+        // libraries, the installed printers and the dialogs scripts and preparation show.
         step("engine");
         frLocalizeGlobals();
+        frGlobals();
+        frInstallFunctionDispatch();
+        frInstallUiDialogs();
+        frInstallProgressForm();
+        // Lives until the event loop ends: its QPrinter must go before the application.
+        TfrQtPlatformPrinters printers;
+        frSetPlatformPrinters(&printers);
         step("MainDM");
         TMainDM dataModule;
         step("FMain");

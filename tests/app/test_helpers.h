@@ -104,8 +104,8 @@ class THooks {
 public:
     THooks()
     {
-        saved = frUiHooks();
-        TUiHooks &h = frUiHooks();
+        saved = frAppUiHooks();
+        TUiHooks &h = frAppUiHooks();
         h.message = [this](const TMessageRequest &r) {
             messages.push_back(r);
             if (r.buttons & QMessageBox::Yes)
@@ -129,7 +129,7 @@ public:
             return trashSucceeds && QFile::remove(path);
         };
     }
-    ~THooks() { frUiHooks() = saved; }
+    ~THooks() { frAppUiHooks() = saved; }
 
     QStringList texts() const
     {
