@@ -7,7 +7,6 @@
 #include <QImage>
 #include <QPainter>
 #include <cmath>
-#include <limits>
 #include <map>
 
 #include "report/engine/prepared_file.h"
@@ -904,35 +903,6 @@ TEST_F(PreparedPagesTest, FuzzFindingsLoadDrawAndClickSafely)
             (*pages)[i].keepUnpacked = false;
             pages->Draw(i, nullptr, QRect());
         }
-    }
-}
-
-TEST_F(PreparedPagesTest, ExtremeMarginsAndPapersStayHarmless)
-{
-    const qint32 extremes[] = {std::numeric_limits<qint32>::min(), -1, 0, std::numeric_limits<qint32>::max()};
-    for (qint32 v : extremes) {
-        SCOPED_TRACE(v);
-        pages->Clear();
-        templatePage->applyMargins = v != 0;
-        TfrPageInfo &info = newPage(9, 0, -1, {v, v, v, v});
-        writeMemo(info, QStringLiteral("URLa"), {QStringLiteral("a")}, 10, 10, 100, 20, QStringLiteral("@1"));
-        TfrStream file;
-        pages->SaveToStream(file);
-        file.seek(0);
-        pages->LoadFromStream(file);
-        ASSERT_EQ(pages->Count(), 1);
-        EXPECT_EQ((*pages)[0].margins, (TfrRect{v, v, v, v})) << "the record keeps what the file said";
-        (*pages)[0].keepUnpacked = true;
-        QImage image(48, 64, QImage::Format_ARGB32_Premultiplied);
-        {
-            QPainter p(&image);
-            pages->Draw(0, &p, image.rect());
-        }
-        QString text;
-        Qt::CursorShape cursor = Qt::ArrowCursor;
-        pages->DoClick(0, QPoint(15, 15), text, cursor, true);
-        TfrPage *page = pages->Unpacked(0);
-        EXPECT_LE(page->RightMargin() - page->LeftMargin(), 2 * frCoordLimit);
     }
 }
 
