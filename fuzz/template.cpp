@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <memory>
 
 #include "report/engine/printer.h"
 #include "report/eval/stream.h"
@@ -15,8 +14,6 @@
 #include "report/model/report.h"
 
 namespace {
-
-std::unique_ptr<QGuiApplication> app;
 
 QByteArray saved(TfrReport &report)
 {
@@ -31,7 +28,8 @@ QByteArray saved(TfrReport &report)
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    app = std::make_unique<QGuiApplication>(*argc, *argv);
+    // Never destroyed: at exit the engine's statics would go after it in no set order.
+    new QGuiApplication(*argc, *argv);
     frGlobals();
     frUiHooks().MessageBox = [](const QString &, const QString &, int) { return 1; };
     return 0;
