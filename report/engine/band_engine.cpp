@@ -405,6 +405,19 @@ void TfrPageEngine::DrawPageBreak(TfrBand &b)
         for (TfrView *v : b.Objects)
             v->unplaced() = false;
     } else {
+        // A text is cut by its wrapped lines: one the band did not measure is prepared now,
+        // or its parts would be written empty.
+        for (TfrView *v : b.Objects) {
+            auto *s = dynamic_cast<TfrStretcheable *>(v);
+            if (!s || v->ownerBand != &b || s->drawStage != drAll)
+                continue;
+            CurView = v;
+            try {
+                s->CalcHeight();
+            } catch (const EfrError &ex) {
+                frEngineError(ex.message());
+            }
+        }
         int m = 0;
         for (;;) {
             const qint64 columnFooter = Head(btColumnFooter)->Height;

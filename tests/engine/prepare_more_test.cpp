@@ -1,0 +1,221 @@
+// Whole small reports on the engine's rarer paths: cross-tabs wider than a page, a
+// sub-report running over a page break, texts split across pages and the frames that
+// are redrawn with the band's final height.
+#include "tests/engine/prepare_test_support.h"
+
+#include "report/model/text_layout.h"
+
+using namespace prepare_test;
+
+namespace {
+
+// Lines of a written part, without the paragraph marks the writer adds.
+QStringList linesOf(const QString &joined)
+{
+    QStringList out;
+    for (QString l : joined.split(QLatin1Char('|'))) {
+        l.remove(QChar(frParagraphMark));
+        if (!l.isEmpty())
+            out << l;
+    }
+    return out;
+}
+
+QString numberedLines(int n)
+{
+    QStringList l;
+    for (int i = 1; i <= n; ++i)
+        l << QStringLiteral("Line %1").arg(i);
+    return l.join(QLatin1Char('|'));
+}
+
+TEST(PrepareMore, CrossTabWiderThanThePageContinuesOnAPageToTheRight)
+{
+    for (bool repeatHeader : {false, true}) {
+        SCOPED_TRACE(repeatHeader);
+        Template t;
+        t.band("Header", btPageHeader, 20, 20)->Flags = flBandOnFirstPage;
+        t.memo("HeadText", 20, 20, 300, 20, "Sheet");
+        t.band("Data", btMasterData, 60, 20, "2");
+        auto *ch = t.band("CrossHeader", btCrossHeader, 0, 200);
+        ch->SetBounds(20, 0, 100, 200);
+        ch->Flags = repeatHeader ? flBandRepeatHeader : 0;
+        auto *cd = t.band("CrossData", btCrossData, 0, 200, "12");
+        cd->SetBounds(120, 0, 100, 200);
+        t.memo("RowHead", 20, 60, 90, 20, "R[LINE#]");
+        t.memo("Cell", 120, 60, 90, 20, "[LINE#]:[COLUMN#]");
+        t.band("Footer", btPageFooter, 400, 20)->Flags = flBandOnFirstPage | flBandOnLastPage;
+        t.memo("FooterText", 20, 400, 200, 20, "Page [PAGE#]");
+        const auto pages = t.prepare();
+
+        const int right = t.page->RightMargin() - t.page->LeftOffset();
+        const int perFirst = (right - 120) / 100;
+        ASSERT_LT(perFirst, 12) << "the test needs columns past the right margin";
+        ASSERT_EQ(pages.size(), 2u);
+        // Every cell once, each row's cells in column order, all within the margins.
+        for (int row = 1; row <= 2; ++row) {
+            int column = 0, rowTop = -1;
+            for (size_t p = 0; p < pages.size(); ++p) {
+                int x = -1;
+                for (const Obj &o : pages[p]) {
+                    if (o.name != u("Cell") || !o.text.startsWith(QStringLiteral("%1:").arg(row)))
+                        continue;
+                    EXPECT_EQ(o.text, QStringLiteral("%1:%2").arg(row).arg(column + 1));
+                    EXPECT_GT(o.left, x);
+                    EXPECT_LE(o.left + 100, right);
+                    x = o.left;
+                    if (rowTop < 0)
+                        rowTop = o.top;
+                    EXPECT_EQ(o.top, rowTop) << "the continued row keeps its place";
+                    ++column;
+                }
+                if (p == 0) {
+                    EXPECT_EQ(column, perFirst);
+                }
+            }
+            EXPECT_EQ(column, 12);
+        }
+        const auto heads1 = textsOf(pages[1], u("RowHead"));
+        EXPECT_EQ(heads1.size(), repeatHeader ? 2u : 0u) << "the cross header repeats only with RepeatHeader";
+        if (repeatHeader) {
+            const Obj *first = nullptr;
+            for (const Obj &o : pages[1])
+                if (o.name == u("Cell")) {
+                    first = &o;
+                    break;
+                }
+            ASSERT_NE(first, nullptr);
+            EXPECT_EQ(first->left, t.page->LeftMargin() + 100);
+        }
+        for (size_t p = 0; p < pages.size(); ++p) {
+            EXPECT_EQ(textsOf(pages[p], u("HeadText")).size(), 1u) << "page header on the continuation page";
+            EXPECT_EQ(textsOf(pages[p], u("FooterText")), std::vector<QString>{QStringLiteral("Page %1").arg(p + 1)});
+        }
+    }
+}
+
+TEST(PrepareMore, SubReportRunsOverAPageBreakAndTheBandContinuesBelowIt)
+{
+    Template t;
+    t.band("Header", btPageHeader, 10, 20);
+    t.memo("HeadText", 20, 10, 300, 20, "Continued");
+    t.band("Title", btReportTitle, 40, 30);
+    t.memo("TitleText", 20, 40, 300, 20, "Title");
+    t.band("Master", btMasterData, 80, 40, "1");
+    auto sr = std::make_unique<TfrSubReportView>();
+    sr->Name = u("Sub");
+    sr->SetBounds(30, 85, 400, 30);
+    sr->subPageIndex = 1;
+    t.page->Add(std::move(sr));
+    t.band("Summary", btReportSummary, 140, 20);
+    t.memo("SumText", 20, 140, 300, 20, "End");
+
+    TfrPage *sub = t.report.Pages.Add();
+    sub->pgMargins = {20, 20, 20, 20};
+    t.band(sub, "SubData", btMasterData, 20, 20, "70");
+    t.memo(sub, "Row", 0, 20, 200, 20, "S[LINE#]");
+    const auto pages = t.prepare();
+
+    ASSERT_EQ(pages.size(), 2u);
+    int next = 1;
+    for (size_t p = 0; p < pages.size(); ++p) {
+        SCOPED_TRACE(p);
+        int lastBottom = -1;
+        for (const Obj &o : pages[p]) {
+            if (o.name != u("Row"))
+                continue;
+            EXPECT_EQ(o.text, QStringLiteral("S%1").arg(next++));
+            EXPECT_EQ(o.left, 30) << "the sub-report object's offset";
+            if (lastBottom >= 0) {
+                EXPECT_EQ(o.top, lastBottom);
+            } else if (p == 0) {
+                EXPECT_EQ(o.top, t.page->TopMargin() + 30 + 5) << "starts at the object within the band";
+            } else {
+                const Obj *head = find(pages[1], u("HeadText"));
+                ASSERT_NE(head, nullptr) << "the page header prints on the page the break opened";
+                EXPECT_EQ(o.top, head->top + 20) << "continues below the page header";
+            }
+            EXPECT_LE(o.top + o.height, t.page->PrnInfo.Pgh - 20);
+            lastBottom = o.top + o.height;
+        }
+    }
+    EXPECT_EQ(next, 71) << "every sub-report row once";
+    ASSERT_EQ(textsOf(pages[1], u("SumText")).size(), 1u);
+    int lastRowBottom = 0;
+    for (const Obj &o : pages[1])
+        if (o.name == u("Row"))
+            lastRowBottom = std::max(lastRowBottom, o.top + o.height);
+    EXPECT_GE(find(pages[1], u("SumText"))->top, lastRowBottom) << "the summary follows the sub-report";
+    EXPECT_TRUE(textsOf(pages[0], u("SumText")).empty());
+}
+
+TEST(PrepareMore, SplitTextContinuesWithTheFirstLineThatDidNotFitAndObjectsBelowFollow)
+{
+    Template t;
+    auto *band = t.band("Data", btMasterData, 20, 1500, "1");
+    band->Flags = flBandBreaked;
+    auto *text = t.memo("Text", 20, 20, 300, 1400, numberedLines(70).toUtf8().constData());
+    text->Flags = 0;
+    t.memo("Below", 40, 20 + 1420, 200, 20, "below");
+    t.memo("Aside", 400, 20 + 1420, 200, 20, "aside");
+    const auto pages = t.prepare();
+    ASSERT_EQ(pages.size(), 2u);
+
+    // No line lost or repeated at the break.
+    const Obj *first = find(pages[0], u("Text"));
+    const Obj *rest = find(pages[1], u("Text"));
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(rest, nullptr);
+    const QStringList a = linesOf(first->text), b = linesOf(rest->text);
+    EXPECT_EQ(a.join(u(",")) + u(",") + b.join(u(",")), numberedLines(70).replace(u("|"), u(",")));
+    ASSERT_FALSE(a.isEmpty());
+    ASSERT_FALSE(b.isEmpty());
+    EXPECT_EQ(b.first(), QStringLiteral("Line %1").arg(a.size() + 1));
+    EXPECT_LE(first->top + first->height, t.page->PrnInfo.Pgh - 20);
+
+    // The object under the text keeps its distance to the text's end; the one beside it
+    // is not moved by the space the text lost.
+    const Obj *below = find(pages[1], u("Below"));
+    const Obj *aside = find(pages[1], u("Aside"));
+    ASSERT_NE(below, nullptr);
+    ASSERT_NE(aside, nullptr);
+    EXPECT_EQ(rest->top, t.page->TopMargin());
+    EXPECT_EQ(below->top, rest->top + rest->height + 20);
+    const int limit = t.page->PrnInfo.Pgh - 20;
+    const int a0 = limit - 20 - 2; // the first part's room
+    EXPECT_EQ(aside->top, t.page->TopMargin() + 1420 - a0);
+    EXPECT_GT(below->top, aside->top);
+}
+
+TEST(PrepareMore, StretchedTextEndingOnALaterPageIsRedrawnWithTheBandsFinalHeight)
+{
+    Template t;
+    auto *band = t.band("Data", btMasterData, 20, 40, "1");
+    band->Flags = flBandBreaked | 0x01;
+    // A short framed text stretched to a band that grows for the long text beside it.
+    auto *framed = t.memo("Framed", 20, 20, 300, 20, numberedLines(5).toUtf8().constData());
+    framed->Flags = flStretched;
+    framed->FrameTyp = 0xF;
+    framed->FrameWidth = 3;
+    t.memo("Longer", 400, 30, 300, 20, numberedLines(90).toUtf8().constData())->Flags = flStretched;
+    const auto pages = t.prepare();
+    ASSERT_EQ(pages.size(), 2u);
+
+    const Obj *framed0 = find(pages[0], u("Framed"));
+    const Obj *longer0 = find(pages[0], u("Longer"));
+    const Obj *framed1 = find(pages[1], u("Framed"));
+    const Obj *longer1 = find(pages[1], u("Longer"));
+    ASSERT_NE(framed0, nullptr);
+    ASSERT_NE(longer0, nullptr);
+    ASSERT_NE(framed1, nullptr) << "the frame goes on over the next page";
+    ASSERT_NE(longer1, nullptr);
+    EXPECT_EQ(linesOf(framed0->text), linesOf(numberedLines(5)));
+    EXPECT_TRUE(linesOf(framed1->text).isEmpty()) << "no line repeated";
+    EXPECT_EQ(linesOf(longer0->text).join(u(",")) + u(",") + linesOf(longer1->text).join(u(",")),
+              numberedLines(90).replace(u("|"), u(",")));
+    EXPECT_EQ(framed1->top, t.page->TopMargin());
+    EXPECT_EQ(longer1->top, t.page->TopMargin());
+    EXPECT_EQ(framed1->height, longer1->height) << "the frame reaches the band's bottom";
+}
+
+} // namespace
