@@ -218,4 +218,79 @@ TEST(PrepareMore, StretchedTextEndingOnALaterPageIsRedrawnWithTheBandsFinalHeigh
     EXPECT_EQ(framed1->height, longer1->height) << "the frame reaches the band's bottom";
 }
 
+TEST(PrepareMore, CrossDataSetPerRowGivesEachRowTheColumnsOfItsDataSet)
+{
+    QObject owner;
+    TfrUserDataset columns(&owner);
+    columns.setObjectName(u("Cols"));
+    columns.RangeEnd = reCount;
+    columns.RangeEndCount = 4;
+    Template t;
+    t.report.Owner = &owner;
+    t.band("Data", btMasterData, 40, 20, "2");
+    auto *cd = t.band("CrossData", btCrossData, 0, 200, "Data=Cols;");
+    cd->SetBounds(120, 0, 60, 200);
+    t.memo("Cell", 120, 40, 50, 20, "[LINE#].[COLUMN#]");
+    const auto pages = t.prepare();
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_EQ(textsOf(pages[0], u("Cell")),
+              (std::vector<QString>{u("1.1"), u("1.2"), u("1.3"), u("1.4"), u("2.1"), u("2.2"), u("2.3"), u("2.4")}));
+}
+
+TEST(PrepareMore, CompositeReportChainsItsMembersIntoOneDocument)
+{
+    struct Member {
+        TfrReport report;
+        TfrReportBuilder builder{report};
+        TfrPage *page = nullptr;
+    };
+    for (bool append : {false, true}) {
+        SCOPED_TRACE(append);
+        Template t; // the composite, with a page of its own that is never printed
+        t.report.DoublePassReport = true;
+        TfrCompositeReportBuilder composite(t.report);
+        composite.ShowErrorBox = false;
+        Member a, b;
+        for (Member *m : {&a, &b}) {
+            CurReport = &m->report;
+            m->page = m->report.Pages.Add();
+            m->page->pgMargins = {20, 20, 20, 20};
+            composite.Reports.push_back(&m->builder);
+        }
+        b.page->PrintToPrevPage = append;
+        t.band(a.page, "DataA", btMasterData, 40, 20, "3");
+        t.memo(a.page, "A", 20, 40, 100, 20, "a[LINE#]");
+        t.band(a.page, "FooterA", btPageFooter, 400, 20)->Flags = flBandOnFirstPage | flBandOnLastPage;
+        t.memo(a.page, "PageA", 20, 400, 200, 20, "[PAGE#] of [TOTALPAGES]");
+        t.band(b.page, "DataB", btMasterData, 40, 20, "2");
+        t.memo(b.page, "B", 20, 40, 100, 20, "b[LINE#]");
+        t.band(b.page, "FooterB", btPageFooter, 400, 20)->Flags = flBandOnFirstPage | flBandOnLastPage;
+        t.memo(b.page, "PageB", 20, 400, 200, 20, "[PAGE#] of [TOTALPAGES]");
+        CurReport = &t.report;
+        ASSERT_TRUE(composite.PrepareReport()) << composite.LastError.toStdString();
+        const auto pages = readPages(composite.EMFPages);
+        CurReport = &t.report;
+        std::vector<QString> texts;
+        for (const auto &p : pages)
+            for (const Obj &o : p)
+                texts.push_back(o.text);
+        if (append) {
+            ASSERT_EQ(pages.size(), 1u);
+            EXPECT_EQ(texts, (std::vector<QString>{u("a1"), u("a2"), u("a3"), u("1 of 1"), u("b1"), u("b2")}));
+            EXPECT_TRUE(textsOf(pages[0], u("PageB")).empty()) << "one footer for the shared page";
+            const Obj *a3 = &pages[0][2], *b1 = find(pages[0], u("B")), *footer = find(pages[0], u("PageA"));
+            ASSERT_NE(b1, nullptr);
+            ASSERT_NE(footer, nullptr);
+            EXPECT_EQ(b1->top, a3->top + a3->height) << "the second member goes on under the first";
+            EXPECT_LE(pages[0][5].top + pages[0][5].height, footer->top);
+        } else {
+            ASSERT_EQ(pages.size(), 2u);
+            EXPECT_EQ(textsOf(pages[0], u("PageA")), std::vector<QString>{u("1 of 2")});
+            EXPECT_EQ(textsOf(pages[1], u("PageB")), std::vector<QString>{u("2 of 2")})
+                << "page numbers run through the document";
+            EXPECT_EQ(textsOf(pages[1], u("B")), (std::vector<QString>{u("b1"), u("b2")}));
+        }
+    }
+}
+
 } // namespace
