@@ -293,4 +293,40 @@ TEST(PrepareMore, CompositeReportChainsItsMembersIntoOneDocument)
     }
 }
 
+TEST(PrepareMore, DialogPageRunsItsScriptHeadlessOrCancelsThroughItsWindow)
+{
+    for (int answer : {0, 1, 2}) {
+        SCOPED_TRACE(answer);
+        Template t;
+        t.page->PageType = ptDialog;
+        t.page->scriptLines = {u("Who := 'dialog'")};
+        auto button = std::make_unique<TfrMemoView>(); // something to show
+        button->Name = u("Label1");
+        t.page->Add(std::move(button));
+        TfrPage *report = t.report.Pages.Add();
+        report->pgMargins = {20, 20, 20, 20};
+        t.band(report, "Title", btReportTitle, 20, 20);
+        t.memo(report, "T", 20, 20, 200, 20, "by [Who]");
+        int shown = 0;
+        if (answer)
+            frDialogPageUi() = [&](TfrPage &) {
+                ++shown;
+                return answer;
+            };
+        const auto pages = t.prepare(answer != 2);
+        frDialogPageUi() = nullptr;
+        EXPECT_EQ(shown, answer ? 1 : 0);
+        if (answer == 2) {
+            EXPECT_FALSE(t.ok) << "a cancelled dialog is no preparation";
+            EXPECT_TRUE(pages.empty());
+        } else {
+            ASSERT_EQ(pages.size(), 1u) << "a dialog page prints nothing";
+            if (!answer) {
+                EXPECT_EQ(textsOf(pages[0], u("T")), std::vector<QString>{u("by dialog")})
+                    << "without a window the page's script runs";
+            }
+        }
+    }
+}
+
 } // namespace
