@@ -1,6 +1,7 @@
 // frreport prepare: the journal template over a small SQLite journal, written as JSON, as
 // a prepared-report file that dump reads back, and as images; data sets from queries,
 // variables from the command line, and the refusals of bad calls.
+#include "tool_run.h"
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -64,19 +65,8 @@ protected:
 
     ToolRun run(const QStringList &arguments)
     {
-        QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.remove(QStringLiteral("DISPLAY"));
-        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-        process.setProcessEnvironment(env);
-        process.start(program, arguments);
-        ToolRun result;
-        if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
-            return result;
-        result.status = process.exitCode();
-        result.out = process.readAllStandardOutput();
-        result.err = process.readAllStandardError();
-        return result;
+        const TToolResult r = frRunTool(program, arguments);
+        return {r.status, r.out, r.err};
     }
     QString path(const char *name) const { return dir.filePath(QString::fromLatin1(name)); }
     static QByteArray readFile(const QString &name)

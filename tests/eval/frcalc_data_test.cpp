@@ -1,4 +1,5 @@
 // frcalc's formatting, locale and data set options, run as a user would run them.
+#include "tool_run.h"
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QProcess>
@@ -41,20 +42,8 @@ protected:
 
     ToolRun run(const QStringList &arguments)
     {
-        QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.remove(u("DISPLAY"));
-        env.remove(u("QT_QPA_PLATFORM"));
-        process.setProcessEnvironment(env);
-        process.start(program, arguments);
-        ToolRun result;
-        if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
-            return result;
-        result.status = process.exitCode();
-        result.lines = QString::fromUtf8(process.readAllStandardOutput()).split(u'\n');
-        if (!result.lines.isEmpty() && result.lines.last().isEmpty())
-            result.lines.removeLast();
-        return result;
+        const TToolResult r = frRunTool(program, arguments, 30000);
+        return {r.status, r.lines()};
     }
 
     QString program;

@@ -1,4 +1,5 @@
 // The frcalc command-line program, run as a user would run it.
+#include "tool_run.h"
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -23,22 +24,8 @@ protected:
 
     ToolRun run(const QStringList &arguments)
     {
-        QProcess process;
-        // No display and no platform plugin: the tool must not need either.
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.remove(QStringLiteral("DISPLAY"));
-        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-        process.setProcessEnvironment(env);
-        process.start(program, arguments);
-        ToolRun result;
-        if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
-            return result;
-        result.status = process.exitCode();
-        const QString out = QString::fromUtf8(process.readAllStandardOutput());
-        result.lines = out.split(u'\n');
-        if (!result.lines.isEmpty() && result.lines.last().isEmpty())
-            result.lines.removeLast();
-        return result;
+        const TToolResult r = frRunTool(program, arguments, 30000);
+        return {r.status, r.lines()};
     }
 
     QString program;

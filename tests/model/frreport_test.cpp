@@ -1,5 +1,6 @@
 // Template descriptions in JSON, the journal template built from one, and the frreport
 // program that dumps and makes templates.
+#include "tool_run.h"
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -300,19 +301,8 @@ protected:
     }
     ToolRun run(const QStringList &arguments)
     {
-        QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.remove(QStringLiteral("DISPLAY"));
-        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-        process.setProcessEnvironment(env);
-        process.start(program, arguments);
-        ToolRun result;
-        if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-            return result;
-        result.status = process.exitCode();
-        result.out = process.readAllStandardOutput();
-        result.err = process.readAllStandardError();
-        return result;
+        const TToolResult r = frRunTool(program, arguments);
+        return {r.status, r.out, r.err};
     }
     QString path(const char *name) const { return dir.filePath(QString::fromLatin1(name)); }
     void write(const QString &name, const QByteArray &data) const
