@@ -110,7 +110,37 @@ TfrDialogPageUi &frDialogPageUi()
     return ui;
 }
 
-TfrReportBuilder::TfrReportBuilder(TfrReport &report) : Report(report), EMFPages(&report) {}
+namespace {
+
+// OnBeginPage of the report components whose template is being prepared.
+void installBeginPageEvent()
+{
+    static bool installed = false;
+    if (installed)
+        return;
+    installed = true;
+    frPreparedPagesEvents().beginPage = [](TfrReport &report, int pageNo) {
+        const TfrEngineState &e = frEngine();
+        for (TfrReportBuilder *b : {e.current, e.master})
+            if (b && &b->Report == &report && b->events.OnBeginPage) {
+                b->events.OnBeginPage(pageNo);
+                return;
+            }
+    };
+}
+
+} // namespace
+
+TfrReportBuilder::TfrReportBuilder()
+    : m_ownedTemplate(std::make_unique<TfrReport>()), Report(*m_ownedTemplate), EMFPages(&Report)
+{
+    installBeginPageEvent();
+}
+
+TfrReportBuilder::TfrReportBuilder(TfrReport &report) : Report(report), EMFPages(&report)
+{
+    installBeginPageEvent();
+}
 
 TfrReportBuilder::~TfrReportBuilder()
 {
@@ -306,6 +336,7 @@ void TfrReportBuilder::beginBuild()
 void TfrReportBuilder::DoBuildReport()
 {
     TfrEngineState &e = frEngine();
+    rebuildable = true;
     beginBuild();
     const bool multiple = Report.Dataset && ReportType == rtMultiple;
     if (multiple) {
@@ -410,7 +441,7 @@ void TfrReportBuilder::InternalOnProgress(int n)
     if (!ShowProgress || !ui.installed())
         return;
     QString line = m_progressFirstPart + QStringLiteral("  ") + QString::number(n);
-    if (finalPassOfTwo())
+    if (finalPassOfTwo() || currentFilter)
         line += QLatin1Char(' ') + frLoadStr(55199) + QLatin1Char(' ') + QString::number(frEngine().totalPages);
     if (ui.setLine)
         ui.setLine(line);
@@ -437,6 +468,7 @@ TfrCompositeReportBuilder::TfrCompositeReportBuilder(TfrReport &report) : TfrRep
 void TfrCompositeReportBuilder::DoBuildReport()
 {
     TfrEngineState &e = frEngine();
+    rebuildable = true;
     PageNo = 0;
     TfrDataset *ds = Report.Dataset;
     if (ds) {

@@ -480,3 +480,14 @@ void frSetPlatformPrinters(TfrPlatformPrinters *platform)
 }
 
 TfrPlatformPrinters *frPlatformPrinters() { return platformPrinters; }
+
+// ---- print jobs ----------------------------------------------------------------------
+
+QPainter *TfrPlatformPrinters::BeginDoc(const QString &, int)
+{
+    throw EfrError(QStringLiteral("Этот принтер не может печатать"));
+}
+
+void TfrPlatformPrinters::NewPage() {}
+void TfrPlatformPrinters::EndDoc() {}
+void TfrPlatformPrinters::Abort() {}

@@ -14,6 +14,8 @@
 
 #include <QString>
 #include <QStringList>
+
+class QPainter;
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -119,6 +121,17 @@ public:
 
     // A print job is running on the current printer.
     virtual bool Printing() = 0;
+
+    // ---- print jobs on the current printer, with its current paper ----
+    // Starts a job and answers the canvas of its first sheet: printer pixels, origin at
+    // the corner of the printable area. EfrError when the job cannot start. The base
+    // cannot print.
+    virtual QPainter *BeginDoc(const QString &title, int copies);
+    // The next sheet of the job (the paper stays as it is).
+    virtual void NewPage();
+    virtual void EndDoc();
+    // Ends the job so that nothing of it is printed.
+    virtual void Abort();
 };
 
 // ---- the printer service ----

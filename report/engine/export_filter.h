@@ -1,0 +1,65 @@
+// Export filters: components that turn the prepared pages into a file of another format.
+// A filter does not get a drawing; TfrReportBuilder::ExportTo hands it every object of every
+// prepared page, and every output line of every text object, through the callbacks below,
+// always in this order:
+//
+//   ShowModal                        once; anything but 1 abandons the export (no file)
+//   OnBeginDoc                       the target file exists and Stream is open
+//     OnBeginPage                    per prepared page, from the first
+//       OnData(x, y, View)           per object, in stored order; page units from the
+//       OnText(rect, x, y, text, …)  page's own corner; per output line of a text object
+//     OnEndPage
+//   OnEndDoc
+//   OnAfterExport (event)            after the file was closed
+//
+// A filter registers itself (frRegisterExportFilter) when it is created, so the preview's
+// save dialog offers it, and unregisters when it is destroyed.
+#pragma once
+
+#include <QFile>
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "report/model/geometry.h"
+
+class TfrView;
+
+// A positioned text line, for filters that collect text (chains of records in Lines).
+struct TfrTextRec {
+    std::unique_ptr<TfrTextRec> Next;
+    QString Text;
+    int X = 0, Y = 0;
+    int FrameTyp = 0;
+};
+
+// (var FileName, var bContinue)
+using TBeforeExportEvent = std::function<void(QString &FileName, bool &bContinue)>;
+// (FileName)
+using TAfterExportEvent = std::function<void(const QString &FileName)>;
+
+class TfrExportFilter : public QObject {
+public:
+    explicit TfrExportFilter(QObject *owner = nullptr);
+    ~TfrExportFilter() override;
+
+    QString FileName;
+    QFile *Stream = nullptr; // the target file while an export runs; not owned
+    std::vector<std::unique_ptr<TfrTextRec>> Lines;
+    bool ShowDialog = false; // each filter's constructor sets it; the base ignores it
+    bool Default = false;    // preselected in the preview's save dialog
+    TBeforeExportEvent OnBeforeExport;
+    TAfterExportEvent OnAfterExport;
+
+    virtual void ClearLines();
+    // 1 (OK) goes on with the export.
+    virtual int ShowModal() { return 1; }
+    virtual void OnBeginDoc() {}
+    virtual void OnEndDoc() {}
+    virtual void OnBeginPage() {}
+    virtual void OnEndPage() {}
+    virtual void OnData(int x, int y, TfrView *View);
+    virtual void OnText(const TfrRect &innerRect, int x, int y, const QString &Text, int FrameTyp, TfrView *View);
+};

@@ -1,0 +1,225 @@
+// Printing of prepared pages: the page-range text, copies and collation, odd and even
+// pages, and a paper change starting a new print job.
+#include <QPainter>
+#include <cmath>
+
+#include "report/engine/page_engine.h"
+#include "report/engine/prepare.h"
+#include "report/engine/print_range.h"
+#include "report/engine/printer.h"
+#include "report/eval/errors.h"
+#include "report/eval/globals.h"
+#include "report/eval/strings.h"
+#include "report/model/report.h"
+
+namespace {
+
+int roundDiv(double a, double b) { return b == 0 ? 0 : int(std::lround(a / b)); }
+
+// Where a prepared page lands on the printer's canvas (origin at the printable area).
+QRect printTarget(const TfrPageInfo &info)
+{
+    const TfrPrnInfo &p = info.prnInfo;
+    if (info.applyMargins)
+        return QRect(-p.offsetXPx, -p.offsetYPx, p.paperWidthPx, p.paperHeightPx);
+    const int left = roundDiv(double(info.margins.Left) * p.printWidthPx, p.printWidthU);
+    const int top = roundDiv(double(info.margins.Top) * p.printHeightPx, p.printHeightU);
+    const int right = p.printWidthPx - roundDiv(double(info.margins.Right) * p.printWidthPx, p.printWidthU);
+    const int bottom = p.printHeightPx - roundDiv(double(info.margins.Bottom) * p.printHeightPx, p.printHeightU);
+    return QRect(left, top, right - left, bottom - top);
+}
+
+} // namespace
+
+bool frPageRangeTextValid(const QString &text)
+{
+    for (QChar c : text)
+        if (!(c.isDigit() && c.unicode() < 128) && c != QLatin1Char('-') && c != QLatin1Char(',') &&
+            c != QLatin1Char(' '))
+            return false;
+    return true;
+}
+
+bool frParsePageRange(const QString &text, int pageCount, std::vector<int> &pages)
+{
+    pages.clear();
+    QString s = text;
+    s.remove(QLatin1Char(' '));
+    if (s.isEmpty())
+        return false;
+    if (s.endsWith(QLatin1Char('-')))
+        s += QString::number(pageCount);
+    s += QLatin1Char(',');
+    auto toNumber = [](const QString &t) {
+        bool ok = false;
+        const int n = t.toInt(&ok);
+        if (!ok || t.startsWith(QLatin1Char('+')))
+            throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(t));
+        return n;
+    };
+    int start = 0;        // where the current number begins
+    int rangeStart = -1;  // the open range's first page, -1 none
+    for (int i = 0; i < s.size(); ++i) {
+        const QChar c = s[i];
+        if (c == QLatin1Char('-')) {
+            rangeStart = toNumber(s.mid(start, i - start));
+            start = i + 1;
+        } else if (c == QLatin1Char(',')) {
+            const int n = toNumber(s.mid(start, i - start));
+            if (rangeStart < 0) {
+                pages.push_back(n);
+            } else {
+                // A huge upper bound must not fill memory: pages past the report never print.
+                const int last = std::min(n, std::max(pageCount, rangeStart));
+                for (int p = rangeStart; p <= last; ++p)
+                    pages.push_back(p);
+            }
+            rangeStart = -1;
+            start = i + 1;
+        }
+    }
+    return true;
+}
+
+void TfrReportBuilder::PrintPreparedReportDlg()
+{
+    if (!Prn.HasPlatformPrinters())
+        return;
+    if (Preview) {
+        Preview->Print();
+        return;
+    }
+    TfrPrintSettings settings;
+    settings.copies = DefaultCopies;
+    settings.collate = DefaultCollate;
+    if (ShowPrintDialog) {
+        if (!frReportUi().printDialog || !frReportUi().printDialog(*this, settings))
+            return;
+    }
+    PrintPreparedReport(settings.range, settings.copies, settings.collate, settings.printPages);
+}
+
+void TfrReportBuilder::PrintPreparedReport(const QString &range, int copies, bool collate, TfrPrintPages printPages)
+{
+    CurReport = MasterReport = &Report;
+    Report.Terminated = false;
+    printSettings = {range, copies, collate, printPages};
+    const bool borrowed = borrowPagesFromPreview();
+    struct GiveBack {
+        TfrReportBuilder &self;
+        bool borrowed;
+        ~GiveBack()
+        {
+            if (borrowed && self.Preview)
+                self.Preview->Connect(&self);
+        }
+    } giveBack{*this, borrowed};
+
+    if (events.OnProgress || !ShowProgress || !frProgressUi().installed()) {
+        // Hover feedback makes no sense while the pages print.
+        auto mouseOver = std::move(events.OnMouseOverObject);
+        events.OnMouseOverObject = nullptr;
+        struct Restore {
+            TfrReportEvents &events;
+            std::function<void(TfrView &, Qt::CursorShape &)> saved;
+            ~Restore() { events.OnMouseOverObject = std::move(saved); }
+        } restore{events, std::move(mouseOver)};
+        m_progressFirstPart = frLoadStr(55208);
+        PrintBeforeModal();
+        return;
+    }
+    const QString firstPart = frLoadStr(55208);
+    runWithProgress(firstPart, firstPart, [this] { PrintBeforeModal(); });
+}
+
+void TfrReportBuilder::PrintBeforeModal()
+{
+    DoPrintReport(printSettings.range, printSettings.copies, printSettings.collate, printSettings.printPages);
+    if (frProgressUi().setModalResult)
+        frProgressUi().setModalResult(1);
+}
+
+void TfrReportBuilder::DoPrintReport(const QString &range, int copies, bool collate, TfrPrintPages printPages)
+{
+    TfrPlatformPrinters *platform = frPlatformPrinters();
+    Prn.SetPrinter(platform);
+    if (!platform || Prn.IsVirtual())
+        throw EfrError(QStringLiteral("Нет принтера для печати"));
+    std::vector<int> list;
+    const bool limited = frParsePageRange(range, EMFPages.GetCount(), list);
+    std::vector<bool> wanted;
+    if (limited) {
+        wanted.assign(size_t(EMFPages.GetCount()) + 1, false);
+        for (int p : list)
+            if (p >= 1 && p <= EMFPages.GetCount())
+                wanted[size_t(p)] = true;
+    }
+    if (copies < 1)
+        copies = 1;
+    if (EMFPages.GetCount() == 0)
+        return;
+
+    TfrPageInfo &first = EMFPages[0];
+    Prn.SetPrinterInfo(first.paperSize, first.paperWidth, first.paperHeight, first.paperBin, first.Orientation(), true);
+    Prn.FillPrnInfo(first.prnInfo);
+    const QString title = Title.isEmpty() ? frLoadStr(55209) : Title;
+    if (events.OnPrintReport)
+        events.OnPrintReport();
+    const int jobCopies = collate ? 1 : copies;
+    const int passes = collate ? copies : 1;
+
+    // A job starts with the first page that prints, so a range naming no page prints nothing.
+    QPainter *canvas = nullptr;
+    bool aborted = false;
+    struct JobGuard {
+        TfrPlatformPrinters &platform;
+        QPainter *&canvas;
+        ~JobGuard()
+        {
+            if (canvas)
+                platform.Abort(); // an error left the job open: nothing of it prints
+        }
+    } guard{*platform, canvas};
+
+    for (int pass = 0; pass < passes && !aborted; ++pass) {
+        for (int i = 0; i < EMFPages.GetCount(); ++i) {
+            const int pageNo = i + 1;
+            if (limited && !wanted[size_t(pageNo)])
+                continue;
+            if ((printPages == frOdd && pageNo % 2 == 0) || (printPages == frEven && pageNo % 2 == 1))
+                continue;
+            TfrPageInfo &info = EMFPages[i];
+            const bool samePaper = Prn.IsEqual(info.paperSize, info.paperWidth, info.paperHeight, info.paperBin,
+                                               info.Orientation());
+            if (canvas && samePaper) {
+                platform->NewPage();
+            } else {
+                if (canvas) {
+                    canvas = nullptr;
+                    platform->EndDoc();
+                }
+                Prn.SetPrinterInfo(info.paperSize, info.paperWidth, info.paperHeight, info.paperBin,
+                                   info.Orientation(), true);
+                canvas = platform->BeginDoc(title, jobCopies);
+            }
+            Prn.FillPrnInfo(info.prnInfo);
+            info.keepUnpacked = true;
+            EMFPages.Draw(i, canvas, printTarget(info));
+            info.keepUnpacked = false;
+            EMFPages.Draw(i, canvas, QRect());
+            InternalOnProgress(pageNo);
+            if (frProgressUi().processMessages)
+                frProgressUi().processMessages();
+            if (Report.Terminated) {
+                canvas = nullptr;
+                platform->Abort();
+                aborted = true;
+                break;
+            }
+        }
+    }
+    if (canvas) {
+        canvas = nullptr;
+        platform->EndDoc();
+    }
+}

@@ -1,0 +1,183 @@
+// What a report component does with its prepared pages: the preview, the prepared-report
+// file, printing and export.
+#include <QFile>
+#include <exception>
+
+#include "report/engine/export_filter.h"
+#include "report/engine/page_engine.h"
+#include "report/engine/prepare.h"
+#include "report/engine/prepared_file.h"
+#include "report/eval/errors.h"
+#include "report/eval/globals.h"
+#include "report/eval/strings.h"
+#include "report/model/report.h"
+
+namespace {
+
+QString progressCaption(const QString &title)
+{
+    QString caption = frLoadStr(55203);
+    if (!title.isEmpty())
+        caption += QStringLiteral(" - ") + title;
+    return caption;
+}
+
+} // namespace
+
+TfrReportUi &frReportUi()
+{
+    static TfrReportUi ui;
+    return ui;
+}
+
+// ---- preview ----------------------------------------------------------------------------
+
+void TfrReportBuilder::ShowReport()
+{
+    PrepareReport();
+    ShowPreparedReport();
+}
+
+void TfrReportBuilder::ShowPreparedReport()
+{
+    DocMode = dmPrinting;
+    CurBand = nullptr;
+    CurReport = MasterReport = &Report;
+    if (EMFPages.GetCount() == 0)
+        return;
+    QString caption = frLoadStr(55207);
+    if (!Title.isEmpty())
+        caption += QStringLiteral(" - ") + Title;
+    if (Preview) {
+        Preview->Connect(this);
+        return;
+    }
+    if (frReportUi().showPreview)
+        frReportUi().showPreview(*this, caption);
+    if (frProgressUi().processMessages)
+        frProgressUi().processMessages();
+}
+
+void TfrReportBuilder::LoadPreparedReport(const QString &fileName)
+{
+    CurReport = MasterReport = &Report;
+    frLoadPreparedReport(EMFPages, fileName);
+    rebuildable = false;
+}
+
+void TfrReportBuilder::SavePreparedReport(const QString &fileName)
+{
+    frSavePreparedReport(EMFPages, fileName);
+}
+
+bool TfrReportBuilder::borrowPagesFromPreview()
+{
+    if (!Preview || EMFPages.GetCount() > 0)
+        return false;
+    Preview->Disconnect();
+    return true;
+}
+
+// Runs work inside the progress window when it is wanted, else directly. An error raised
+// by the work leaves the window's modal loop first and is raised again here.
+void TfrReportBuilder::runWithProgress(const QString &firstPart, const QString &line,
+                                       const std::function<void()> &work)
+{
+    m_progressFirstPart = firstPart;
+    TfrProgressUi &ui = frProgressUi();
+    if (!ShowProgress || !ui.installed()) {
+        work();
+        return;
+    }
+    std::exception_ptr failure;
+    ui.showModal(Report, progressCaption(Title), line, [&] {
+        try {
+            work();
+        } catch (...) {
+            failure = std::current_exception();
+            if (ui.setModalResult)
+                ui.setModalResult(2);
+        }
+    });
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+// ---- export -----------------------------------------------------------------------------
+
+void TfrReportBuilder::ExportTo(TfrExportFilter &filter, const QString &fileName)
+{
+    DocMode = dmPrinting;
+    currentFilter = &filter;
+    filter.FileName = fileName;
+    const bool borrowed = borrowPagesFromPreview();
+    // The pages go back to the preview and the filter is forgotten also after an error.
+    struct Restore {
+        TfrReportBuilder &self;
+        bool borrowed;
+        ~Restore()
+        {
+            self.Report.exportDataHook = nullptr;
+            self.Report.exportTextHook = nullptr;
+            if (borrowed && self.Preview)
+                self.Preview->Connect(&self);
+            self.currentFilter = nullptr;
+        }
+    } restore{*this, borrowed};
+
+    bool bContinue = true;
+    if (filter.OnBeforeExport)
+        filter.OnBeforeExport(filter.FileName, bContinue);
+    if (!bContinue || filter.ShowModal() != 1)
+        return;
+
+    QFile file(filter.FileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw EfrError(QStringLiteral("Не удается создать файл \"%1\": %2").arg(filter.FileName, file.errorString()));
+    filter.Stream = &file;
+    struct CloseFile {
+        TfrExportFilter &filter;
+        QFile &file;
+        ~CloseFile()
+        {
+            file.close();
+            filter.Stream = nullptr;
+        }
+    };
+    {
+        CloseFile closer{filter, file};
+        CurReport = MasterReport = &Report;
+        frEngine().totalPages = EMFPages.GetCount();
+        Report.exportDataHook = [&filter](TfrView *view) { filter.OnData(view->Left, view->Top, view); };
+        Report.exportTextHook = [&filter](const TfrRect &innerRect, int x, int y, const QString &text,
+                                          int frameTyp, TfrView *view) {
+            filter.OnText(innerRect, x, y, text, frameTyp, view);
+        };
+        filter.OnBeginDoc();
+        const QString firstPart = frLoadStr(55205);
+        runWithProgress(firstPart, firstPart + QStringLiteral("  1"), [this] { ExportBeforeModal(); });
+        if (file.error() != QFileDevice::NoError)
+            throw EfrError(QStringLiteral("Ошибка записи файла \"%1\": %2").arg(filter.FileName, file.errorString()));
+    }
+    if (filter.OnAfterExport)
+        filter.OnAfterExport(filter.FileName);
+}
+
+void TfrReportBuilder::ExportBeforeModal()
+{
+    TfrProgressUi &ui = frProgressUi();
+    if (ui.processMessages)
+        ui.processMessages();
+    TfrExportFilter &filter = *currentFilter;
+    for (int i = 0; i < EMFPages.GetCount(); ++i) {
+        filter.OnBeginPage();
+        EMFPages.ExportData(i);
+        InternalOnProgress(i + 1);
+        if (ui.processMessages)
+            ui.processMessages();
+        filter.OnEndPage();
+    }
+    filter.OnEndDoc();
+    if (ui.setModalResult)
+        ui.setModalResult(1);
+}
