@@ -103,8 +103,7 @@ bool TfrPageEngine::Draw(TfrBand &b)
             if (b.Typ != btPageFooter && b.Typ != btOverlay && b.Typ != btColumnFooter && b.Typ != btNone) {
                 const int h = DoCalcHeight(b);
                 if (Page.posY + h > Page.limitY && !b.Breaked) {
-                    const bool atTop = Page.posY == Page.TopMargin() || Page.posY == freshPageY;
-                    if (atTop && h > Page.limitY - Page.posY) {
+                    if (atFreshTop()) {
                         // It will never fit on any page: split it instead of breaking forever.
                         b.Breaked = true;
                     } else {
@@ -114,6 +113,10 @@ bool TfrPageEngine::Draw(TfrBand &b)
                             return true;
                         }
                         CheckPageBreak(b, 0, 10000, false);
+                        // Moved to a fresh page and still too tall: split from here rather
+                        // than break again (a blank page) or run past the bottom limit.
+                        if (Page.posY + h > Page.limitY)
+                            b.Breaked = true;
                     }
                 }
             }
@@ -229,12 +232,30 @@ void TfrPageEngine::UnStretchObjects(TfrBand &b)
         v->Height = v->savedHeight;
 }
 
+bool TfrPageEngine::atFreshTop() const { return Page.posY == Page.TopMargin() || Page.posY == freshPageY; }
+
+bool TfrPageEngine::MakeRoom(TfrBand &b, int height)
+{
+    if (b.Breaked || !CheckPageBreak(b, Page.posY, height, true))
+        return b.Breaked;
+    // A sub-report's band is replayed on the next page instead (Draw).
+    if (isSubReportPage || !atFreshTop())
+        CheckPageBreak(b, Page.posY, height, false);
+    return !isSubReportPage && CheckPageBreak(b, Page.posY, height, true);
+}
+
 void TfrPageEngine::DoDraw(TfrBand &b)
 {
     if (!BandExists(&b))
         return;
     const int savedTop = b.Top;
-    if (!isFixed(b))
+    const bool fixed = isFixed(b);
+    // Switched on for this print only, when the band cannot fit even on a fresh page. A
+    // fixed band keeps its place and is never split: a break for it would print it again.
+    const bool savedBreaked = b.Breaked;
+    if (fixed)
+        b.Breaked = false;
+    else
         b.Top = Page.posY;
     for (TfrView *v : b.Objects)
         v->savedHeight = v->Height;
@@ -242,9 +263,10 @@ void TfrPageEngine::DoDraw(TfrBand &b)
         const int h = std::max(b.neededHeight, b.Height);
         StretchObjects(b, h);
         b.drawnHeight = h;
-        if (!b.Breaked)
-            CheckPageBreak(b, b.Top, h, false);
-        b.Top = Page.posY;
+        if (!fixed) {
+            b.Breaked = MakeRoom(b, h);
+            b.Top = Page.posY;
+        }
         bool sub = false;
         if (b.Breaked) {
             DrawPageBreak(b);
@@ -254,13 +276,13 @@ void TfrPageEngine::DoDraw(TfrBand &b)
                 DrawCross(b);
         }
         UnStretchObjects(b);
-        if (!b.Breaked && !sub)
+        if (!fixed && !b.Breaked && !sub)
             Page.posY += h;
     } else {
-        if (!isFixed(b) && !b.Breaked)
-            CheckPageBreak(b, b.Top, b.Height, false);
-        if (!isFixed(b))
+        if (!fixed) {
+            b.Breaked = MakeRoom(b, b.Height);
             b.Top = Page.posY;
+        }
         if (b.Breaked) {
             b.drawnHeight = std::max(b.neededHeight, b.Height);
             DrawPageBreak(b);
@@ -268,7 +290,7 @@ void TfrPageEngine::DoDraw(TfrBand &b)
             const bool sub = DrawObjects(b);
             if (HasCross(b))
                 DrawCross(b);
-            if (!isFixed(b) && !sub)
+            if (!fixed && !sub)
                 Page.posY += b.Height;
         }
     }
@@ -293,6 +315,7 @@ void TfrPageEngine::DoDraw(TfrBand &b)
     }
 
     b.Top = savedTop;
+    b.Breaked = savedBreaked;
     if (b.IsDataBand())
         DoAggregate(b);
 }
@@ -423,7 +446,7 @@ void TfrPageEngine::DrawPageBreak(TfrBand &b)
             const qint64 columnFooter = Head(btColumnFooter)->Height;
             const int a = std::max<qint64>(1, Page.limitY - columnFooter - b.Top - 2);
             m = 0;
-            const bool freshPart = Page.posY == freshPageY || Page.posY == Page.TopMargin();
+            const bool freshPart = atFreshTop();
             for (TfrView *v : b.Objects) {
                 if (!v->unplaced())
                     continue;

@@ -605,6 +605,9 @@ void TfrPageEngine::NewColumn(TfrBand *band)
     }
     if (band && band->IsDataBand() && band->headerLink && (band->headerLink->Flags & flBandRepeatHeader))
         ShowBand(band->headerLink);
+    // Repeated headers belong to the fresh column: a band that does not fit below them
+    // will not fit on another page either.
+    freshPageY = Page.posY;
 }
 
 void TfrPageEngine::DrawPageFooters()

@@ -73,7 +73,8 @@ public:
     int columnIndex = 0, columnX = 0, columnTopY = 0, columnWidth = 0;
     TfrBand *lastPrintedBand = nullptr;
     bool suppressRepeats = false;
-    // Position right after a new page's headers: a band that does not fit there never will.
+    // Position right after a new page's or column's headers: a band that does not fit
+    // there never will.
     int freshPageY = -1;
 
     // ---- the page (page_engine.cpp) ----
@@ -109,6 +110,10 @@ public:
     bool DrawObjects(TfrBand &b);
     void DrawObject(TfrBand &b, TfrView &view);
     bool CheckPageBreak(TfrBand &b, int top, int height, bool noBreak);
+    // Room for a flowing band of this height at the current position: a new column or
+    // page when it does not fit here. True when it must be split, because it does not
+    // fit even on a fresh page (or is split anyway).
+    bool MakeRoom(TfrBand &b, int height);
     void DrawPageBreak(TfrBand &b);
     bool HasCross(const TfrBand &b) const;
     void DrawCross(TfrBand &b);
@@ -126,4 +131,6 @@ private:
     void showCrossPageHeader(TfrBand &row, int firstRowPage);
     void runBandScript(TfrBand &b);
     void writeView(TfrView &view, int dx, int dy);
+    // Nothing but the page's or column's headers printed above the position.
+    bool atFreshTop() const;
 };

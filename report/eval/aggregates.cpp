@@ -128,7 +128,8 @@ void readAggregate(TfrAggregateBand &showing, TfrAggregateCode code, const QStri
         if (!holder)
             return;
     }
-    const TfrVariant *value = holder->aggregateValues.Find(makeKey(owner, code, expression, flag));
+    const QString key = makeKey(owner, code, expression, flag);
+    const TfrVariant *value = holder->aggregateValues.Find(key);
     if (!value)
         return;
     if (code != agAvg) {
@@ -136,8 +137,8 @@ void readAggregate(TfrAggregateBand &showing, TfrAggregateCode code, const QStri
         return;
     }
     const TfrVariant total = value->isNull() ? TfrVariant(0) : *value;
-    val = holder->aggregateRecordCount == 0 ? TfrVariant(0)
-                                            : frVarDiv(total, TfrVariant(holder->aggregateRecordCount));
+    const int count = holder->aggregateCounts.value(key, 0);
+    val = count == 0 ? TfrVariant(0) : frVarDiv(total, TfrVariant(count));
 }
 
 // Per-column copies of the keys of a band with cross bands, made on the column's first
@@ -220,8 +221,11 @@ void DoAggregate(TfrAggregateBand &band, int column)
             running = TfrVariant(0);
         switch (parts.code) {
         case agSum:
+            running = frVarAdd(running, value);
+            break;
         case agAvg:
             running = frVarAdd(running, value);
+            ++band.aggregateCounts[key];
             break;
         case agMin:
             if (frVarCompare(value, running, TfrCompareOp::Less))
@@ -237,7 +241,6 @@ void DoAggregate(TfrAggregateBand &band, int column)
         }
         list.SetValue(i, running);
     }
-    ++band.aggregateRecordCount;
 }
 
 void frResetAggregates(TfrAggregateBand &band)
@@ -248,12 +251,15 @@ void frResetAggregates(TfrAggregateBand &band)
     const QString name = band.AggregateBandName();
     TfrVariables &list = holder->aggregateValues;
     for (int i = 0; i < list.GetCount(); ++i) {
-        const KeyParts parts = parseKey(list.GetName(i));
+        const QString key = list.GetName(i);
+        const KeyParts parts = parseKey(key);
         // Per-column copies belong to the band as well, so a footer's columns start anew.
-        if (parts.valid && parts.owner.compare(name, Qt::CaseInsensitive) == 0)
-            list.SetValue(i, frAggregateStartValue(parts.code));
+        if (!parts.valid || parts.owner.compare(name, Qt::CaseInsensitive) != 0)
+            continue;
+        list.SetValue(i, frAggregateStartValue(parts.code));
+        // Only this band's own averages start anew; the data band's other keys keep theirs.
+        holder->aggregateCounts.remove(key);
     }
-    holder->aggregateRecordCount = 0;
 }
 
 // ---- collecting aggregate calls ----

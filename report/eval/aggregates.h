@@ -15,6 +15,7 @@
 // | 4 | the include-invisible argument as written (COUNT: its second argument)          |
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -51,8 +52,10 @@ public:
     // On a band that shows aggregates: the data band holding their keys (on a cross data
     // band: the row band it is drawn for). Not owned.
     TfrAggregateBand *aggregateOwner = nullptr;
-    // Records accumulated since the last reset; the divisor of AVG.
-    int aggregateRecordCount = 0;
+    // On a data band, per AVG key: the values it accumulated since its own reset, its
+    // divisor. Kept per key so that one showing band's reset (a page footer in the middle
+    // of the data) leaves the averages of the others intact.
+    QHash<QString, int> aggregateCounts;
 };
 
 // Band type codes the aggregates tell apart.
@@ -80,7 +83,7 @@ void frAggregateFunction(TfrAggregateCode code, const QString &p1, const QString
 // (used on a band with cross bands).
 void DoAggregate(TfrAggregateBand &band, int column);
 // The aggregate part of a band's InitValues: the keys this band shows are reset in its
-// owner's list and the owner's record count becomes 0.
+// owner's list, their AVG divisors with them; the owner's other keys are left alone.
 void frResetAggregates(TfrAggregateBand &band);
 
 // Collects aggregate calls (AVG, COUNT, MAX, MIN, SUM), following variables (the lookup

@@ -191,19 +191,33 @@ TEST_F(Aggregates, ResetAfterTheShowingBandPrinted)
     prescan(masterFooter, masterData, "MIN([x])");
     prescan(masterFooter, masterData, "AVG([x])");
     prescan(pageHeader, masterData, "SUM([x], MasterData1)");
+    prescan(pageHeader, masterData, "AVG([x], MasterData1)");
     records(masterData, {4, 6});
     EXPECT_EQ(show(masterFooter, "AVG([x])"), u("5"));
 
     frResetAggregates(masterFooter);
     EXPECT_EQ(show(masterFooter, "SUM([x])"), u("0"));
     EXPECT_EQ(show(masterFooter, "AVG([x])"), u("0"));
-    EXPECT_EQ(masterData.aggregateRecordCount, 0);
-    // Keys of another showing band keep their totals.
+    // Keys of another showing band keep their totals, and their averages their divisor.
     EXPECT_EQ(show(pageHeader, "SUM([x], MasterData1)"), u("10"));
+    EXPECT_EQ(show(pageHeader, "AVG([x], MasterData1)"), u("5"));
 
-    records(masterData, {7});
-    EXPECT_EQ(show(masterFooter, "MIN([x])"), u("7"));
-    EXPECT_EQ(show(masterFooter, "AVG([x])"), u("7"));
+    records(masterData, {8});
+    EXPECT_EQ(show(masterFooter, "MIN([x])"), u("8"));
+    EXPECT_EQ(show(masterFooter, "AVG([x])"), u("8"));
+    EXPECT_EQ(show(pageHeader, "AVG([x], MasterData1)"), u("6"));
+}
+
+TEST_F(Aggregates, AverageDividesByTheValuesItAccumulated)
+{
+    // Invisible records enter an average only with the flag, and then count in its divisor.
+    prescan(masterFooter, masterData, "AVG([x])");
+    prescan(masterFooter, masterData, "AVG([x], MasterData1, 1)");
+    records(masterData, {2, 4});
+    masterData.visible = false;
+    records(masterData, {9});
+    EXPECT_EQ(show(masterFooter, "AVG([x])"), u("3"));
+    EXPECT_EQ(show(masterFooter, "AVG([x], MasterData1, 1)"), u("5"));
 }
 
 TEST_F(Aggregates, EqualExpressionsAreEvaluatedOncePerRecord)
