@@ -9,7 +9,7 @@
 #   cups-test-server.sh stop STATE_DIR    stops the scheduler and removes STATE_DIR
 #
 # Every job lands in STATE_DIR/jobs as job-ID.pdf (the document as the program sent it)
-# and job-ID.txt (job id, title, copies and options, one per line). The .txt is written
+# and job-ID.txt (job id, title, copies, options and the queue's name, one per line). The .txt is written
 # first and the .pdf is renamed into place last, so a .pdf that exists is complete.
 #
 # The scheduler's own files (configuration, spool, cache, state, logs and the folder of
@@ -93,7 +93,7 @@ umask 022
 out='$state/jobs'
 part="\$out/.job-\$1"
 if [ -n "\$6" ]; then cp "\$6" "\$part.pdf" || exit 1; else cat > "\$part.pdf" || exit 1; fi
-printf '%s\n%s\n%s\n%s\n' "\$1" "\$3" "\$4" "\$5" > "\$out/job-\$1.txt"
+printf '%s\n%s\n%s\n%s\n%s\n' "\$1" "\$3" "\$4" "\$5" "\$PRINTER" > "\$out/job-\$1.txt"
 mv "\$part.pdf" "\$out/job-\$1.pdf"
 exit 0
 EOF
