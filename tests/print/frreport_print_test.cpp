@@ -23,12 +23,12 @@ protected:
         twenty = writeTemplate(QStringLiteral("twenty.json"), {{false, 20}});
     }
 
-    QString writeTemplate(const QString &name, const std::vector<PageSpec> &specs)
+    QString writeTemplate(const QString &name, const std::vector<PagePlan> &plans)
     {
         const QString path = dir.filePath(name);
         QFile f(path);
         EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(numberedTemplateJson(specs));
+        f.write(numberedTemplateJson(plans));
         return path;
     }
 

@@ -33,24 +33,24 @@ inline QString stateDir() { return QStringLiteral(FR_CUPS_STATE_DIR); }
 inline QString jobsDir() { return stateDir() + QStringLiteral("/jobs"); }
 
 // One template page: its orientation and how many numbered pages it makes.
-struct PageSpec {
+struct PagePlan {
     bool landscape = false;
     int pages = 1;
 };
 
 // A template whose every prepared page shows "Страница N" (N its page number): each page
-// spec is a template page with a data band of that many records, one record per sheet.
-inline QByteArray numberedTemplateJson(const std::vector<PageSpec> &specs)
+// plan is a template page with a data band of that many records, one record per sheet.
+inline QByteArray numberedTemplateJson(const std::vector<PagePlan> &plans)
 {
     QJsonArray pages;
-    for (size_t i = 0; i < specs.size(); ++i) {
-        const PageSpec &spec = specs[i];
+    for (size_t i = 0; i < plans.size(); ++i) {
+        const PagePlan &plan = plans[i];
         // 600 units: one record fills a portrait A4 sheet (1071 units) and fits on a
         // landscape one (758).
         QJsonObject band{{QStringLiteral("Type"), QStringLiteral("otBand")},
                          {QStringLiteral("Name"), QStringLiteral("Data%1").arg(i + 1)},
                          {QStringLiteral("BandType"), QStringLiteral("btMasterData")},
-                         {QStringLiteral("DataSource"), QString::number(spec.pages)},
+                         {QStringLiteral("DataSource"), QString::number(plan.pages)},
                          {QStringLiteral("Left"), 0},
                          {QStringLiteral("Top"), 40},
                          {QStringLiteral("Width"), 700},
@@ -67,18 +67,18 @@ inline QByteArray numberedTemplateJson(const std::vector<PageSpec> &specs)
                                                               {QStringLiteral("Charset"), 204}}}};
         pages.append(QJsonObject{
             {QStringLiteral("Size"), 9},
-            {QStringLiteral("Orientation"), spec.landscape ? QStringLiteral("poLandscape") : QStringLiteral("poPortrait")},
+            {QStringLiteral("Orientation"), plan.landscape ? QStringLiteral("poLandscape") : QStringLiteral("poPortrait")},
             {QStringLiteral("Objects"), QJsonArray{band, memo}}});
     }
     return QJsonDocument(QJsonObject{{QStringLiteral("Pages"), pages}}).toJson();
 }
 
 // A report component with the numbered template, prepared on the current printer.
-inline std::unique_ptr<TfrReportBuilder> numberedReport(const std::vector<PageSpec> &specs)
+inline std::unique_ptr<TfrReportBuilder> numberedReport(const std::vector<PagePlan> &plans)
 {
     auto builder = std::make_unique<TfrReportBuilder>();
     CurReport = &builder->Report;
-    frTemplateFromJson(builder->Report, numberedTemplateJson(specs));
+    frTemplateFromJson(builder->Report, numberedTemplateJson(plans));
     builder->ShowErrorBox = false;
     builder->ShowProgress = false;
     EXPECT_TRUE(builder->PrepareReport()) << builder->LastError.toStdString();
