@@ -10,6 +10,7 @@
 #include "report/model/fr_globals.h"
 #include "report/ui/input_dialogs.h"
 #include "report/ui/platform_printers.h"
+#include "report/ui/print_form.h"
 #include "report/ui/progress_form.h"
 
 #include <QApplication>
@@ -56,13 +57,15 @@ int frRunJournal(const TStartupOptions &options)
         if (!options.home.isEmpty())
             frSetAppFolder(options.home);
         // The engine's process-wide start-up: localised tables, shared services, function
-        // libraries, the installed printers and the dialogs scripts and preparation show.
+        // libraries, the installed printers and the dialogs scripts, preparation and
+        // printing show.
         step("engine");
         frLocalizeGlobals();
         frGlobals();
         frInstallFunctionDispatch();
         frInstallUiDialogs();
         frInstallProgressForm();
+        frInstallPrintDialog();
         // Lives until the event loop ends: its QPrinter must go before the application.
         TfrQtPlatformPrinters printers;
         frSetPlatformPrinters(&printers);

@@ -8,9 +8,15 @@
 //                                          over data sets of an SQLite file; the pages as
 //                                          JSON, as a prepared report or as images
 //
+//   frreport print (FILE.frp | TEMPLATE [data options]) [--printer NAME] [--range TEXT] [--copies N]
+//            [--collate | --no-collate] [--pages all|odd|even] [--title TEXT]
+//                                          a prepared report, or a template prepared as
+//                                          prepare does, printed on an installed printer
+//
 // dump also reads a prepared report (FILE.frp) and prints its pages as prepare --json does.
 //
-// Runs without a display and without printers (the virtual printer supplies the paper).
+// Runs without a display. Only print uses the installed printers; everything else works
+// without them (the virtual printer supplies the paper).
 // Messages the engine would show in a window go to standard error; any error message
 // makes the exit status 1. Usage errors give status 2.
 #include <QDir>
@@ -26,12 +32,14 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QTextStream>
 #include <cstdio>
 
 #include "report/engine/prepare.h"
 #include "report/engine/prepared_file.h"
 #include "report/engine/prepared_pages.h"
+#include "report/engine/print_range.h"
 #include "report/engine/printer.h"
 #include "report/eval/data_dictionary.h"
 #include "report/eval/db_dataset.h"
@@ -46,6 +54,7 @@
 #include "report/model/fr_globals.h"
 #include "report/model/report.h"
 #include "report/model/template_json.h"
+#include "report/ui/platform_printers.h"
 
 namespace {
 
@@ -463,6 +472,142 @@ int runMake(const Command &self, const QStringList &args)
     return kExitOk;
 }
 
+// ---- print ----
+
+struct PrintRequest {
+    QString printer; // empty: the print system's default
+    QString range;
+    int copies = 1;
+    bool collate = true;
+    TfrPrintPages pages = frAll;
+    QString title;
+};
+
+// Splits the print options off; what is left names the pages (a prepared report, or a
+// template with its data options). False on a usage error.
+bool parsePrintOptions(const QStringList &args, PrintRequest &request, QStringList &rest)
+{
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (a == QLatin1String("--printer") && hasValue) {
+            request.printer = args[++i];
+            if (request.printer.isEmpty())
+                return false;
+        } else if (a == QLatin1String("--range") && hasValue) {
+            request.range = args[++i];
+        } else if (a == QLatin1String("--copies") && hasValue) {
+            bool ok = false;
+            request.copies = args[++i].toInt(&ok);
+            if (!ok || request.copies < 1)
+                return false;
+        } else if (a == QLatin1String("--collate")) {
+            request.collate = true;
+        } else if (a == QLatin1String("--no-collate")) {
+            request.collate = false;
+        } else if (a == QLatin1String("--pages") && hasValue) {
+            const QString pages = args[++i];
+            if (pages == QLatin1String("all"))
+                request.pages = frAll;
+            else if (pages == QLatin1String("odd"))
+                request.pages = frOdd;
+            else if (pages == QLatin1String("even"))
+                request.pages = frEven;
+            else
+                return false;
+        } else if (a == QLatin1String("--title") && hasValue) {
+            request.title = args[++i];
+        } else {
+            rest.append(a);
+        }
+    }
+    return !rest.isEmpty() && !rest.first().startsWith(QLatin1String("--"));
+}
+
+// The range is checked before anything is prepared, so a bad one prints nothing.
+bool checkPageRange(const QString &range)
+{
+    std::vector<int> pages;
+    bool ok = frPageRangeTextValid(range);
+    if (ok) {
+        try {
+            frParsePageRange(range, 1, pages);
+        } catch (const std::exception &) {
+            ok = false;
+        }
+    }
+    if (!ok)
+        err() << "bad page range \"" << range
+              << "\": give page numbers and ranges separated by commas, for example 1,3,5-12 or 5-" << Qt::endl;
+    return ok;
+}
+
+// Selects the printer of that name among the installed ones.
+bool selectPrinter(const QString &name)
+{
+    const int index = Prn.IndexOfPrinter(name);
+    if (index >= 0 && index < Prn.VirtualPrinterIndex()) {
+        Prn.SetPrinterIndex(index);
+        return true;
+    }
+    QStringList installed = Prn.Printers().mid(0, Prn.VirtualPrinterIndex());
+    err() << "no printer named \"" << name << "\"; installed printers: " << installed.join(QStringLiteral(", "))
+          << Qt::endl;
+    return false;
+}
+
+int runPrint(const Command &self, const QStringList &args)
+{
+    PrintRequest request;
+    QStringList rest;
+    if (!parsePrintOptions(args, request, rest))
+        return usageError(self);
+    if (!checkPageRange(request.range))
+        return kExitUsage;
+
+    TfrQtPlatformPrinters printers;
+    frSetPlatformPrinters(&printers);
+    if (!Prn.HasPlatformPrinters()) {
+        err() << "no printer is installed" << Qt::endl;
+        return kExitFailure;
+    }
+    // Chosen before the preparation, so the pages are laid out for this printer.
+    if (!request.printer.isEmpty() && !selectPrinter(request.printer))
+        return kExitFailure;
+
+    TfrReportBuilder builder;
+    builder.ShowErrorBox = false;
+    builder.ShowProgress = false;
+    builder.Title = request.title;
+    const QString &source = rest.first();
+    if (rest.size() == 1 && source.endsWith(QLatin1String(".frp"), Qt::CaseInsensitive)) {
+        if (!QFileInfo(source).isFile()) {
+            err() << source << ": no such file" << Qt::endl;
+            return kExitFailure;
+        }
+        builder.LoadPreparedReport(source);
+    } else {
+        // The template is prepared exactly as prepare does, into a prepared report.
+        QTemporaryDir dir;
+        if (!dir.isValid()) {
+            err() << "cannot create a temporary folder: " << dir.errorString() << Qt::endl;
+            return kExitFailure;
+        }
+        const QString prepared = dir.filePath(QStringLiteral("pages.frp"));
+        const int status = runPrepare(self, rest + QStringList{QStringLiteral("--frp"), prepared});
+        if (status != kExitOk)
+            return status;
+        builder.LoadPreparedReport(prepared);
+    }
+    if (errorShown)
+        return kExitFailure;
+    // Loading selected the printer the pages were made for; the one asked for wins.
+    if (!request.printer.isEmpty() && !selectPrinter(request.printer))
+        return kExitFailure;
+    builder.PrintPreparedReport(request.range, request.copies, request.collate, request.pages);
+    return errorShown ? kExitFailure : kExitOk;
+}
+
 const Command kCommands[] = {
     {"dump", "dump [--password TEXT] FILE | FILE.frp", runDump},
     {"make", "make FILE.json OUT.frf", runMake},
@@ -470,6 +615,11 @@ const Command kCommands[] = {
      "prepare TEMPLATE [--db FILE] [--dataset NAME=TABLE_OR_SELECT]... [--report-dataset NAME] [--var NAME=EXPR]... "
      "(--json OUT | --frp OUT | --png DIR [--dpi N])",
      runPrepare},
+    {"print",
+     "print (FILE.frp | TEMPLATE [--db FILE] [--dataset NAME=TABLE_OR_SELECT]... [--report-dataset NAME] "
+     "[--var NAME=EXPR]...) [--printer NAME] [--range TEXT] [--copies N] [--collate | --no-collate] "
+     "[--pages all|odd|even] [--title TEXT]",
+     runPrint},
 };
 
 int dispatch(const QString &name, const QStringList &args)

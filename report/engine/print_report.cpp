@@ -70,9 +70,10 @@ bool frParsePageRange(const QString &text, int pageCount, std::vector<int> &page
                 pages.push_back(n);
             } else {
                 // A huge upper bound must not fill memory: pages past the report never print.
-                const int last = std::min(n, std::max(pageCount, rangeStart));
-                for (int p = rangeStart; p <= last; ++p)
-                    pages.push_back(p);
+                // 64 bits: a range ending at the largest integer must not wrap around.
+                const qint64 last = std::min(n, std::max(pageCount, rangeStart));
+                for (qint64 p = rangeStart; p <= last; ++p)
+                    pages.push_back(int(p));
             }
             rangeStart = -1;
             start = i + 1;
@@ -204,7 +205,13 @@ void TfrReportBuilder::DoPrintReport(const QString &range, int copies, bool coll
             }
             Prn.FillPrnInfo(info.prnInfo);
             info.keepUnpacked = true;
-            EMFPages.Draw(i, canvas, printTarget(info));
+            try {
+                EMFPages.Draw(i, canvas, printTarget(info));
+            } catch (...) {
+                info.keepUnpacked = false;
+                EMFPages.Release(i);
+                throw;
+            }
             info.keepUnpacked = false;
             EMFPages.Draw(i, canvas, QRect());
             InternalOnProgress(pageNo);

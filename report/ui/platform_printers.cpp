@@ -1,11 +1,21 @@
 #include "report/ui/platform_printers.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QPageLayout>
+#include <QPainter>
+#include <QPrintEngine>
 #include <QPrinterInfo>
+#include <QTemporaryFile>
+#include <algorithm>
 #include <cmath>
 
 #include "report/eval/errors.h"
 #include "report/eval/strings.h"
+
+#ifdef FR_HAVE_CUPS
+#include <cups/cups.h>
+#endif
 
 namespace {
 
@@ -91,6 +101,25 @@ void TfrQtPrinterPapers::Load(const QList<QPageSize> &sizes, bool customSizes)
             code = driverCode++;
         m_papers.push_back({code, size});
     }
+}
+
+QList<QPageSize> TfrQtPrinterPapers::StandardSizes()
+{
+    QList<QPageSize> sizes;
+    std::vector<int> codes;
+    for (int id = 0; id <= int(QPageSize::LastPageSize); ++id) {
+        const QPageSize size(static_cast<QPageSize::PageSizeId>(id));
+        const int code = size.windowsId();
+        if (!size.isValid() || code <= 0 || code >= frCustomPaperSize)
+            continue;
+        if (std::find(codes.begin(), codes.end(), code) != codes.end())
+            continue;
+        // Keep the list in code order, as a driver lists its papers.
+        const auto at = std::upper_bound(codes.begin(), codes.end(), code);
+        sizes.insert(at - codes.begin(), size);
+        codes.insert(at, code);
+    }
+    return sizes;
 }
 
 std::vector<TfrPaperItem> TfrQtPrinterPapers::Items() const
@@ -202,6 +231,7 @@ TfrQtPlatformPrinters::TfrQtPlatformPrinters() : m_printer(std::make_unique<QPri
 
 TfrQtPlatformPrinters::~TfrQtPlatformPrinters()
 {
+    Abort();
     if (frPlatformPrinters() == this)
         frSetPlatformPrinters(nullptr);
 }
@@ -236,7 +266,11 @@ void TfrQtPlatformPrinters::selectPrinter(const QString &name)
     m_current = name;
     m_printer->setPrinterName(name);
     const QPrinterInfo info = QPrinterInfo::printerInfo(name);
-    m_papers.Load(info.supportedPageSizes(), info.supportsCustomPageSizes());
+    const QList<QPageSize> sizes = info.supportedPageSizes();
+    if (sizes.isEmpty())
+        m_papers.Load(TfrQtPrinterPapers::StandardSizes(), true);
+    else
+        m_papers.Load(sizes, info.supportsCustomPageSizes());
     m_bins.clear();
 #ifdef Q_OS_WIN
     // Only Windows tells Qt which paper sources a printer has.
@@ -276,4 +310,184 @@ std::vector<TfrPaperItem> TfrQtPlatformPrinters::Papers() { return m_papers.Item
 
 std::vector<TfrBinItem> TfrQtPlatformPrinters::Bins() { return m_bins; }
 
-bool TfrQtPlatformPrinters::Printing() { return m_printer->printerState() == QPrinter::Active; }
+bool TfrQtPlatformPrinters::Printing()
+{
+    return m_jobPainter != nullptr || m_printer->printerState() == QPrinter::Active;
+}
+
+// ---- print jobs ----
+
+namespace {
+
+#ifdef FR_HAVE_CUPS
+// Engine property of Qt's CUPS support holding the job options chosen in its print dialog
+// as name, value pairs.
+constexpr auto kCupsOptionsProperty = QPrintEngine::PrintEnginePropertyKey(0xfe00);
+
+// The media name the print system knows a paper by.
+QByteArray cupsMedia(const QPageLayout &layout)
+{
+    const QPageSize size = layout.pageSize();
+    if (size.id() != QPageSize::Custom)
+        return size.key().toUtf8();
+    const QSizeF mm = size.size(QPageSize::Millimeter);
+    return QStringLiteral("Custom.%1x%2mm").arg(mm.width(), 0, 'f', 1).arg(mm.height(), 0, 'f', 1).toUtf8();
+}
+
+QByteArray cupsSides(const QPrinter &printer)
+{
+    switch (printer.duplex()) {
+    case QPrinter::DuplexLongSide:
+        return "two-sided-long-edge";
+    case QPrinter::DuplexShortSide:
+        return "two-sided-short-edge";
+    case QPrinter::DuplexAuto:
+        return printer.pageLayout().orientation() == QPageLayout::Portrait ? "two-sided-long-edge"
+                                                                           : "two-sided-short-edge";
+    default:
+        return "one-sided";
+    }
+}
+
+// Sends the finished job file to the printer's queue with the printer's settings.
+void submitToCups(QPrinter &printer, const QString &queue, const QString &file)
+{
+    std::vector<std::pair<QByteArray, QByteArray>> options;
+    options.emplace_back("media", cupsMedia(printer.pageLayout()));
+    options.emplace_back("sides", cupsSides(printer));
+    const int copies = std::max(1, printer.copyCount());
+    if (copies > 1) {
+        options.emplace_back("copies", QByteArray::number(copies));
+        options.emplace_back("Collate", printer.collateCopies() ? "True" : "False");
+    }
+    const QStringList chosen = printer.printEngine()->property(kCupsOptionsProperty).toStringList();
+    for (qsizetype i = 0; i + 1 < chosen.size(); i += 2)
+        options.emplace_back(chosen.at(i).toUtf8(), chosen.at(i + 1).toUtf8());
+
+    int count = 0;
+    cups_option_t *list = nullptr;
+    for (const auto &[name, value] : options)
+        count = cupsAddOption(name.constData(), value.constData(), count, &list);
+    struct FreeOptions {
+        int count;
+        cups_option_t *list;
+        ~FreeOptions() { cupsFreeOptions(count, list); }
+    } freeOptions{count, list};
+
+    QFile pdf(file);
+    if (!pdf.open(QIODevice::ReadOnly))
+        throw EfrError(QStringLiteral("Не удается прочитать файл задания печати: %1").arg(pdf.errorString()));
+    // A queue instance ("printer/instance") prints on its printer.
+    const QByteArray destination = queue.section(QLatin1Char('/'), 0, 0).toUtf8();
+    const QByteArray title = printer.docName().toUtf8();
+    auto refused = [&queue] {
+        return EfrError(QStringLiteral("Принтер \"%1\" не принял задание: %2")
+                            .arg(queue, QString::fromUtf8(cupsLastErrorString())));
+    };
+    // The job and its one document carry the title (not the spool file's name).
+    const int job = cupsCreateJob(CUPS_HTTP_DEFAULT, destination.constData(), title.constData(), count, list);
+    if (job <= 0)
+        throw refused();
+    bool sent = cupsStartDocument(CUPS_HTTP_DEFAULT, destination.constData(), job, title.constData(),
+                                  CUPS_FORMAT_PDF, 1) == HTTP_STATUS_CONTINUE;
+    QByteArray chunk(64 * 1024, Qt::Uninitialized);
+    while (sent) {
+        const qint64 n = pdf.read(chunk.data(), chunk.size());
+        if (n <= 0) {
+            sent = n == 0;
+            break;
+        }
+        sent = cupsWriteRequestData(CUPS_HTTP_DEFAULT, chunk.constData(), size_t(n)) == HTTP_STATUS_CONTINUE;
+    }
+    // Finishing also ends a failed upload, so the connection stays usable.
+    const bool finished = cupsFinishDocument(CUPS_HTTP_DEFAULT, destination.constData()) == IPP_STATUS_OK;
+    if (!sent || !finished) {
+        const EfrError error = refused();
+        cupsCancelJob2(CUPS_HTTP_DEFAULT, destination.constData(), job, 0);
+        throw error;
+    }
+}
+#endif
+
+} // namespace
+
+QPainter *TfrQtPlatformPrinters::BeginDoc(const QString &title, int copies)
+{
+    if (m_current.isEmpty())
+        throw EfrError(QStringLiteral("No printer is selected"));
+    if (m_jobPainter)
+        throw EfrError(QStringLiteral("A print job is already running"));
+    m_printer->setDocName(title);
+    m_printer->setCopyCount(std::max(1, copies));
+    m_printer->setCollateCopies(false);
+    // The painter's origin at the printable area's corner, where DeviceCaps puts it.
+    m_printer->setFullPage(false);
+    QPrinter *target = m_printer.get();
+#ifdef FR_HAVE_CUPS
+    m_jobFile = std::make_unique<QTemporaryFile>(QDir::temp().filePath(QStringLiteral("fr-print-XXXXXX.pdf")));
+    if (!m_jobFile->open()) {
+        const QString reason = m_jobFile->errorString();
+        m_jobFile.reset();
+        throw EfrError(QStringLiteral("Не удается создать файл задания печати: %1").arg(reason));
+    }
+    m_jobFile->close();
+    m_jobPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    m_jobPrinter->setOutputFormat(QPrinter::PdfFormat);
+    m_jobPrinter->setOutputFileName(m_jobFile->fileName());
+    m_jobPrinter->setResolution(m_printer->resolution());
+    m_jobPrinter->setPageLayout(m_printer->pageLayout());
+    m_jobPrinter->setFullPage(false);
+    m_jobPrinter->setDocName(title);
+    m_jobPrinter->setCreator(QCoreApplication::applicationName());
+    target = m_jobPrinter.get();
+#endif
+    m_jobPainter = std::make_unique<QPainter>();
+    if (!m_jobPainter->begin(target)) {
+        closeJob();
+        throw EfrError(QStringLiteral("Не удается начать печать на принтере \"%1\"").arg(m_current));
+    }
+    return m_jobPainter.get();
+}
+
+void TfrQtPlatformPrinters::NewPage()
+{
+    if (!m_jobPainter)
+        return;
+    QPrinter *target = m_jobPrinter ? m_jobPrinter.get() : m_printer.get();
+    if (!target->newPage())
+        throw EfrError(QStringLiteral("Не удается начать новый лист на принтере \"%1\"").arg(m_current));
+}
+
+void TfrQtPlatformPrinters::EndDoc()
+{
+    if (!m_jobPainter)
+        return;
+    const bool written = m_jobPainter->end();
+    m_jobPainter.reset();
+    struct Close {
+        TfrQtPlatformPrinters &self;
+        ~Close() { self.closeJob(); }
+    } close{*this};
+    if (!written)
+        throw EfrError(QStringLiteral("Печать на принтере \"%1\" не удалась").arg(m_current));
+#ifdef FR_HAVE_CUPS
+    submitToCups(*m_printer, m_current, m_jobFile->fileName());
+#endif
+}
+
+void TfrQtPlatformPrinters::Abort()
+{
+    if (!m_jobPainter)
+        return;
+    if (!m_jobPrinter)
+        m_printer->abort();
+    m_jobPainter->end();
+    closeJob();
+}
+
+void TfrQtPlatformPrinters::closeJob()
+{
+    m_jobPainter.reset();
+    m_jobPrinter.reset();
+    m_jobFile.reset(); // removes the job file
+}

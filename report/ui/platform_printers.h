@@ -4,8 +4,14 @@
 //     TfrQtPlatformPrinters printers;
 //     frSetPlatformPrinters(&printers);
 //
-// It unregisters itself when destroyed. Print jobs paint on Printer(), which always has the
-// printer and the paper that Prn selected.
+// It unregisters itself when destroyed. Printer() always has the printer and the paper that
+// Prn selected.
+//
+// Print jobs: with CUPS, a job's pages are painted into a PDF file laid out exactly as
+// Printer() (same paper, printable area and resolution) and the file is handed to the
+// print system only when the job ends. Qt's own CUPS engine cannot abort a job (an aborted
+// job still reaches the queue), and a cancelled print must leave nothing behind. Elsewhere
+// the job paints on Printer() itself and QPrinter::abort cancels it.
 #pragma once
 
 #include <QPageSize>
@@ -13,6 +19,9 @@
 #include <QStringList>
 #include <memory>
 #include <vector>
+
+class QPainter;
+class QTemporaryFile;
 
 #include "report/engine/printer.h"
 
@@ -25,6 +34,10 @@
 class TfrQtPrinterPapers {
 public:
     void Load(const QList<QPageSize> &sizes, bool customSizes);
+    // The papers of a printer that names none (a raw queue, a driver without a paper
+    // list): every standard paper with a platform code, in code order. The print system
+    // passes any of them, and any custom size, on to the printer.
+    static QList<QPageSize> StandardSizes();
     std::vector<TfrPaperItem> Items() const;
     bool CustomSizes() const { return m_customSizes; }
 
@@ -75,14 +88,27 @@ public:
     std::vector<TfrBinItem> Bins() override;
     bool Printing() override;
 
-    // The printer object print jobs use (begin a painter on it to start a job). Its
-    // painter origin is the corner of the printable area.
+    // The job's title is its document name, copies the print system's copy count (the
+    // copies are not collated). The painter's origin is the corner of the printable area.
+    QPainter *BeginDoc(const QString &title, int copies) override;
+    void NewPage() override;
+    // Hands the job to the print system; EfrError when it refuses it.
+    void EndDoc() override;
+    void Abort() override;
+
+    // The current printer with its settings (the properties dialog works on it).
     QPrinter &Printer() { return *m_printer; }
+    const QString &CurrentPrinter() const { return m_current; }
 
 private:
     void selectPrinter(const QString &name);
+    void closeJob();
 
     std::unique_ptr<QPrinter> m_printer;
+    // The running job: where its pages go, and its painter.
+    std::unique_ptr<QPrinter> m_jobPrinter;
+    std::unique_ptr<QPainter> m_jobPainter;
+    std::unique_ptr<QTemporaryFile> m_jobFile;
     QStringList m_names;
     QString m_current;
     TfrQtPrinterPapers m_papers;

@@ -3,6 +3,8 @@
 // printer on top of them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QPrinterInfo>
 
 #include "report/eval/strings.h"
@@ -54,6 +56,25 @@ TEST(QtPrinterPapers, CodesOfADriversPapers)
 
     papers.Load({QPageSize(QPageSize::A4)}, false);
     EXPECT_EQ(papers.Items().size(), 1u) << "no custom size entry without custom-size support";
+}
+
+TEST(QtPrinterPapers, APrinterWithoutPapersOffersTheStandardOnes)
+{
+    TfrQtPrinterPapers papers;
+    papers.Load(TfrQtPrinterPapers::StandardSizes(), true);
+    std::vector<int> codes;
+    for (const TfrPaperItem &item : papers.Items())
+        codes.push_back(item.code);
+    ASSERT_GT(codes.size(), 40u);
+    EXPECT_EQ(codes.back(), 256) << "and any size of its own";
+    codes.pop_back();
+    EXPECT_TRUE(std::is_sorted(codes.begin(), codes.end()));
+    EXPECT_EQ(std::adjacent_find(codes.begin(), codes.end()), codes.end()) << "each code once";
+    EXPECT_LT(codes.back(), 256) << "every paper has its own platform code";
+    for (int code : {1, 5, 8, 9, 11})
+        EXPECT_NE(std::find(codes.begin(), codes.end(), code), codes.end()) << code;
+    EXPECT_EQ(papers.CodeOf(QPageSize(QPageSize::A4)), 9);
+    EXPECT_EQ(papers.CodeOf(QPageSize(QPageSize::Letter)), 1);
 }
 
 TEST(QtPrinterPapers, BinsAndPaperSources)
