@@ -204,6 +204,12 @@ void TfrEMFPages::AddFrom(TfrEMFPages &other)
     other.m_pages.clear();
 }
 
+void TfrEMFPages::Swap(TfrEMFPages &other) noexcept
+{
+    m_pages.swap(other.m_pages);
+    std::swap(formatMark, other.formatMark);
+}
+
 void TfrEMFPages::Delete(int index)
 {
     TfrPageInfo &info = GetPages(index);
