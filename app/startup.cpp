@@ -10,6 +10,7 @@
 #include "report/model/fr_globals.h"
 #include "report/ui/input_dialogs.h"
 #include "report/ui/platform_printers.h"
+#include "report/ui/preview_form.h"
 #include "report/ui/progress_form.h"
 
 #include <QApplication>
@@ -63,6 +64,9 @@ int frRunJournal(const TStartupOptions &options)
         frInstallFunctionDispatch();
         frInstallUiDialogs();
         frInstallProgressForm();
+        frInstallPreviewForm();
+        // Window sizes and positions live beside the program's settings.
+        frFormPositionFile() = frAppFolder() + QStringLiteral("forms.ini");
         // Lives until the event loop ends: its QPrinter must go before the application.
         TfrQtPlatformPrinters printers;
         frSetPlatformPrinters(&printers);
