@@ -29,9 +29,15 @@ inline QString u(const char *s) { return QString::fromUtf8(s); }
 
 // One text object of a page.
 struct TText {
+    TText(QString text, int left = 40, int top = 40, int width = 300, int height = 20,
+          QString name = QStringLiteral("Memo"), QString tag = QString())
+        : text(std::move(text)), left(left), top(top), width(width), height(height), name(std::move(name)),
+          tag(std::move(tag))
+    {
+    }
     QString text;
-    int left = 40, top = 40, width = 300, height = 20;
-    QString name = QStringLiteral("Memo");
+    int left, top, width, height;
+    QString name;
     QString tag;
 };
 
