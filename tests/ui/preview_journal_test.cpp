@@ -12,6 +12,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include "report/eval/db_dataset.h"
 #include "report/eval/table_cursor.h"
@@ -62,7 +63,11 @@ void shoot(TfrPreviewForm &form, const QString &name)
     const QByteArray out = qgetenv("FR_PREVIEW_SHOTS");
     if (out.isEmpty())
         return;
-    processEvents();
+    // A real display answers resizes and exposes on its own time.
+    for (int i = 0; i < 25; ++i) {
+        QCoreApplication::processEvents();
+        QThread::msleep(20);
+    }
     const QString dir = QString::fromLocal8Bit(out);
     QDir().mkpath(dir);
     QPixmap shot;
@@ -101,6 +106,7 @@ TEST(PreviewJournal, TheJournalAtEachZoomAndAfterASearch)
         builder.Report.Dataset = dataSet;
         builder.Title = u("Журнал принятых файлов");
         builder.PreviewButtons = pbZoom | pbSave | pbPrint | pbFind | pbHelp | pbExit;
+        builder.GrayedButtons = true;
         builder.ShowErrorBox = false;
         builder.UseDefaultDataSetName = true;
         CurReport = &builder.Report;

@@ -105,8 +105,13 @@ inline void showWithBox(TfrPreviewForm &form, QSize box)
     form.show();
     processEvents();
     const QSize extra = form.size() - form.PBox->size();
-    form.resize(box + extra);
-    processEvents();
+    if (form.size() != box + extra) {
+        // Resized while hidden, so a real display maps it at that size.
+        form.hide();
+        form.resize(box + extra);
+        form.show();
+        processEvents();
+    }
     EXPECT_EQ(form.PBox->size(), box) << "the window cannot take that size";
 }
 
