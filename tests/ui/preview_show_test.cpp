@@ -13,6 +13,7 @@
 #include "report/engine/export_filter.h"
 #include "report/eval/ini_file.h"
 #include "report/model/band_view.h"
+#include "report/ui/platform_printers.h"
 #include "report/ui/preview.h"
 #include "report/ui/preview_form.h"
 #include "tests/ui/preview_test_support.h"
@@ -156,6 +157,82 @@ TEST(ShowPreparedReport, TheWindowComesBackAtItsLastPlace)
     r.builder.ShowPreparedReport();
     EXPECT_FALSE(maximized);
     EXPECT_EQ(reopened.size(), placed.size());
+}
+
+// One installed "printer": a PDF QPrinter, so page setup has a printer to set up.
+class PdfPrinter : public TfrPlatformPrinters {
+public:
+    QPrinter printer{QPrinter::HighResolution};
+    TfrQtPrinterPapers papers;
+    PdfPrinter()
+    {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        papers.Load({QPageSize(QPageSize::A4), QPageSize(QPageSize::A5)}, false);
+        frSetPlatformPrinters(this);
+    }
+    ~PdfPrinter() override { frSetPlatformPrinters(nullptr); }
+    QStringList PrinterNames() override { return {QStringLiteral("PDF")}; }
+    int PrinterIndex() override { return 0; }
+    void SetPrinterIndex(int) override {}
+    bool GetDeviceMode(TfrDeviceMode &mode) override
+    {
+        papers.GetDeviceMode(printer, false, mode);
+        return true;
+    }
+    void SetDeviceMode(const TfrDeviceMode &mode) override { papers.SetDeviceMode(printer, mode); }
+    TfrDeviceCaps DeviceCaps() override { return TfrQtPrinterPapers::DeviceCaps(printer); }
+    std::vector<TfrPaperItem> Papers() override { return papers.Items(); }
+    std::vector<TfrBinItem> Bins() override { return {}; }
+    bool Printing() override { return false; }
+};
+
+TEST(PreviewPageSetup, NewMarginsAndPaperRebuildTheReport)
+{
+    Installed ui;
+    PdfPrinter pdf;
+    TReport r;
+    addRowsTemplate(r.builder.Report, 60);
+    r.builder.PreviewButtons |= pbPageSetup;
+    ASSERT_TRUE(r.builder.PrepareReport());
+    const int before = r.builder.EMFPages.Count();
+    TDialogs dialogs;
+    TfrRect asked;
+    frPreviewDialogs().pageSetup = [&](QWidget *, TfrRect &margins) {
+        asked = margins;
+        margins = {2000, 2500, 2000, 2500}; // hundredths of a millimetre
+        // The dialog leaves the printer on the paper chosen: A5.
+        pdf.printer.setPageSize(QPageSize(QPageSize::A5));
+        return true;
+    };
+    TfrPreviewForm form;
+    open(form, r.builder, {800, 600});
+    EXPECT_TRUE(form.PageSetupBtn->isVisibleTo(&form));
+    EXPECT_TRUE(form.PageSetupBtn->isEnabled());
+    form.SetCurPage(2);
+    const TfrRect m = (*form.Pages())[0].margins;
+    form.PageSetupBtnClick();
+    EXPECT_EQ(asked, (TfrRect{m.Left * 500 / 18, m.Top * 500 / 18, m.Right * 500 / 18, m.Bottom * 500 / 18}))
+        << "the dialog starts from the first page's margins";
+    TfrPage *page = r.builder.Report.Page(0);
+    EXPECT_EQ(page->pgMargins, (TfrRect{72, 90, 72, 90})) << "x 18 / 500";
+    EXPECT_EQ(page->pgSize, 11) << "A5";
+    ASSERT_GT(form.PageCount(), before) << "a smaller sheet holds fewer rows";
+    EXPECT_EQ((*form.Pages())[0].margins, (TfrRect{72, 90, 72, 90}));
+    EXPECT_EQ(form.CurPage(), 1);
+    EXPECT_EQ(r.builder.EMFPages.Count(), 0);
+
+    // Pages read from a file have no template to be rebuilt from: left as they are.
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("kept.frp"));
+    form.SaveToFile(file);
+    form.LoadFromFile(file);
+    const int loaded = form.PageCount();
+    asked = {};
+    form.PageSetupBtnClick();
+    EXPECT_EQ(asked, TfrRect{}) << "no dialog";
+    EXPECT_EQ(form.PageCount(), loaded);
+    form.ConnectBack();
 }
 
 TEST(EmbeddedPreview, ShowsTheReportInsideAnotherWindowWithAllItsOperations)
