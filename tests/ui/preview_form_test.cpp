@@ -207,6 +207,8 @@ TEST(PreviewPaint, OnlyPagesOnScreenStayUnpacked)
     key(form.PBox, Qt::Key_End, Qt::ControlModifier);
     form.PBox->grab();
     EXPECT_EQ(pages.Unpacked(0), nullptr) << "scrolled away: released";
+    EXPECT_TRUE(CurPage == nullptr || CurPage == pages.Unpacked(38) || CurPage == pages.Unpacked(39))
+        << "the engine's current page is never a released one";
     EXPECT_NE(pages.Unpacked(39), nullptr);
     EXPECT_LE(unpackedCount(pages), 2);
 
@@ -216,6 +218,10 @@ TEST(PreviewPaint, OnlyPagesOnScreenStayUnpacked)
     for (int i = 0; i < pages.Count(); ++i)
         onScreen += QRect(QPoint(), form.PBox->size()).intersects(form.PageRectOnBox(i));
     EXPECT_EQ(unpackedCount(pages), onScreen);
+
+    form.ConnectBack();
+    r.builder.EMFPages.Clear();
+    EXPECT_EQ(CurPage, nullptr) << "freed with its pages";
 }
 
 TEST(PreviewPaint, PagesAreWhiteWithFrameOnGrey)
