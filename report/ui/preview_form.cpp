@@ -202,7 +202,7 @@ TfrPreviewForm::TfrPreviewForm(QWidget *parent) : QDialog(parent)
     installKeyPreview(ToolbarPanel);
     installKeyPreview(PreviewPanel);
     installEventFilter(this);
-    resize(459, 293 + 0);
+    resize(459, 293);
     Localize();
 }
 
@@ -217,7 +217,7 @@ TfrPreviewForm::~TfrPreviewForm()
     m_pages.reset();
 }
 
-QToolButton *TfrPreviewForm::makeButton(const char *name, int tag, const QString &iconName)
+QToolButton *TfrPreviewForm::makeButton(const char *name, int tag)
 {
     auto *b = new QToolButton(Panel1);
     b->setObjectName(QString::fromLatin1(name));
@@ -226,7 +226,6 @@ QToolButton *TfrPreviewForm::makeButton(const char *name, int tag, const QString
     b->setFixedSize(24, 24);
     b->setIconSize(QSize(18, 18));
     b->setProperty(kHelpContext, tag);
-    Q_UNUSED(iconName);
     return b;
 }
 
@@ -253,22 +252,22 @@ void TfrPreviewForm::buildToolbar()
         s->setFixedSize(8, 24);
         return s;
     };
-    ZoomBtn = makeButton("ZoomBtn", 200, {});
+    ZoomBtn = makeButton("ZoomBtn", 200);
     ZoomBtn->setFixedSize(53, 24);
     ZoomBtn->setText(QStringLiteral("100%"));
-    LoadBtn = makeButton("LoadBtn", 201, {});
+    LoadBtn = makeButton("LoadBtn", 201);
     LoadBtn->setIcon(frPreviewIcon(QStringLiteral("document-open"), TfrPreviewGlyph::Open));
-    SaveBtn = makeButton("SaveBtn", 202, {});
+    SaveBtn = makeButton("SaveBtn", 202);
     SaveBtn->setIcon(frPreviewIcon(QStringLiteral("document-save"), TfrPreviewGlyph::Save));
-    PrintBtn = makeButton("PrintBtn", 203, {});
+    PrintBtn = makeButton("PrintBtn", 203);
     PrintBtn->setIcon(frPreviewIcon(QStringLiteral("document-print"), TfrPreviewGlyph::Print));
-    FindBtn = makeButton("FindBtn", 204, {});
+    FindBtn = makeButton("FindBtn", 204);
     FindBtn->setIcon(frPreviewIcon(QStringLiteral("edit-find"), TfrPreviewGlyph::Find));
-    HelpBtn = makeButton("HelpBtn", 0, {});
+    HelpBtn = makeButton("HelpBtn", 0);
     HelpBtn->setIcon(frPreviewIcon(QStringLiteral("help-contents"), TfrPreviewGlyph::Help));
-    ExitBtn = makeButton("ExitBtn", 205, {});
+    ExitBtn = makeButton("ExitBtn", 205);
     ExitBtn->setIcon(frPreviewIcon(QStringLiteral("application-exit"), TfrPreviewGlyph::Exit));
-    PageSetupBtn = makeButton("PageSetupBtn", 203, {});
+    PageSetupBtn = makeButton("PageSetupBtn", 203);
     PageSetupBtn->setIcon(frPreviewIcon(QStringLiteral("document-page-setup"), TfrPreviewGlyph::PageSetup));
     Separator1 = separator("Separator1");
     Separator2 = separator("Separator2");
@@ -1538,7 +1537,6 @@ void TfrPreviewForm::RestoreFormPosition()
                 setGeometry(g);
                 if (ini.ReadBool(kPositionSection, QStringLiteral("Maximized"), false))
                     setWindowState(windowState() | Qt::WindowMaximized);
-                m_positionRestored = true;
                 return;
             }
         }

@@ -211,7 +211,7 @@ private:
     void buildToolbar();
     void buildPanels();
     void buildMenu();
-    QToolButton *makeButton(const char *name, int tag, const QString &iconName);
+    QToolButton *makeButton(const char *name, int tag);
     void installKeyPreview(QWidget *root);
     void onVScroll(int value);
     void onHScroll(int value);
@@ -251,7 +251,6 @@ private:
     bool m_panning = false;
     QPoint m_panLast;
     bool m_helpMode = false;
-    bool m_positionRestored = false;
 
     QActionGroup *m_zoomGroup = nullptr;
     QWidget *m_hSpacer = nullptr;
