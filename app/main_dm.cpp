@@ -3,7 +3,11 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include "app/settings.h"
+#include "report/engine/prepare.h"
+#include "report/eval/db_dataset.h"
 #include "report/eval/errors.h"
+#include "report/model/report.h"
 
 TMainDM *MainDM = nullptr;
 
@@ -100,12 +104,32 @@ TMainDM::TMainDM(QObject *parent) : QObject(parent), m_table(std::make_unique<Tf
     m_table->setTableName(JournalTableName);
     m_table->setFieldDefs(JournalFieldDefs());
     m_table->setDatabaseProvider([this] { return Database(); });
+
+    m_frDBDataSet1 = new TfrDBDataSet(this);
+    m_frDBDataSet1->setObjectName(QStringLiteral("frDBDataSet1"));
+    m_frDBDataSet1->SetDataSet(m_table.get());
+
+    m_frReport1 = std::make_unique<TfrReportBuilder>();
+    TfrReportBuilder &r = *m_frReport1;
+    r.Name = QStringLiteral("frReport1");
+    // Templates name their data sets among this module's components.
+    r.Report.Owner = this;
+    r.Report.Dataset = m_frDBDataSet1;
+    r.Title = QStringLiteral("Журнал принятых файлов");
+    r.InitialZoom = pzOnePage;
+    r.PreviewButtons = pbZoom | pbSave | pbPrint | pbFind | pbHelp | pbExit;
+    r.GrayedButtons = true;
+    r.RebuildPrinter = true;
+    r.UseDefaultDataSetName = true;
+
     if (!MainDM)
         MainDM = this;
 }
 
 TMainDM::~TMainDM()
 {
+    // The report and its preview go before the cursor they read.
+    m_frReport1.reset();
     DataModuleDestroy();
     if (MainDM == this)
         MainDM = nullptr;
@@ -230,6 +254,35 @@ void TMainDM::AddToJournal()
 {
     m_table->Close();
     RunCommand(QStringLiteral("AddToJournal"));
+}
+
+void TMainDM::PrintJournal(bool backward)
+{
+    TfrTableCursor &table = *m_table;
+    auto switchTo = [&](const QString &name) {
+        table.Close();
+        table.setTableName(name);
+        table.Open();
+    };
+    if (!backward) {
+        m_frReport1->Report.LoadFromFile(frJournalTemplatePath());
+        m_frReport1->ShowReport();
+        return;
+    }
+    try {
+        switchTo(TempViewName);
+        m_frReport1->Report.LoadFromFile(frJournalTemplatePath());
+        m_frReport1->ShowReport();
+    } catch (...) {
+        // The grid is never left on the backward view or closed: back to Temp, then the
+        // first error is the one reported.
+        try {
+            switchTo(TempTableName);
+        } catch (...) {
+        }
+        throw;
+    }
+    switchTo(TempTableName);
 }
 
 void TMainDM::DataModuleDestroy()

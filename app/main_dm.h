@@ -24,6 +24,9 @@
 #include "app/connection_string.h"
 #include "report/eval/table_cursor.h"
 
+class TfrDBDataSet;
+class TfrReportBuilder;
+
 // The eleven fields every table opened through ADOTable offers, in column order.
 const QList<TfrFieldDef> &JournalFieldDefs();
 
@@ -70,8 +73,16 @@ public:
     // Closes the connection; bound to destruction.
     void DataModuleDestroy();
 
-    // The report components of printing (the report, its data set on ADOTable, the
-    // spreadsheet export filter) and PrintJournal(backward) come here with the report engine.
+    // ---- printing ----
+    // The journal report: its master data are the rows ADOTable has open.
+    TfrReportBuilder &frReport1() const { return *m_frReport1; }
+    // The report data set on ADOTable.
+    TfrDBDataSet *frDBDataSet1() const { return m_frDBDataSet1; }
+    // Prints the run through Reports/J001.frf in the preview window; returns when the
+    // preview closes. Backward prints from Temp_p and puts ADOTable back on Temp's first
+    // row afterwards (also when printing failed). A missing template file is not an error.
+    // Database errors of switching the table are raised.
+    void PrintJournal(bool backward);
 
 private:
     void createSchema(QSqlDatabase &db);
@@ -79,6 +90,8 @@ private:
     QString m_connectString;
     QSqlDatabase m_db;
     std::unique_ptr<TfrTableCursor> m_table;
+    TfrDBDataSet *m_frDBDataSet1 = nullptr; // child component
+    std::unique_ptr<TfrReportBuilder> m_frReport1;
 };
 
 extern TMainDM *MainDM;

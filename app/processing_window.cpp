@@ -169,8 +169,6 @@ void TFWork::buildLayout()
 
     auto *buttons = new QVBoxLayout;
     auto *print = makeButton("BPrint", QStringLiteral("Печать"), this);
-    // Printing arrives with the report engine; until then the button is shown but off.
-    print->setEnabled(false);
     auto *cancel = makeButton("BCancel", QStringLiteral("Отмена"), this);
     auto *save = makeButton("BSaveWork", QStringLiteral("Сохранить"), this);
     buttons->addWidget(print);
@@ -191,6 +189,7 @@ void TFWork::buildLayout()
     layout->addLayout(bottom);
 
     connect(add, &QPushButton::clicked, this, [this] { frGuard([&] { BAddPolClick(); }); });
+    connect(print, &QPushButton::clicked, this, [this] { frGuard([&] { BPrintClick(); }); });
     connect(save, &QPushButton::clicked, this, [this] { frGuard([&] { BSaveWorkClick(); }); });
     connect(cancel, &QPushButton::clicked, this, [this] { frGuard([&] { BCancelClick(); }); });
 }
@@ -268,6 +267,13 @@ void TFWork::BAddPolClick()
     lines += m_addressees->item(selected)->text();
     cursor->SetFieldValue(QStringLiteral("ToWhom"), TfrVariant(lines));
     cursor->Post();
+}
+
+void TFWork::BPrintClick()
+{
+    // The printout shows what is on screen, the row being typed into included.
+    postPendingEdits();
+    dataModule().PrintJournal(Cfg::BackwardOrder(m_ini));
 }
 
 void TFWork::BSaveWorkClick()

@@ -39,6 +39,8 @@ public:
     TfrDBGrid *grid() const { return m_grid; }
 
     void BAddPolClick();
+    // Prints the run forward or backward as Nastr/BackwardOrder says.
+    void BPrintClick();
     void BSaveWorkClick();
     void BCancelClick();
     void FormDestroy();

@@ -11,6 +11,7 @@
 #include "report/ui/input_dialogs.h"
 #include "report/ui/platform_printers.h"
 #include "report/ui/print_form.h"
+#include "report/ui/preview_form.h"
 #include "report/ui/progress_form.h"
 
 #include <QApplication>
@@ -66,6 +67,9 @@ int frRunJournal(const TStartupOptions &options)
         frInstallUiDialogs();
         frInstallProgressForm();
         frInstallPrintDialog();
+        frInstallPreviewForm();
+        // Window sizes and positions live beside the program's settings.
+        frFormPositionFile() = frAppFolder() + QStringLiteral("forms.ini");
         // Lives until the event loop ends: its QPrinter must go before the application.
         TfrQtPlatformPrinters printers;
         frSetPlatformPrinters(&printers);

@@ -144,6 +144,8 @@ TfrReportBuilder::TfrReportBuilder(TfrReport &report) : Report(report), EMFPages
 
 TfrReportBuilder::~TfrReportBuilder()
 {
+    if (frReportUi().reportDestroyed)
+        frReportUi().reportDestroyed(*this);
     TfrEngineState &e = frEngine();
     if (e.current == this)
         e.current = nullptr;

@@ -52,6 +52,9 @@ struct TfrPrintSettings {
     int copies = 1;
     bool collate = true;
     TfrPrintPages printPages = frAll;
+    // The page a preview shows (1-based), offered as "Текущая"; 0 without a preview. The
+    // dialog answers that page's number as the range when it is chosen.
+    int currentPage = 0;
 };
 
 struct TfrReportEvents {
@@ -108,6 +111,8 @@ struct TfrReportUi {
     std::function<void(TfrReportBuilder &report, const QString &caption)> showPreview;
     // The print dialog; fills settings and answers true on OK.
     std::function<bool(TfrReportBuilder &report, TfrPrintSettings &settings)> printDialog;
+    // A report component is going away: the windows it owns (previews) close first.
+    std::function<void(TfrReportBuilder &report)> reportDestroyed;
 };
 TfrReportUi &frReportUi();
 

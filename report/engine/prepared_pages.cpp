@@ -89,6 +89,14 @@ private:
     QTransform m_toDevice;
 };
 
+// Frees a page's live objects; the engine's current page never points at freed objects.
+void releasePage(TfrPageInfo &info)
+{
+    if (CurPage && CurPage == info.page.get())
+        CurPage = nullptr;
+    info.page.reset();
+}
+
 // Delphi's PtInRect: the right and bottom edges are outside.
 bool pointIn(int left, int top, int right, int bottom, QPoint p)
 {
@@ -146,7 +154,7 @@ TfrPageInfo::~TfrPageInfo() = default;
 
 TfrEMFPages::TfrEMFPages(TfrReport *report) : m_report(report) {}
 
-TfrEMFPages::~TfrEMFPages() = default;
+TfrEMFPages::~TfrEMFPages() { Clear(); }
 
 TfrPageInfo &TfrEMFPages::GetPages(int index) const
 {
@@ -155,7 +163,12 @@ TfrPageInfo &TfrEMFPages::GetPages(int index) const
     return *m_pages[size_t(index)];
 }
 
-void TfrEMFPages::Clear() { m_pages.clear(); }
+void TfrEMFPages::Clear()
+{
+    for (auto &info : m_pages)
+        releasePage(*info);
+    m_pages.clear();
+}
 
 void TfrEMFPages::Add(TfrPage &templatePage)
 {
@@ -204,16 +217,22 @@ void TfrEMFPages::AddFrom(TfrEMFPages &other)
     other.m_pages.clear();
 }
 
+void TfrEMFPages::Swap(TfrEMFPages &other) noexcept
+{
+    m_pages.swap(other.m_pages);
+    std::swap(formatMark, other.formatMark);
+}
+
 void TfrEMFPages::Delete(int index)
 {
     TfrPageInfo &info = GetPages(index);
-    info.page.reset();
+    releasePage(info);
     m_pages.erase(m_pages.begin() + index);
 }
 
 TfrPage *TfrEMFPages::Unpacked(int index) const { return GetPages(index).page.get(); }
 
-void TfrEMFPages::Release(int index) { GetPages(index).page.reset(); }
+void TfrEMFPages::Release(int index) { releasePage(GetPages(index)); }
 
 std::unique_ptr<TfrPage> TfrEMFPages::TakeUnpacked(int index) { return std::move(GetPages(index).page); }
 
@@ -294,7 +313,7 @@ void TfrEMFPages::Draw(int index, QPainter *canvas, const QRect &rect)
     TfrPageInfo &info = GetPages(index);
     DocMode = dmPrinting;
     if (!info.keepUnpacked) {
-        info.page.reset();
+        releasePage(info);
         return;
     }
     ObjectsToPage(index);

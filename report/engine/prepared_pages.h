@@ -105,6 +105,9 @@ public:
     void Insert(int index, TfrPage &templatePage);
     // Moves every page of other to the end of this list; other is left empty.
     void AddFrom(TfrEMFPages &other);
+    // Exchanges the pages (and the format mark) with other; each list keeps its report. A
+    // preview takes a report's pages over this way and gives them back.
+    void Swap(TfrEMFPages &other) noexcept;
     void Delete(int index);
 
     // Unpack (nothing when already unpacked). On a corrupt stream the page stays packed

@@ -477,7 +477,7 @@ bool frQtPrinterProperties(TfrPlatformPrinters &platform)
 void frInstallPrintDialog()
 {
     frReportUi().printDialog = [](TfrReportBuilder &, TfrPrintSettings &settings) {
-        return frShowPrintDialog(settings, 0);
+        return frShowPrintDialog(settings, settings.currentPage);
     };
     frPrinterPropertiesHook = frQtPrinterProperties;
 }

@@ -1,0 +1,259 @@
+// The preview window opened offscreen on the journal prepared over 100,000 rows in SQLite:
+// the time from connecting the prepared pages to the first page painted, the time to jump
+// to the last page (Ctrl+End) and paint it, and the resident memory while the preview is
+// open beside the memory the prepared report takes by itself. Targets: first page under
+// 0.5 s, last page under 0.2 s, memory within 20 % of the prepared report's.
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+#include <unistd.h>
+
+#include "report/engine/prepare.h"
+#include "report/engine/prepared_pages.h"
+#include "report/eval/db_dataset.h"
+#include "report/eval/globals.h"
+#include "report/eval/table_cursor.h"
+#include "report/engine/printer.h"
+#include "report/engine/prepared_page_model.h"
+#include "report/model/fr_globals.h"
+#include "report/model/memo_view.h"
+#include "report/model/report.h"
+#include "report/model/template_json.h"
+#include "report/ui/preview_form.h"
+
+namespace {
+
+constexpr int kRows = 100000;
+
+QString u(const char *s) { return QString::fromUtf8(s); }
+
+double residentMB()
+{
+    long pages = 0, resident = 0;
+    if (FILE *f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(f);
+    }
+    return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
+// Freed memory goes back to the system, so resident sizes compare what is held.
+double trimmedMB()
+{
+    malloc_trim(0);
+    return residentMB();
+}
+
+QByteArray journalTemplate()
+{
+    QDir root = QFileInfo(QStringLiteral(__FILE__)).dir();
+    root.cdUp();
+    QFile f(root.filePath(QStringLiteral("data/Reports/J001.json")));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void fillJournal(QSqlDatabase &db)
+{
+    QSqlQuery q(db);
+    q.exec(QStringLiteral("CREATE TABLE Temp (NumPP INTEGER, NumReis INTEGER, NameFile TEXT, DateCreateFile TEXT, "
+                          "TimeCreateFile TEXT, Size INTEGER, DateProcesFile TEXT, TimeProcesFile TEXT, "
+                          "Ispolnitel TEXT, BriefContents TEXT, ToWhom TEXT)"));
+    db.transaction();
+    q.prepare(QStringLiteral("INSERT INTO Temp VALUES (?,?,?,?,?,?,?,?,?,?,?)"));
+    for (int i = 1; i <= kRows; ++i) {
+        q.addBindValue(i);
+        q.addBindValue(1 + i / 500);
+        q.addBindValue(QStringLiteral("incoming_%1.pdf").arg(i, 6, 10, QLatin1Char('0')));
+        q.addBindValue(QStringLiteral("08.12.26"));
+        q.addBindValue(QStringLiteral("14:05"));
+        q.addBindValue(1000 + i);
+        q.addBindValue(QStringLiteral("09.12.26"));
+        q.addBindValue(QStringLiteral("09:30"));
+        q.addBindValue(u("Иванова А. П."));
+        q.addBindValue(i % 7 == 0 ? u("Письмо о согласовании графика поставок оборудования на первый квартал")
+                                  : u("Входящее письмо"));
+        q.addBindValue(u("Канцелярия"));
+        q.exec();
+    }
+    db.commit();
+}
+
+void BM_PreviewJournal100k(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("preview_bench"));
+    db.setDatabaseName(dir.filePath(QStringLiteral("journal.db")));
+    db.open();
+    fillJournal(db);
+
+    // The widgets' own start-up (styles, fonts) is not the preview's cost: warm it up.
+    {
+        TfrPreviewForm warm;
+        warm.show();
+        QCoreApplication::processEvents();
+    }
+
+    for (auto _ : state) {
+        const double before = trimmedMB();
+        QObject owner;
+        auto *cursor = new TfrTableCursor(&owner);
+        cursor->setDatabase(db);
+        cursor->setTableName(QStringLiteral("Temp"));
+        cursor->Open();
+        auto *dataSet = new TfrDBDataSet(&owner);
+        dataSet->setObjectName(QStringLiteral("frDBDataSet1"));
+        dataSet->SetDataSet(cursor);
+
+        TfrReportBuilder builder;
+        builder.Report.Owner = &owner;
+        builder.Report.Dataset = dataSet;
+        builder.ShowErrorBox = false;
+        builder.ShowProgress = false;
+        CurReport = &builder.Report;
+        frTemplateFromJson(builder.Report, journalTemplate());
+        if (!builder.PrepareReport()) {
+            state.SkipWithError(builder.LastError.toStdString().c_str());
+            return;
+        }
+        // The rows go; the prepared report stays.
+        cursor->Close();
+        const double prepared = trimmedMB();
+        const int pages = builder.EMFPages.Count();
+        const double packedMB = double(builder.EMFPages.PackedBytes()) / (1024.0 * 1024.0);
+
+        QElapsedTimer t;
+        t.start();
+        TfrPreviewForm form;
+        form.resize(1280, 1024);
+        form.Connect(&builder);
+        form.InitButtons();
+        form.RedrawAll(true);
+        form.show();
+        QCoreApplication::processEvents();
+        form.PBox->repaint();
+        const double firstMs = double(t.nsecsElapsed()) / 1e6;
+        double peak = residentMB();
+        const bool firstShown = form.Pages()->Unpacked(0) != nullptr;
+
+        t.restart();
+        form.FormKeyDown(Qt::Key_End, Qt::ControlModifier);
+        form.PBox->repaint();
+        const double lastMs = double(t.nsecsElapsed()) / 1e6;
+        peak = std::max(peak, residentMB());
+        const bool lastShown = form.Pages()->Unpacked(pages - 1) != nullptr;
+
+        // Scrolling back through a stretch of pages, as an operator paging up does.
+        t.restart();
+        for (int i = 0; i < 50; ++i) {
+            form.FormKeyDown(Qt::Key_PageUp, Qt::ControlModifier);
+            form.PBox->repaint();
+            peak = std::max(peak, residentMB());
+        }
+        const double pageUpMs = double(t.nsecsElapsed()) / 1e6 / 50;
+        int unpacked = 0;
+        for (int i = 0; i < pages; ++i)
+            unpacked += form.Pages()->Unpacked(i) != nullptr;
+
+        state.counters["pages"] = pages;
+        state.counters["packed_MB"] = packedMB;
+        state.counters["first_page_ms"] = firstMs;
+        state.counters["last_page_ms"] = lastMs;
+        state.counters["page_up_ms"] = pageUpMs;
+        state.counters["report_MB"] = prepared - before;
+        state.counters["with_preview_MB"] = peak - before;
+        state.counters["preview_vs_report"] = (peak - before) / std::max(1.0, prepared - before);
+        state.counters["unpacked_pages"] = unpacked;
+        if (!firstShown || !lastShown)
+            state.SkipWithError("a page was not painted");
+        form.ConnectBack();
+        CurReport = MasterReport = nullptr;
+        CurPage = nullptr;
+    }
+    db.close();
+}
+BENCHMARK(BM_PreviewJournal100k)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// Prepared pages of forty framed cells each, written straight into the list: the preview's
+// own costs over 10,000 and 100,000 pages. Layout (FormResize) is timed alone to show it
+// grows in step with the pages.
+void BM_PreviewManyPages(benchmark::State &state)
+{
+    const int count = int(state.range(0));
+    for (auto _ : state) {
+        TfrReportBuilder builder;
+        TfrPage *templatePage = builder.Report.AddPage();
+        TfrPrnInfo info;
+        Prn.FillPrnInfo(info);
+        frSetPrnInfo(*templatePage, info);
+        CurReport = &builder.Report;
+        TfrMemoView cell;
+        cell.inPreparedPage = true;
+        cell.FrameTyp = 15;
+        for (int p = 0; p < count; ++p) {
+            PageNo = p;
+            builder.EMFPages.Add(*templatePage);
+            TfrStream &stream = builder.EMFPages[p].stream;
+            for (int row = 0; row < 40; ++row) {
+                cell.SetBounds(40, 40 + row * 18, 300, 18);
+                cell.expandedMemo = QStringList{QStringLiteral("Страница %1, строка %2").arg(p + 1).arg(row + 1)};
+                cell.WriteTypeAndRecord(stream);
+            }
+        }
+
+        QElapsedTimer t;
+        t.start();
+        TfrPreviewForm form;
+        form.resize(1280, 1024);
+        form.Connect(&builder);
+        form.InitButtons();
+        form.RedrawAll(true);
+        form.show();
+        QCoreApplication::processEvents();
+        form.PBox->repaint();
+        const double firstMs = double(t.nsecsElapsed()) / 1e6;
+
+        t.restart();
+        form.FormResize();
+        const double layoutMs = double(t.nsecsElapsed()) / 1e6;
+
+        t.restart();
+        form.FormKeyDown(Qt::Key_End, Qt::ControlModifier);
+        form.PBox->repaint();
+        const double lastMs = double(t.nsecsElapsed()) / 1e6;
+
+        int unpacked = 0;
+        for (int i = 0; i < count; ++i)
+            unpacked += form.Pages()->Unpacked(i) != nullptr;
+        state.counters["pages"] = count;
+        state.counters["first_page_ms"] = firstMs;
+        state.counters["layout_ms"] = layoutMs;
+        state.counters["last_page_ms"] = lastMs;
+        state.counters["unpacked_pages"] = unpacked;
+        form.ConnectBack();
+        CurReport = MasterReport = nullptr;
+        CurPage = nullptr;
+    }
+}
+BENCHMARK(BM_PreviewManyPages)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    frGlobals();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    QSqlDatabase::removeDatabase(QStringLiteral("preview_bench"));
+    return 0;
+}
