@@ -58,18 +58,6 @@ QString quoted(const char *name)
     return QStringLiteral("\"%1\"").arg(QString::fromLatin1(name));
 }
 
-// The filter text matches anywhere in a field; its own % and _ are literal.
-QString likePattern(const QString &text)
-{
-    QString escaped;
-    for (QChar c : text) {
-        if (c == QLatin1Char('\\') || c == QLatin1Char('%') || c == QLatin1Char('_'))
-            escaped += QLatin1Char('\\');
-        escaped += c;
-    }
-    return QLatin1Char('%') + escaped + QLatin1Char('%');
-}
-
 // The lines of a memo on one line of the view.
 QString oneLine(const QString &text)
 {
@@ -130,10 +118,13 @@ QString TJournalModel::pageStatement(bool numbered, bool first) const
     }
     if (!m_filter.isEmpty()) {
         if (frEngineOf(m_db) == TfrDbEngine::dePostgreSQL) {
-            QStringList terms;
-            for (int i = 0; i < int(std::size(kFilterFields)); ++i)
-                terms << QStringLiteral("%1%2 ILIKE :p%3 ESCAPE '\\'").arg(quoted(kFilterFields[i]), m_collate).arg(i);
-            where << QLatin1Char('(') + terms.join(QStringLiteral(" OR ")) + QLatin1Char(')');
+            // One folding of the four fields per row; the separator keeps a match from
+            // running across two of them.
+            QStringList args;
+            for (const char *f : kFilterFields)
+                args << quoted(f);
+            where << QStringLiteral("strpos(lower(concat_ws(chr(1), %1)%2), lower(CAST(:needle AS text)%2)) > 0")
+                         .arg(args.join(QStringLiteral(", ")), m_collate);
         } else {
             QStringList args{QStringLiteral(":needle")};
             for (const char *f : kFilterFields)
@@ -187,15 +178,8 @@ void TJournalModel::fetchPage()
             }
             q.bindValue(QStringLiteral(":i"), last->id);
         }
-        if (!m_filter.isEmpty()) {
-            if (frEngineOf(m_db) == TfrDbEngine::dePostgreSQL) {
-                // One placeholder per field: not every driver lets one name stand in several places.
-                for (int i = 0; i < int(std::size(kFilterFields)); ++i)
-                    q.bindValue(QStringLiteral(":p%1").arg(i), likePattern(m_filter));
-            } else {
-                q.bindValue(QStringLiteral(":needle"), m_filter);
-            }
-        }
+        if (!m_filter.isEmpty())
+            q.bindValue(QStringLiteral(":needle"), m_filter);
         if (!q.exec())
             throw EfrError(q.lastError().text());
         int read = 0;

@@ -2,6 +2,9 @@
 
 #include <QSqlDriver>
 #include <QString>
+#include <QStringDecoder>
+#include <QStringView>
+#include <QVarLengthArray>
 #include <QVariant>
 #include <sqlite3.h>
 
@@ -13,6 +16,21 @@ QString textOf(sqlite3_value *value)
 {
     const auto *text = reinterpret_cast<const char *>(sqlite3_value_text(value));
     return text ? QString::fromUtf8(text, sqlite3_value_bytes(value)) : QString();
+}
+
+// Whether the needle occurs in a UTF-8 text, regardless of case. The text is decoded into
+// a buffer kept from call to call: a filter calls this for every field of every row.
+bool containsFolded(sqlite3_value *value, const QString &needle)
+{
+    const auto *text = reinterpret_cast<const char *>(sqlite3_value_text(value));
+    if (!text)
+        return false;
+    const int bytes = sqlite3_value_bytes(value);
+    thread_local QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    thread_local QVarLengthArray<QChar, 1024> buffer;
+    buffer.resize(decoder.requiredSpace(bytes));
+    const QChar *end = decoder.appendToBuffer(buffer.data(), QByteArrayView(text, bytes));
+    return QStringView(buffer.data(), end - buffer.data()).contains(needle, Qt::CaseInsensitive);
 }
 
 void deleteNeedle(void *needle)
@@ -44,7 +62,7 @@ void frContains(sqlite3_context *context, int argc, sqlite3_value **argv)
     for (int i = 1; i < argc; ++i) {
         if (sqlite3_value_type(argv[i]) == SQLITE_NULL)
             continue;
-        if (textOf(argv[i]).contains(*needle, Qt::CaseInsensitive)) {
+        if (containsFolded(argv[i], *needle)) {
             sqlite3_result_int(context, 1);
             return;
         }
