@@ -9,6 +9,7 @@
 #include <QDialogButtonBox>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QHelpEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -19,7 +20,9 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QStyledItemDelegate>
 #include <QTableView>
+#include <QToolTip>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -36,15 +39,15 @@ struct Column {
 };
 
 const Column kColumns[] = {
-    {"NumPP", "#", "#", "0000000", ckNumber},
+    {"NumPP", "#", "#", "000000", ckNumber},
     {"NumReis", "# 2", "# 2", "000", ckNumber},
     {"NameFile", "Имя файла", "Имя файла", "Письмо_поставщику_2024.docx", ckText},
     {"DateCreateFile", "Дата создания", "Дата\nсоздания", "00.00.00", ckText},
     {"TimeCreateFile", "Время создания", "Время\nсоздания", "00:00", ckText},
-    {"Size", "Размер", "Размер", "000 000 000 000", ckSize},
+    {"Size", "Размер", "Размер", "0 000 000 000", ckSize},
     {"DateProcesFile", "Дата обработки", "Дата\nобработки", "00.00.00", ckText},
     {"TimeProcesFile", "Время обработки", "Время\nобработки", "00:00", ckText},
-    {"Ispolnitel", "Исполнитель", "Исполнитель", "Константинопольский К.", ckText},
+    {"Ispolnitel", "Исполнитель", "Исполнитель", "Кузнецова А. В.", ckText},
     {"BriefContents", "Краткое содержание", "Краткое содержание", "", ckMemo},
     {"ToWhom", "Кому предназначен документ", "Кому предназначен\nдокумент", "Бухгалтерия; Канцелярия", ckMemo},
 };
@@ -73,6 +76,30 @@ bool isMultiLine(const QString &text)
 {
     return text.trimmed().contains(QLatin1Char('\n')) || text.trimmed().contains(QLatin1Char('\r'));
 }
+
+// Cells whose text the column cuts short show it whole as a tooltip (multi-line memos
+// bring their own).
+class TElidedTextDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    bool helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
+                   const QModelIndex &index) override
+    {
+        if (event->type() == QEvent::ToolTip && index.data(Qt::ToolTipRole).isNull()) {
+            QStyleOptionViewItem look = option;
+            initStyleOption(&look, index);
+            const QStyle *style = view->style();
+            const QRect textArea = style->subElementRect(QStyle::SE_ItemViewItemText, &look, view);
+            const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
+            if (look.fontMetrics.horizontalAdvance(look.text) > textArea.width() - 2 * margin) {
+                QToolTip::showText(event->globalPos(), look.text.toHtmlEscaped(), view->viewport(), option.rect);
+                return true;
+            }
+        }
+        return QStyledItemDelegate::helpEvent(event, view, option, index);
+    }
+};
 
 } // namespace
 
@@ -318,6 +345,7 @@ TJournalView::TJournalView(const QSqlDatabase &db, QWidget *parent) : QDialog(pa
     m_table->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
     m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     m_table->horizontalHeader()->setStretchLastSection(false);
+    m_table->setItemDelegate(new TElidedTextDelegate(m_table));
     m_table->viewport()->installEventFilter(this);
     connect(m_table->horizontalHeader(), &QHeaderView::sectionResized, this, [this] {
         if (!m_fitting)

@@ -45,7 +45,8 @@ public:
     int columnCount(const QModelIndex &parent = {}) const override;
     // Display: sizes grouped by thousands and right-aligned with the other numbers,
     // multi-line texts on one line ("; " between the lines) with the whole text as the
-    // tooltip. Edit role: the value as stored.
+    // tooltip (the view adds one for any text its column cuts short). Edit role: the
+    // value as stored.
     QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     bool canFetchMore(const QModelIndex &parent = {}) const override;

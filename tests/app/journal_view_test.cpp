@@ -11,6 +11,8 @@
 #include <QScrollBar>
 #include <QSqlQuery>
 #include <QTableView>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <gtest/gtest.h>
 
 #include "app/main_dm.h"
@@ -263,6 +265,33 @@ TEST_F(JournalViewLookTest, ColumnsFitA1366PixelScreenWithTheBriefContentsTaking
     view.resize(1326, 708);
     QApplication::processEvents();
     EXPECT_EQ(table->columnWidth(2), name + 40);
+}
+
+TEST_F(JournalViewLookTest, TextCutShortByItsColumnShowsWholeAsATooltip)
+{
+    TJournalView view(dm.Database());
+    view.resize(1326, 708);
+    view.show();
+    QApplication::processEvents();
+    QTableView *table = view.table();
+    auto tipAt = [&](int row, int column) {
+        // A tooltip goes after a short delay.
+        QToolTip::hideText();
+        QElapsedTimer wait;
+        wait.start();
+        while (QToolTip::isVisible() && wait.elapsed() < 2000)
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+        const QRect cell = table->visualRect(view.model()->index(row, column));
+        QHelpEvent help(QEvent::ToolTip, cell.center(), table->viewport()->mapToGlobal(cell.center()));
+        QApplication::sendEvent(table->viewport(), &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    table->setColumnWidth(2, 60);
+    EXPECT_EQ(tipAt(0, 2), "Письмо_поставщику.docx");
+    table->setColumnWidth(2, 400);
+    EXPECT_EQ(tipAt(0, 2), QString()) << "a name that fits needs no tooltip";
+    EXPECT_TRUE(tipAt(0, 9).contains("Срок до 5 марта")) << "memos keep their whole-text tooltip";
+    QToolTip::hideText();
 }
 
 TEST_F(JournalViewLookTest, TypingInTheFilterRunsItAfterAPause)
