@@ -9,9 +9,9 @@
 //   SQLite      fr_contains(:text, "NameFile", "Ispolnitel", "BriefContents", "ToWhom"),
 //               the program's own SQL function (app/sqlite_functions.h); SQLite's LIKE
 //               folds Latin letters only
-//   PostgreSQL  strpos(lower(the four fields joined), lower(:text)), under the ICU root
-//               collation ("und-x-icu") when the server has it, so a database made with
-//               the C locale folds Cyrillic too
+//   PostgreSQL  strpos(lower(the four fields joined), lower(:text)) by the database's own
+//               locale when that folds Cyrillic, otherwise (a database made with the C
+//               locale) under the ICU root collation "und-x-icu" when the server has it
 //
 // Neither can use an index for a substring anywhere in a field: each page reads the
 // journal in number order until the page is full or the journal ends.
