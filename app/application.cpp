@@ -1,7 +1,14 @@
 #include "app/application.h"
 
 #include "app/message_box.h"
+
+#include <memory>
 #include "report/eval/errors.h"
+
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QPointer>
+#include <QTranslator>
 
 QString frExceptionText(std::exception_ptr error)
 {
@@ -20,6 +27,23 @@ void frReportException(std::exception_ptr error, QWidget *parent)
 {
     frShowMessage({parent, QMessageBox::Critical, QApplication::applicationDisplayName(),
                    frExceptionText(error), QMessageBox::Ok, QMessageBox::Ok});
+}
+
+bool frLoadQtTranslations()
+{
+    static QPointer<QTranslator> translator;
+    if (translator)
+        return true;
+    auto loaded = std::make_unique<QTranslator>();
+    // The program speaks Russian whatever the desktop's language is.
+    if (!loaded->load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"), QStringLiteral("_"),
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return false;
+    // Owned by the application object from here on.
+    loaded->setParent(QCoreApplication::instance());
+    translator = loaded.release();
+    QCoreApplication::installTranslator(translator);
+    return true;
 }
 
 TJournalApplication::TJournalApplication(int &argc, char **argv) : QApplication(argc, argv)

@@ -26,6 +26,10 @@ bool frGuard(F &&handler)
     }
 }
 
+// Qt's own texts (standard buttons, file and print dialogs) in Russian: installs Qt's
+// Russian translations once per process. False when they are not installed.
+bool frLoadQtTranslations();
+
 class TJournalApplication : public QApplication {
     Q_OBJECT
 public:

@@ -8,6 +8,7 @@
 #include <QSqlQuery>
 
 #include "app/settings.h"
+#include "app/sqlite_functions.h"
 #include "report/eval/errors.h"
 
 namespace {
@@ -212,7 +213,17 @@ QSqlDatabase frOpenConnection(const QString &connectString)
             // "already exists, skipping" and similar notices are not the operator's business.
             if (engine == TfrDbEngine::dePostgreSQL)
                 QSqlQuery(db).exec(QStringLiteral("SET client_min_messages TO warning"));
-            return db;
+            if (engine == TfrDbEngine::deSQLite) {
+                try {
+                    frInstallSqliteFunctions(db);
+                    return db;
+                } catch (const EfrError &e) {
+                    error = e.message();
+                }
+                db.close();
+            } else {
+                return db;
+            }
         }
         else
             error = driverText(db.lastError());

@@ -2,13 +2,19 @@
 
 #include "app/application.h"
 #include "app/message_box.h"
+#include "app/number_input.h"
+#include "report/eval/errors.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QStyle>
 #include <QToolButton>
+
+#include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -66,6 +72,39 @@ void TfrCursorModel::refreshFields()
 int TfrCursorModel::fieldOfColumn(int column) const
 {
     return column >= 0 && column < m_fieldOfColumn.size() ? m_fieldOfColumn.at(column) : -1;
+}
+
+bool TfrCursorModel::numberRange(int column, qint64 &minimum, qint64 &maximum) const
+{
+    const int field = fieldOfColumn(column);
+    if (field < 0 || !m_cursor)
+        return false;
+    qint64 limit = 0;
+    switch (m_cursor->FieldKind(field)) {
+    case TfrFieldKind::fkSmallInt:
+        limit = std::numeric_limits<qint16>::max();
+        break;
+    case TfrFieldKind::fkInteger:
+        limit = std::numeric_limits<qint32>::max();
+        break;
+    case TfrFieldKind::fkLargeInt:
+        limit = std::numeric_limits<qint64>::max();
+        break;
+    default:
+        return false;
+    }
+    const TfrGridColumn &c = m_columns.at(column);
+    minimum = c.maximum > 0 ? std::max<qint64>(c.minimum, 0) : 0;
+    maximum = c.maximum > 0 ? std::min(c.maximum, limit) : limit;
+    return true;
+}
+
+int TfrCursorModel::textLimit(int column) const
+{
+    const int field = fieldOfColumn(column);
+    if (field < 0 || !m_cursor || m_cursor->FieldKind(field) != TfrFieldKind::fkString)
+        return 0;
+    return m_cursor->FieldDef(field).size;
 }
 
 int TfrCursorModel::rowCount(const QModelIndex &parent) const
@@ -128,6 +167,11 @@ bool TfrCursorModel::setData(const QModelIndex &index, const QVariant &value, in
         if (m_cursor->CurrentRow() != index.row())
             m_cursor->setRecNo(index.row() + 1);
         const QString text = value.toString();
+        qint64 minimum = 0, maximum = 0, number = 0;
+        if (numberRange(index.column(), minimum, maximum) && !frParseNumber(text, minimum, maximum, number))
+            throw EfrError(QStringLiteral("В столбце «%1» допускается только целое число %2.\n"
+                                          "Прежнее значение оставлено; введите число заново.")
+                               .arg(m_columns.at(index.column()).title, frNumberRangeText(minimum, maximum)));
         if (m_cursor->state() == TfrTableCursor::dsBrowse) {
             if (text == m_cursor->FieldValue(field).toString())
                 return;
@@ -138,10 +182,33 @@ bool TfrCursorModel::setData(const QModelIndex &index, const QVariant &value, in
 }
 
 // ---------------------------------------------------------------------------------------
+// TfrCursorDelegate
+
+QWidget *TfrCursorDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &option,
+                                         const QModelIndex &index) const
+{
+    QWidget *editor = QStyledItemDelegate::createEditor(parent, option, index);
+    auto *line = qobject_cast<QLineEdit *>(editor);
+    const auto *model = qobject_cast<const TfrCursorModel *>(index.model());
+    if (!line || !model)
+        return editor;
+    // What the field cannot hold cannot be typed.
+    qint64 minimum = 0, maximum = 0;
+    if (model->numberRange(index.column(), minimum, maximum)) {
+        line->setValidator(new TfrNumberValidator(minimum, maximum, line));
+        line->setToolTip(QStringLiteral("Только цифры, %1").arg(frNumberRangeText(minimum, maximum)));
+    } else if (const int limit = model->textLimit(index.column()); limit > 0) {
+        line->setMaxLength(limit);
+    }
+    return editor;
+}
+
+// ---------------------------------------------------------------------------------------
 // TfrDBGrid
 
 TfrDBGrid::TfrDBGrid(QWidget *parent) : QTableView(parent)
 {
+    setItemDelegate(new TfrCursorDelegate(this));
     setSelectionBehavior(QAbstractItemView::SelectItems);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed

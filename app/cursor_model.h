@@ -7,6 +7,7 @@
 #include <QList>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QWidget>
 
@@ -18,6 +19,10 @@ struct TfrGridColumn {
     QString field;
     QString title;
     int width = 64;
+    // Whole-number fields: the values the operator may type (digits only). A maximum of
+    // 0 takes the field's own limits from 0 up.
+    qint64 minimum = 0;
+    qint64 maximum = 0;
 };
 
 class TfrCursorModel : public QAbstractTableModel {
@@ -29,6 +34,10 @@ public:
     const QList<TfrGridColumn> &columns() const { return m_columns; }
     // The cursor's field index of a column; -1 while the cursor does not offer it.
     int fieldOfColumn(int column) const;
+    // Whether the column holds a whole-number field, and the values it takes.
+    bool numberRange(int column, qint64 &minimum, qint64 &maximum) const;
+    // The most characters a text column takes; 0 for no limit.
+    int textLimit(int column) const;
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -36,7 +45,8 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
     // Moves the cursor to the row, starts an edit and sets the field; a refused value is
-    // reported and the cell keeps its text.
+    // reported (a whole number out of the column's range in words the operator can act
+    // on) and the cell keeps its text.
     bool setData(const QModelIndex &index, const QVariant &value, int role) override;
 
 private:
@@ -45,6 +55,16 @@ private:
     QPointer<TfrTableCursor> m_cursor;
     QList<TfrGridColumn> m_columns;
     QList<int> m_fieldOfColumn;
+};
+
+// The grid's cell editors: whole-number cells take digits only, within the column's
+// range; text cells take no more characters than the field holds.
+class TfrCursorDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
+                          const QModelIndex &index) const override;
 };
 
 // The grid: keeps its current row and the cursor's in step, asks before deleting a row,

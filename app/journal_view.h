@@ -1,15 +1,81 @@
 // A read-only view of the whole journal in journal-number order, with a text filter over
-// file name, executor, brief contents and addressees. Rows are fetched as the view scrolls,
-// so a journal of millions of rows opens at once.
+// file name, executor, brief contents and addressees.
+//
+// Rows come from the database a page at a time as the view scrolls, each page picking up
+// after the last row it has ("keyset" paging on journal number and key), so a journal of
+// millions of rows opens at once on either engine and no page costs more than the first.
+// The filter runs inside the database and ignores letter case for all of Unicode:
+//
+//   SQLite      fr_contains(:text, "NameFile", "Ispolnitel", "BriefContents", "ToWhom"),
+//               the program's own SQL function (app/sqlite_functions.h); SQLite's LIKE
+//               folds Latin letters only
+//   PostgreSQL  strpos(lower(the four fields joined), lower(:text)) by the database's own
+//               locale when that folds Cyrillic, otherwise (a database made with the C
+//               locale) under the ICU root collation "und-x-icu" when the server has it
+//
+// Neither can use an index for a substring anywhere in a field: each page reads the
+// journal in number order until the page is full or the journal ends.
 #pragma once
 
+#include <QAbstractTableModel>
 #include <QDialog>
+#include <QList>
 #include <QSqlDatabase>
 #include <QTimer>
+#include <QVariant>
+#include <QVector>
 
 class QLineEdit;
-class QSqlQueryModel;
 class QTableView;
+
+class TJournalModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    // Rows fetched per page.
+    static constexpr int kPageRows = 256;
+
+    explicit TJournalModel(const QSqlDatabase &db, QObject *parent = nullptr);
+
+    // Starts over with the rows matching the filter text (blank: every row) and fetches
+    // the first page. Database errors raise EfrError.
+    void setFilter(const QString &text);
+    const QString &filter() const { return m_filter; }
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    // Display: sizes grouped by thousands and right-aligned with the other numbers,
+    // multi-line texts on one line ("; " between the lines) with the whole text as the
+    // tooltip (the view adds one for any text its column cuts short). Edit role: the
+    // value as stored.
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    bool canFetchMore(const QModelIndex &parent = {}) const override;
+    // Errors are reported to the operator and end the fetching.
+    void fetchMore(const QModelIndex &parent = {}) override;
+
+    // The journal's field of a column.
+    static QString fieldOf(int column);
+    // The column title on one line ("Дата создания"); the header shows it on two where
+    // that keeps the column narrow.
+    static QString titleOf(int column);
+
+private:
+    struct Row {
+        QVector<QVariant> values;
+        QVariant numPP;
+        qint64 id = 0;
+    };
+    // Reads the next page; false once the journal has no more rows.
+    void fetchPage();
+    QString pageStatement(bool numbered, bool first) const;
+
+    QSqlDatabase m_db;
+    QString m_filter;
+    QString m_collate; // PostgreSQL: the collation that folds every alphabet
+    QList<Row> m_rows;
+    bool m_numberedDone = false; // rows with a journal number all read; unnumbered ones follow
+    bool m_atEnd = true;
+};
 
 class TJournalView : public QDialog {
     Q_OBJECT
@@ -17,20 +83,26 @@ public:
     explicit TJournalView(const QSqlDatabase &db, QWidget *parent = nullptr);
     ~TJournalView() override;
 
-    QSqlQueryModel *model() const { return m_model; }
+    TJournalModel *model() const { return m_model; }
     QTableView *table() const { return m_table; }
     QLineEdit *filterEdit() const { return m_filter; }
 
     // Runs the query for the filter text at once (typing runs it after a short pause).
     void applyFilter(const QString &text);
-    // The SQL for a filter text and the pattern its placeholders :p0..:p3 take; an empty
-    // pattern means no filter.
-    static QString selectStatement(const QSqlDatabase &db, const QString &filter, QString *pattern);
+    // Lays the columns out for the table's width: every column as wide as its title and
+    // typical contents need, the brief contents taking what is left. After the operator
+    // resizes a column by hand, the widths are theirs.
+    void fitColumns();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QSqlDatabase m_db;
-    QSqlQueryModel *m_model = nullptr;
+    TJournalModel *m_model = nullptr;
     QTableView *m_table = nullptr;
     QLineEdit *m_filter = nullptr;
     QTimer m_typing;
+    bool m_fitting = false;
+    bool m_userSized = false;
 };

@@ -1,6 +1,7 @@
 #include "app/list_editor.h"
 
 #include "app/application.h"
+#include "app/message_box.h"
 #include "report/eval/errors.h"
 
 #include <QGridLayout>
@@ -12,15 +13,10 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-namespace {
-
-// The classic list's error for an index it does not hold.
-[[noreturn]] void raiseListIndexError(int index)
+QString frNoListEntryText()
 {
-    throw EfrError(QStringLiteral("List index out of bounds (%1)").arg(index));
+    return QStringLiteral("Не выбрана строка списка.\nВыберите строку в списке и повторите действие.");
 }
-
-} // namespace
 
 TListEditor::TListEditor(const Names &names, QWidget *parent) : QWidget(parent)
 {
@@ -30,10 +26,11 @@ TListEditor::TListEditor(const Names &names, QWidget *parent) : QWidget(parent)
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(addButton(names.add, QStringLiteral("Добавить"), QStyle::SP_FileDialogNewFolder,
                                  &TListEditor::AddClick));
-    buttons->addWidget(addButton(names.editEntry, QStringLiteral("Изменить"),
-                                 QStyle::SP_FileDialogContentsView, &TListEditor::EditClick));
-    buttons->addWidget(addButton(names.remove, QStringLiteral("Удалить"), QStyle::SP_TrashIcon,
-                                 &TListEditor::DeleteClick));
+    m_editButton = addButton(names.editEntry, QStringLiteral("Изменить"), QStyle::SP_FileDialogContentsView,
+                             &TListEditor::EditClick);
+    buttons->addWidget(m_editButton);
+    m_deleteButton = addButton(names.remove, QStringLiteral("Удалить"), QStyle::SP_TrashIcon, &TListEditor::DeleteClick);
+    buttons->addWidget(m_deleteButton);
     buttons->addSpacing(12);
 
     m_inline = new QWidget(this);
@@ -59,11 +56,35 @@ TListEditor::TListEditor(const Names &names, QWidget *parent) : QWidget(parent)
     grid->addWidget(m_list, 1, 0);
 
     auto *moves = new QVBoxLayout;
-    moves->addWidget(addButton(names.up, QStringLiteral("Вверх"), QStyle::SP_ArrowUp, &TListEditor::UpClick));
-    moves->addWidget(addButton(names.down, QStringLiteral("Вниз"), QStyle::SP_ArrowDown,
-                               &TListEditor::DownClick));
+    m_upButton = addButton(names.up, QStringLiteral("Вверх"), QStyle::SP_ArrowUp, &TListEditor::UpClick);
+    moves->addWidget(m_upButton);
+    m_downButton = addButton(names.down, QStringLiteral("Вниз"), QStyle::SP_ArrowDown, &TListEditor::DownClick);
+    moves->addWidget(m_downButton);
     moves->addStretch();
     grid->addLayout(moves, 1, 1);
+
+    connect(m_list, &QListWidget::itemSelectionChanged, this, &TListEditor::updateButtons);
+    connect(m_list, &QListWidget::currentRowChanged, this, &TListEditor::updateButtons);
+    connect(m_list->model(), &QAbstractItemModel::rowsInserted, this, &TListEditor::updateButtons);
+    connect(m_list->model(), &QAbstractItemModel::rowsRemoved, this, &TListEditor::updateButtons);
+    connect(m_list->model(), &QAbstractItemModel::modelReset, this, &TListEditor::updateButtons);
+    updateButtons();
+}
+
+TListEditor::~TListEditor()
+{
+    // The list reports its own teardown after the buttons are gone.
+    m_list->disconnect(this);
+    m_list->model()->disconnect(this);
+}
+
+void TListEditor::updateButtons()
+{
+    const int index = selectedIndex();
+    m_editButton->setEnabled(index >= 0);
+    m_deleteButton->setEnabled(index >= 0);
+    m_upButton->setEnabled(index > 0);
+    m_downButton->setEnabled(index >= 0 && index < m_list->count() - 1);
 }
 
 QToolButton *TListEditor::addButton(const char *name, const QString &tip, int icon,
@@ -137,7 +158,7 @@ void TListEditor::EditClick()
 {
     const int index = selectedIndex();
     if (index < 0)
-        raiseListIndexError(index);
+        throw EfrError(frNoListEntryText());
     m_edit->setText(m_list->item(index)->text());
     showInlineEditor();
 }
@@ -152,6 +173,11 @@ void TListEditor::DeleteClick()
 
 void TListEditor::OkClick()
 {
+    if (!m_blankRefusal.isEmpty() && m_edit->text().trimmed().isEmpty()) {
+        frWarning(this, m_blankRefusal);
+        m_edit->setFocus();
+        return;
+    }
     const int index = selectedIndex();
     if (index < 0)
         m_list->addItem(m_edit->text());
@@ -181,9 +207,8 @@ void TListEditor::DownClick()
     const int last = m_list->count() - 1;
     if (index >= last)
         return;
-    // With nothing selected in a non-empty list the move names index -1, as the classic list did.
     if (index < 0)
-        raiseListIndexError(index);
+        throw EfrError(frNoListEntryText());
     m_list->insertItem(index + 1, m_list->takeItem(index));
     selectIndex(index + 1);
 }

@@ -20,6 +20,11 @@ public:
     static constexpr int kMaxEntryLength = 50;
 
     TListEditor(const Names &names, QWidget *parent = nullptr);
+    ~TListEditor() override;
+
+    // Entries that must not be blank (executors): OK with a blank text shows this
+    // message and keeps the inline editor open. Empty: blank entries are accepted.
+    void setBlankRefusal(const QString &message) { m_blankRefusal = message; }
 
     QListWidget *list() const { return m_list; }
     QLineEdit *editBox() const { return m_edit; }
@@ -47,8 +52,18 @@ private:
     QToolButton *addButton(const char *name, const QString &tip, int icon, void (TListEditor::*handler)());
     void showInlineEditor();
     void hideInlineEditor();
+    // Edit, Delete, Up and Down are on only when they have an entry to work on.
+    void updateButtons();
 
     QListWidget *m_list = nullptr;
     QLineEdit *m_edit = nullptr;
     QWidget *m_inline = nullptr;
+    QToolButton *m_editButton = nullptr;
+    QToolButton *m_deleteButton = nullptr;
+    QToolButton *m_upButton = nullptr;
+    QToolButton *m_downButton = nullptr;
+    QString m_blankRefusal;
 };
+
+// What Edit and Down say when no entry is selected.
+QString frNoListEntryText();

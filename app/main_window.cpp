@@ -23,9 +23,12 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QSet>
 #include <QSignalBlocker>
 #include <QStorageInfo>
 #include <QUrl>
+
+#include <algorithm>
 
 TFMain *FMain = nullptr;
 
@@ -60,6 +63,14 @@ TfrDirectoryTree::TfrDirectoryTree(QWidget *parent) : QTreeWidget(parent)
         if (current)
             emit directoryChanged(current->data(0, PathRole).toString());
     });
+    // A program that makes a hundred folders is one update, not a hundred.
+    m_syncTimer.setSingleShot(true);
+    m_syncTimer.setInterval(150);
+    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, [this](const QString &dir) {
+        m_changed.insert(dir);
+        m_syncTimer.start();
+    });
+    connect(&m_syncTimer, &QTimer::timeout, this, &TfrDirectoryTree::syncWatched);
 }
 
 void TfrDirectoryTree::setDrive(const QString &root)
@@ -68,6 +79,9 @@ void TfrDirectoryTree::setDrive(const QString &root)
         const QSignalBlocker quiet(this);
         clear();
     }
+    if (!m_watcher.directories().isEmpty())
+        m_watcher.removePaths(m_watcher.directories());
+    m_changed.clear();
     m_root = cleanFolder(root);
     auto *top = new QTreeWidgetItem(QStringList(m_root));
     top->setData(0, PathRole, m_root);
@@ -93,6 +107,115 @@ void TfrDirectoryTree::loadChildren(QTreeWidgetItem *item)
     }
     if (names.isEmpty())
         item->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicator);
+    if (QFileInfo(path).isDir())
+        m_watcher.addPath(path);
+}
+
+QTreeWidgetItem *TfrDirectoryTree::loadedItem(const QString &dir) const
+{
+    if (topLevelItemCount() == 0)
+        return nullptr;
+    QTreeWidgetItem *item = topLevelItem(0);
+    const QString relative = QDir(m_root).relativeFilePath(dir);
+    if (relative.startsWith(QStringLiteral("..")) || QFileInfo(relative).isAbsolute())
+        return nullptr;
+    if (relative == QStringLiteral("."))
+        return item;
+    for (const QString &part : relative.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        QTreeWidgetItem *next = nullptr;
+        for (int i = 0; i < item->childCount() && !next; ++i)
+            if (item->child(i)->text(0) == part)
+                next = item->child(i);
+        if (!next)
+            return nullptr;
+        item = next;
+    }
+    return item;
+}
+
+void TfrDirectoryTree::unwatchBelow(const QString &dir)
+{
+    const QString prefix = dir.endsWith(QLatin1Char('/')) ? dir : dir + QLatin1Char('/');
+    QStringList gone;
+    for (const QString &watched : m_watcher.directories())
+        if (watched == dir || watched.startsWith(prefix))
+            gone << watched;
+    if (!gone.isEmpty())
+        m_watcher.removePaths(gone);
+}
+
+void TfrDirectoryTree::syncChildren(QTreeWidgetItem *item)
+{
+    if (!item->data(0, LoadedRole).toBool())
+        return;
+    const QString path = item->data(0, PathRole).toString();
+    const QStringList names =
+        QDir(path).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    // The current folder and the folders above it stay while they exist, hidden or not.
+    QSet<QTreeWidgetItem *> onCurrentPath;
+    for (QTreeWidgetItem *up = currentItem(); up; up = up->parent())
+        onCurrentPath.insert(up);
+    bool currentGone = false;
+    QStringList present;
+    for (int i = item->childCount() - 1; i >= 0; --i) {
+        QTreeWidgetItem *child = item->child(i);
+        const QString childFolder = child->data(0, PathRole).toString();
+        const bool exists = QFileInfo(childFolder).isDir();
+        if (exists && (names.contains(child->text(0)) || onCurrentPath.contains(child))) {
+            present << child->text(0);
+            continue;
+        }
+        if (onCurrentPath.contains(child))
+            currentGone = true;
+        unwatchBelow(childFolder);
+        const QSignalBlocker quiet(this);
+        delete item->takeChild(i);
+    }
+    const QIcon icon = style()->standardIcon(QStyle::SP_DirIcon);
+    for (const QString &name : names) {
+        if (present.contains(name))
+            continue;
+        auto *child = new QTreeWidgetItem(QStringList(name));
+        child->setData(0, PathRole, childPath(path, name));
+        child->setIcon(0, icon);
+        child->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+        // In the order the folder lists them.
+        int at = 0;
+        while (at < item->childCount() && item->child(at)->text(0).compare(name, Qt::CaseInsensitive) < 0)
+            ++at;
+        item->insertChild(at, child);
+    }
+    item->setChildIndicatorPolicy(item->childCount() > 0 ? QTreeWidgetItem::ShowIndicator
+                                                         : QTreeWidgetItem::DontShowIndicator);
+    if (!currentGone)
+        return;
+    // The current folder went away: this folder takes over.
+    if (currentItem() == item)
+        emit directoryChanged(path);
+    else
+        setCurrentItem(item);
+}
+
+void TfrDirectoryTree::syncWatched()
+{
+    m_syncTimer.stop();
+    QStringList changed(m_changed.begin(), m_changed.end());
+    m_changed.clear();
+    // Parents first, so a folder removed together with its parent is not read twice.
+    std::sort(changed.begin(), changed.end(), [](const QString &a, const QString &b) { return a.size() < b.size(); });
+    for (const QString &dir : changed) {
+        QTreeWidgetItem *item = loadedItem(dir);
+        if (!item)
+            continue;
+        if (!QFileInfo(dir).isDir()) {
+            // The parent's own change notice removes it; keep the watch list clean meanwhile.
+            unwatchBelow(dir);
+            if (QTreeWidgetItem *parentItem = item->parent())
+                syncChildren(parentItem);
+            continue;
+        }
+        syncChildren(item);
+    }
 }
 
 QTreeWidgetItem *TfrDirectoryTree::itemFor(const QString &dir)
@@ -159,7 +282,12 @@ QString TFMain::deleteErrorText()
 
 QString TFMain::deleteAbortedText()
 {
+#ifdef Q_OS_WIN
     return QStringLiteral("Процедура удаления была отменена.\nУдаленные файлы были помещены в Корзину Windows.");
+#else
+    // The desktop's trash, whatever the desktop calls it.
+    return QStringLiteral("Процедура удаления была отменена.\nУдаленные файлы были помещены в Корзину.");
+#endif
 }
 
 TFMain::TFMain(QWidget *parent) : QMainWindow(parent), m_ini(frConfigPath())
@@ -186,6 +314,8 @@ TFMain::TFMain(QWidget *parent) : QMainWindow(parent), m_ini(frConfigPath())
 
 TFMain::~TFMain()
 {
+    // The file list reports its own teardown after the actions are gone.
+    m_files->disconnect(this);
     if (FMain == this)
         FMain = nullptr;
 }
@@ -282,6 +412,12 @@ void TFMain::buildLayout()
             frGuard([&] { DriveChange(index); });
     });
     connect(m_files, &QListWidget::itemDoubleClicked, this, [this] { frGuard([&] { PUMOpenFileExecute(); }); });
+    connect(m_files, &QListWidget::itemSelectionChanged, this, &TFMain::updateFileActions);
+    connect(m_files, &QListWidget::currentItemChanged, this, &TFMain::updateFileActions);
+    m_filesTimer.setSingleShot(true);
+    m_filesTimer.setInterval(150);
+    connect(&m_folderWatcher, &QFileSystemWatcher::directoryChanged, this, [this] { m_filesTimer.start(); });
+    connect(&m_filesTimer, &QTimer::timeout, this, [this] { frGuard([&] { refreshFiles(); }); });
 
     fillDrives();
     setWindowFlags(Qt::Window | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -336,9 +472,12 @@ void TFMain::DriveChange(int index)
 
 void TFMain::folderChanged(const QString &dir)
 {
-    // The process follows the browsed folder; every path of the program is built from
-    // its own folder, never from this one.
-    QDir::setCurrent(dir);
+    // The process's working directory stays where it was: nothing may land in the
+    // incoming folder by being written to "here".
+    if (!m_folderWatcher.directories().isEmpty())
+        m_folderWatcher.removePaths(m_folderWatcher.directories());
+    if (QFileInfo(dir).isDir())
+        m_folderWatcher.addPath(dir);
     refreshFiles();
 }
 
@@ -393,8 +532,40 @@ void TFMain::loadExecutors()
 
 void TFMain::refreshFiles()
 {
-    m_files->clear();
-    m_files->addItems(JournalFolderFiles(currentFolder()));
+    m_filesTimer.stop();
+    const QStringList names = JournalFolderFiles(currentFolder());
+    QStringList shown;
+    QSet<QString> selected;
+    for (int i = 0; i < m_files->count(); ++i) {
+        shown << m_files->item(i)->text();
+        if (m_files->item(i)->isSelected())
+            selected.insert(m_files->item(i)->text());
+    }
+    if (names == shown) {
+        updateFileActions();
+        return;
+    }
+    // A file appearing beside the ones the operator picked must not undo the picking.
+    const QString current = m_files->currentItem() ? m_files->currentItem()->text() : QString();
+    {
+        const QSignalBlocker quiet(m_files);
+        m_files->clear();
+        m_files->addItems(names);
+        for (int i = 0; i < m_files->count(); ++i) {
+            QListWidgetItem *item = m_files->item(i);
+            if (item->text() == current)
+                m_files->setCurrentItem(item, QItemSelectionModel::NoUpdate);
+            if (selected.contains(item->text()))
+                item->setSelected(true);
+        }
+    }
+    updateFileActions();
+}
+
+void TFMain::updateFileActions()
+{
+    m_open->setEnabled(m_files->currentItem() != nullptr);
+    m_delete->setEnabled(!m_files->selectedItems().isEmpty());
 }
 
 void TFMain::ALFileStartWorkExecute()
@@ -438,7 +609,7 @@ void TFMain::PUMOpenFileExecute()
 {
     QListWidgetItem *item = m_files->currentItem();
     if (!item)
-        throw EfrError(QStringLiteral("List index out of bounds (-1)"));
+        throw EfrError(QStringLiteral("Не выбран файл.\nВыберите файл в списке и откройте его снова."));
     frOpenUrl(QUrl::fromLocalFile(childPath(currentFolder(), item->text())));
 }
 

@@ -2,7 +2,10 @@
 // and the entries to processing, settings, the journal and the about box.
 #pragma once
 
+#include <QFileSystemWatcher>
 #include <QMainWindow>
+#include <QSet>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include "report/eval/ini_file.h"
@@ -13,7 +16,9 @@ class QListWidget;
 class QPushButton;
 
 // A folder tree of one volume, filled as folders are opened; the current item is the
-// current folder. Hidden folders (names starting with ".") are not shown.
+// current folder. Hidden folders (names starting with ".") are not shown. The folders it
+// has read are watched: folders made or removed by other programs appear and go by
+// themselves, and when the current folder goes its nearest remaining parent takes over.
 class TfrDirectoryTree : public QTreeWidget {
     Q_OBJECT
 public:
@@ -28,14 +33,25 @@ public:
     // Reads the tree again from the disk, keeping the current folder when it still exists.
     void rebuild();
 
+    // Brings the read folders in line with the disk now (the watcher does it shortly
+    // after a change by itself).
+    void syncWatched();
+
 signals:
     void directoryChanged(const QString &dir);
 
 private:
     QTreeWidgetItem *itemFor(const QString &dir);
+    // The item of a folder the tree has read, without reading anything; null if none.
+    QTreeWidgetItem *loadedItem(const QString &dir) const;
     void loadChildren(QTreeWidgetItem *item);
+    void syncChildren(QTreeWidgetItem *item);
+    void unwatchBelow(const QString &dir);
 
     QString m_root;
+    QFileSystemWatcher m_watcher;
+    QSet<QString> m_changed;
+    QTimer m_syncTimer;
 };
 
 class TFMain : public QMainWindow {
@@ -67,7 +83,7 @@ public:
     void PUMEnableMultiOpExecute();
     void FormKeyUp(int key, Qt::KeyboardModifiers shift);
 
-    // Re-reads the file list of the current folder.
+    // Re-reads the file list of the current folder, keeping the selected names selected.
     void refreshFiles();
 
     static QString deleteErrorText();
@@ -84,6 +100,7 @@ private:
     void folderChanged(const QString &dir);
     void DriveChange(int index);
     void loadExecutors();
+    void updateFileActions();
 
     TIniFile m_ini;
     TfrDirectoryTree *m_tree = nullptr;
@@ -100,6 +117,9 @@ private:
     QAction *m_delete = nullptr;
     QAction *m_group = nullptr;
     bool m_fillingDrives = false;
+    // The current folder, so the file list follows what other programs do in it.
+    QFileSystemWatcher m_folderWatcher;
+    QTimer m_filesTimer;
 };
 
 extern TFMain *FMain;

@@ -1,9 +1,10 @@
 #include "app/message_box.h"
 
+#include "app/desktop_trash.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
-#include <QFile>
 #include <QFileDialog>
 
 TUiHooks &frAppUiHooks()
@@ -12,11 +13,33 @@ TUiHooks &frAppUiHooks()
     return hooks;
 }
 
+QWidget *frMessageOwner(QWidget *preferred)
+{
+    // A window not shown yet (a dialog still being built) has no place on the screen to
+    // centre over: its nearest shown owner stands in.
+    for (QWidget *w = preferred; w;) {
+        QWidget *window = w->window();
+        if (window->isVisible())
+            return window;
+        w = window->parentWidget();
+    }
+    if (QWidget *modal = QApplication::activeModalWidget())
+        return modal;
+    if (QWidget *active = QApplication::activeWindow())
+        return active;
+    for (QWidget *top : QApplication::topLevelWidgets())
+        if (top->isVisible() && top->inherits("QMainWindow"))
+            return top;
+    return nullptr;
+}
+
 QMessageBox::StandardButton frShowMessage(const TMessageRequest &request)
 {
     if (frAppUiHooks().message)
         return frAppUiHooks().message(request);
-    QMessageBox box(request.icon, request.caption, request.text, request.buttons, request.parent);
+    // Qt centres a dialog over its parent's window as it shows it, so the parent must be
+    // a window that is on the screen.
+    QMessageBox box(request.icon, request.caption, request.text, request.buttons, frMessageOwner(request.parent));
     if (request.defaultButton != QMessageBox::NoButton)
         box.setDefaultButton(request.defaultButton);
     return QMessageBox::StandardButton(box.exec());
@@ -34,10 +57,11 @@ void frNotice(QWidget *parent, const QString &text)
                    QMessageBox::Ok, QMessageBox::Ok});
 }
 
-bool frConfirm(QWidget *parent, const QString &caption, const QString &text)
+bool frConfirm(QWidget *parent, const QString &caption, const QString &text,
+               QMessageBox::StandardButton defaultButton)
 {
     return frShowMessage({parent, QMessageBox::Question, caption, text,
-                          QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes})
+                          QMessageBox::Yes | QMessageBox::No, defaultButton})
         == QMessageBox::Yes;
 }
 
@@ -67,5 +91,5 @@ bool frMoveToTrash(const QString &path)
 {
     if (frAppUiHooks().moveToTrash)
         return frAppUiHooks().moveToTrash(path);
-    return QFile::moveToTrash(path);
+    return frMoveFileToTrash(path);
 }

@@ -31,7 +31,7 @@ struct TUiHooks {
                           const QStringList &filters)> openFileName;
     // The desktop's "open" verb; the result is not looked at by the callers.
     std::function<bool(const QUrl &)> openUrl;
-    // Moves one file to the desktop trash.
+    // Moves one file to the desktop trash; true only when it left its folder.
     std::function<bool(const QString &path)> moveToTrash;
 };
 
@@ -43,8 +43,13 @@ QMessageBox::StandardButton frShowMessage(const TMessageRequest &request);
 void frWarning(QWidget *parent, const QString &text);
 // A plain notice: the text alone, under the application's title.
 void frNotice(QWidget *parent, const QString &text);
-// A yes/no question; true for yes.
-bool frConfirm(QWidget *parent, const QString &caption, const QString &text);
+// A yes/no question; true for yes. Where a slip of the Enter key would lose work, the
+// default button is No.
+bool frConfirm(QWidget *parent, const QString &caption, const QString &text,
+               QMessageBox::StandardButton defaultButton = QMessageBox::Yes);
+// The window a message or dialog for `preferred` opens over: its nearest window that is
+// on the screen, else the active modal dialog or window, else the main window.
+QWidget *frMessageOwner(QWidget *preferred);
 
 int frExecDialog(QDialog &dialog);
 QString frGetOpenFileName(QWidget *parent, const QString &caption, const QString &dir,

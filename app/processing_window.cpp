@@ -4,6 +4,7 @@
 #include "app/cursor_model.h"
 #include "app/main_dm.h"
 #include "app/message_box.h"
+#include "app/number_input.h"
 #include "app/settings.h"
 #include "report/eval/errors.h"
 
@@ -12,6 +13,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QLabel>
 #include <QListWidget>
 #include <QProcess>
@@ -24,12 +26,12 @@ namespace {
 const QList<TfrGridColumn> &workColumns()
 {
     static const QList<TfrGridColumn> columns = {
-        {QStringLiteral("NumPP"), QStringLiteral("#"), 36},
-        {QStringLiteral("NumReis"), QStringLiteral("# 2"), 27},
+        {QStringLiteral("NumPP"), QStringLiteral("#"), 36, 1, kMaxJournalNumber},
+        {QStringLiteral("NumReis"), QStringLiteral("# 2"), 27, 1, kMaxRunNumber},
         {QStringLiteral("NameFile"), QStringLiteral("Имя файла"), 190},
         {QStringLiteral("DateCreateFile"), QStringLiteral("Дата создания"), 61},
         {QStringLiteral("TimeCreateFile"), QStringLiteral("Время Создания"), 49},
-        {QStringLiteral("Size"), QStringLiteral("Размер"), 75},
+        {QStringLiteral("Size"), QStringLiteral("Размер"), 75, 0, kMaxFileSize},
         {QStringLiteral("DateProcesFile"), QStringLiteral("Дата обработки"), 60},
         {QStringLiteral("TimeProcesFile"), QStringLiteral("Время обработки"), 38},
         {QStringLiteral("Ispolnitel"), QStringLiteral("Исполнитель"), 93},
@@ -54,6 +56,23 @@ TMainDM &dataModule()
 
 } // namespace
 
+QString TFWork::blankExecutorText()
+{
+    return QStringLiteral("Не указан текущий исполнитель.\n"
+                          "Выберите его в поле «Текущий исполнитель» или введите имя и начните обработку снова.");
+}
+
+QString TFWork::noAddresseeText()
+{
+    return QStringLiteral("Не выбран получатель.\nВыберите его в списке получателей и нажмите «+» снова.");
+}
+
+QString TFWork::discardQuestionText()
+{
+    return QStringLiteral("Введённые краткое содержание, получатели и другие изменения рейса не сохранены.\n"
+                          "Закрыть окно без сохранения?");
+}
+
 QString TFWork::dateWarningText()
 {
     return QStringLiteral("Текущая дата меньше даты последней обработки.\nОбратите на это внимание.\n"
@@ -64,6 +83,9 @@ QString TFWork::dateWarningText()
 TFWork::TFWork(const TWorkInputs &inputs, QWidget *owner)
     : QDialog(owner), m_ini(frConfigPath()), m_clock(inputs.now)
 {
+    // Refused before anything runs: a run must say who processed it.
+    if (inputs.executor.trimmed().isEmpty())
+        throw EfrError(blankExecutorText());
     // Refused before anything runs: the journal's field would cut the name.
     if (inputs.executor.size() > kMaxExecutorLength)
         throw EfrError(QStringLiteral("Имя исполнителя «%1» длиннее %2 символов (%3).\n"
@@ -81,7 +103,7 @@ TFWork::TFWork(const TWorkInputs &inputs, QWidget *owner)
     if (Cfg::RunBatFile(m_ini)) {
         const QString commandLine = Cfg::PathBatFile(m_ini);
         if (!commandLine.isEmpty())
-            runCommandFile(commandLine);
+            runCommandFile(commandLine, inputs.folder);
     }
 
     m_nextNumJrn = Cfg::NextNumJrnEdt(m_ini);
@@ -113,11 +135,27 @@ TFWork::TFWork(const TWorkInputs &inputs, QWidget *owner)
         gridWidth += m_grid->columnWidth(i);
     m_grid->setMinimumWidth(gridWidth);
     setFixedSize(QSize(672, 373).expandedTo(sizeHint()));
+
+    // What the run looks like before the operator touches it, so "Отмена" knows whether
+    // there is work to lose.
+    m_initialRows = runRows();
+    auto updateAdd = [this] { updateAddButton(); };
+    connect(m_addressees, &QListWidget::itemSelectionChanged, this, updateAdd);
+    connect(m_addressees, &QListWidget::currentRowChanged, this, updateAdd);
+    connect(table(), &TfrTableCursor::dataReset, this, updateAdd);
+    connect(table(), &TfrTableCursor::currentRowChanged, this, updateAdd);
+    connect(table(), &TfrTableCursor::rowInserted, this, updateAdd);
+    connect(table(), &TfrTableCursor::rowRemoved, this, updateAdd);
+    updateAddButton();
 }
 
 TFWork::~TFWork()
 {
     FormDestroy();
+    // The list and the shared cursor report their own teardown after "+" is gone.
+    m_addressees->disconnect(this);
+    if (MainDM)
+        MainDM->ADOTable()->disconnect(this);
 }
 
 QDateTime TFWork::now() const
@@ -158,6 +196,7 @@ void TFWork::buildLayout()
     bottom->addWidget(m_toWhom, 1, 1);
 
     auto *add = makeButton("BAddPol", QStringLiteral("+"), this);
+    m_add = add;
     add->setFixedWidth(28);
     add->setToolTip(QStringLiteral("Добавить выбранного получателя"));
     bottom->addWidget(add, 1, 2, Qt::AlignVCenter);
@@ -205,9 +244,13 @@ void TFWork::keyPressEvent(QKeyEvent *event)
     QDialog::keyPressEvent(event);
 }
 
-void TFWork::runCommandFile(const QString &commandLine)
+void TFWork::runCommandFile(const QString &commandLine, const QString &folder)
 {
     QProcess process;
+    // The command works in the incoming folder, as it always has; the program itself
+    // never changes its own working directory.
+    if (QFileInfo(folder).isDir())
+        process.setWorkingDirectory(folder);
     // The command's output goes where ours goes, so a chatty script never stalls on a pipe.
     process.setProcessChannelMode(QProcess::ForwardedChannels);
     process.setStandardInputFile(QProcess::nullDevice());
@@ -250,17 +293,29 @@ void TFWork::postPendingEdits()
     cursor->Post();
 }
 
+int TFWork::selectedAddressee() const
+{
+    const int row = m_addressees->currentRow();
+    return row >= 0 && m_addressees->item(row)->isSelected() ? row : -1;
+}
+
+void TFWork::updateAddButton()
+{
+    const TfrTableCursor *cursor = table();
+    m_add->setEnabled(selectedAddressee() >= 0 && cursor->Active() && cursor->RowCount() > 0);
+}
+
 void TFWork::BAddPolClick()
 {
     TfrTableCursor *cursor = table();
     if (!cursor->Active() || cursor->RowCount() == 0)
         return;
+    const int selected = selectedAddressee();
+    if (selected < 0)
+        throw EfrError(noAddresseeText());
     m_grid->commitOpenEditor();
     if (cursor->state() == TfrTableCursor::dsBrowse)
         cursor->Edit();
-    const int selected = m_addressees->currentRow();
-    if (selected < 0 || !m_addressees->item(selected)->isSelected())
-        throw EfrError(QStringLiteral("List index out of bounds (-1)"));
     QString lines = cursor->FieldValue(QStringLiteral("ToWhom")).toString();
     if (!lines.isEmpty() && !lines.endsWith(QLatin1Char('\n')))
         lines += QLatin1Char('\n');
@@ -299,6 +354,46 @@ void TFWork::BSaveWorkClick()
 void TFWork::BCancelClick()
 {
     reject();
+}
+
+QList<QStringList> TFWork::runRows() const
+{
+    QList<QStringList> rows;
+    const TfrTableCursor *cursor = table();
+    if (!cursor->Active())
+        return rows;
+    // A row the grid appended and nobody typed into is no work.
+    const int untouched = cursor->state() == TfrTableCursor::dsInsert && !cursor->Modified() ? cursor->CurrentRow() : -1;
+    for (int row = 0; row < cursor->RowCount(); ++row) {
+        if (row == untouched)
+            continue;
+        QStringList values;
+        for (int field = 0; field < cursor->FieldCount(); ++field)
+            values << cursor->RowValue(row, field).toString();
+        rows << values;
+    }
+    return rows;
+}
+
+bool TFWork::runEdited() const
+{
+    // A cell editor still open holds typing that has not reached the row yet.
+    if (m_grid->cellEditorOpen()) {
+        const QModelIndex cell = m_grid->currentIndex();
+        if (auto *editor = qobject_cast<QLineEdit *>(m_grid->indexWidget(cell)))
+            if (editor->text() != cell.data(Qt::EditRole).toString())
+                return true;
+    }
+    return runRows() != m_initialRows;
+}
+
+void TFWork::reject()
+{
+    // The close box comes here too; a mis-click must not throw the typed work away.
+    if (runEdited()
+        && !frConfirm(this, QStringLiteral("Подтверждение"), discardQuestionText(), QMessageBox::No))
+        return;
+    QDialog::reject();
 }
 
 void TFWork::FormDestroy()

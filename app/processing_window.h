@@ -38,14 +38,25 @@ public:
     int runNumber() const { return m_runNumber; }
     TfrDBGrid *grid() const { return m_grid; }
 
+    // "+" works only with an addressee chosen (the button is off without one).
     void BAddPolClick();
     // Prints the run forward or backward as Nastr/BackwardOrder says.
     void BPrintClick();
     void BSaveWorkClick();
+    // Asks first when the operator has changed the run (see reject).
     void BCancelClick();
     void FormDestroy();
+    // Whether the run differs from what the window made of the folder: typed brief
+    // contents or addressees, edited or deleted rows, a cell editor with typing in it.
+    bool runEdited() const;
+    // "Отмена" and the close box: with an edited run the operator confirms first
+    // (No is the default); without edits the window closes at once.
+    void reject() override;
 
     static QString dateWarningText();
+    static QString blankExecutorText();
+    static QString noAddresseeText();
+    static QString discardQuestionText();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -53,7 +64,10 @@ protected:
 private:
     void buildLayout();
     QDateTime now() const;
-    void runCommandFile(const QString &commandLine);
+    void runCommandFile(const QString &commandLine, const QString &folder);
+    QList<QStringList> runRows() const;
+    int selectedAddressee() const;
+    void updateAddButton();
     void fillTemp(const TWorkInputs &inputs);
     TfrTableCursor *table() const;
     void postPendingEdits();
@@ -70,4 +84,6 @@ private:
     TfrDBMemo *m_brief = nullptr;
     TfrDBMemo *m_toWhom = nullptr;
     QListWidget *m_addressees = nullptr;
+    QPushButton *m_add = nullptr;
+    QList<QStringList> m_initialRows;
 };

@@ -13,7 +13,7 @@
 
 // The program's folder with a trailing "/": the executable's folder, unless --home DIR
 // chose another one (for installations whose program folder is not writable). Never the
-// current directory, which follows the folder the operator browses.
+// current directory: nothing in the program depends on it.
 QString frAppFolder();
 // An empty dir goes back to the executable's folder. A relative dir is taken from the
 // current directory at the time of the call.

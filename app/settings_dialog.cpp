@@ -4,7 +4,8 @@
 #include "app/connection_dialog.h"
 #include "app/message_box.h"
 #include "app/settings.h"
-#include "report/eval/number_format.h"
+#include "app/number_input.h"
+#include "report/eval/errors.h"
 
 #include <QCheckBox>
 #include <QFileInfo>
@@ -54,6 +55,7 @@ TFNastr::TFNastr(QWidget *owner) : QDialog(owner), m_ini(frConfigPath())
                              "IspUp", "IstDwn"},
                             m_pages);
     m_isp->setObjectName(QStringLiteral("TShUsers"));
+    m_isp->setBlankRefusal(blankExecutorText());
     m_pages->addTab(m_isp, QStringLiteral("Пользователи"));
     m_pol = new TListEditor({"LBPol", "EdtPol", "AddPol", "EditPol", "DelPol", "OKAddPol", "NoAddPol",
                              "PolUp", "PolDwn"},
@@ -70,9 +72,14 @@ TFNastr::TFNastr(QWidget *owner) : QDialog(owner), m_ini(frConfigPath())
     buttons->addWidget(cancel);
     layout->addLayout(buttons);
 
-    // Save carries the result OK before its handler runs: a failure in it is reported and
-    // the dialog still closes, with the keys written so far kept.
+    // Numbers that cannot be saved are found before anything is written, and the dialog
+    // stays open for the operator to put them right. Past that check Save carries the
+    // result OK before its handler runs: a failure in it (a list file that cannot be
+    // written) is reported and the dialog still closes, with the keys written so far kept.
+    m_save = save;
     connect(save, &QPushButton::clicked, this, [this] {
+        if (!frGuard([&] { checkNumbers(); }))
+            return;
         setResult(QDialog::Accepted);
         frGuard([&] { BSaveClick(); });
         done(QDialog::Accepted);
@@ -97,11 +104,18 @@ QWidget *TFNastr::makeJournalTab()
 
     auto *numbers = new QGridLayout;
     numbers->addWidget(new QLabel(QStringLiteral("Следующий номер по журналу"), tab), 0, 0);
-    m_nextNumJrn = makeEdit("EdtNextNumJrn", tab);
+    m_nextNumJrn = makeNumberEdit("EdtNextNumJrn", 1, kMaxJournalNumber, tab);
     numbers->addWidget(m_nextNumJrn, 0, 1);
     numbers->addWidget(new QLabel(QStringLiteral("Следующий номер рейса"), tab), 1, 0);
-    m_nextNumReis = makeEdit("EdtNextNumReis", tab);
+    m_nextNumReis = makeNumberEdit("EdtNextNumReis", 1, kMaxRunNumber, tab);
     numbers->addWidget(m_nextNumReis, 1, 1);
+    // Said next to the field as soon as a key is refused, not when Save is pressed.
+    m_numbersHint = new QLabel(tab);
+    m_numbersHint->setObjectName(QStringLiteral("LNumbersHint"));
+    m_numbersHint->setStyleSheet(QStringLiteral("color: #b00020;"));
+    m_numbersHint->setWordWrap(true);
+    m_numbersHint->hide();
+    numbers->addWidget(m_numbersHint, 2, 0, 1, 3);
     numbers->setColumnStretch(2, 1);
     grid->addLayout(numbers, 2, 0, 1, 2);
 
@@ -151,11 +165,69 @@ void TFNastr::load()
     m_pages->setCurrentIndex(page >= 0 && page < m_pages->count() ? page : 0);
 }
 
+QString TFNastr::blankExecutorText()
+{
+    return QStringLiteral("Имя исполнителя не может быть пустым.\n"
+                          "Введите имя или откажитесь от добавления кнопкой «Отмена» рядом с полем.");
+}
+
+QString TFNastr::numberFieldName(const QLineEdit *edit) const
+{
+    return edit == m_nextNumJrn ? QStringLiteral("Следующий номер по журналу")
+                                : QStringLiteral("Следующий номер рейса");
+}
+
+QLineEdit *TFNastr::makeNumberEdit(const char *name, qint64 minimum, qint64 maximum, QWidget *parent)
+{
+    QLineEdit *edit = makeEdit(name, parent);
+    edit->setValidator(new TfrNumberValidator(minimum, maximum, edit));
+    edit->setMaxLength(QString::number(maximum).size());
+    edit->setToolTip(QStringLiteral("Только цифры, %1").arg(frNumberRangeText(minimum, maximum)));
+    connect(edit, &QLineEdit::inputRejected, this, [this, edit] { showNumberHint(edit); });
+    connect(edit, &QLineEdit::textChanged, this, [this, edit] {
+        if (edit->hasAcceptableInput())
+            m_numbersHint->hide();
+        else
+            showNumberHint(edit);
+        updateSaveButton();
+    });
+    return edit;
+}
+
+void TFNastr::showNumberHint(QLineEdit *edit)
+{
+    const auto *validator = static_cast<const TfrNumberValidator *>(edit->validator());
+    m_numbersHint->setText(QStringLiteral("«%1»: только цифры, %2.")
+                               .arg(numberFieldName(edit), frNumberRangeText(validator->minimum(), validator->maximum())));
+    m_numbersHint->show();
+}
+
+void TFNastr::updateSaveButton()
+{
+    if (m_save)
+        m_save->setEnabled(m_nextNumJrn->hasAcceptableInput() && m_nextNumReis->hasAcceptableInput());
+}
+
+void TFNastr::checkNumbers()
+{
+    for (QLineEdit *edit : {m_nextNumJrn, m_nextNumReis}) {
+        if (edit->hasAcceptableInput())
+            continue;
+        m_pages->setCurrentIndex(0);
+        edit->setFocus();
+        const auto *validator = static_cast<const TfrNumberValidator *>(edit->validator());
+        throw EfrError(QStringLiteral("Поле «%1» заполнено неверно.\nВведите целое число %2 и сохраните снова.")
+                           .arg(numberFieldName(edit), frNumberRangeText(validator->minimum(), validator->maximum())));
+    }
+}
+
 void TFNastr::BSaveClick()
 {
+    // Nothing is written while a number cannot be saved.
+    checkNumbers();
     Cfg::SetConnectString(m_ini, m_connectString->text());
-    Cfg::SetNextNumJrnEdt(m_ini, frStrToInt64(m_nextNumJrn->text()));
-    Cfg::SetNextNumReisEdt(m_ini, frStrToInt(m_nextNumReis->text()));
+    Cfg::SetNextNumJrnEdt(m_ini, m_nextNumJrn->text().toLongLong());
+    Cfg::SetNextNumReisEdt(m_ini, m_nextNumReis->text().toInt());
     Cfg::SetBackwardOrder(m_ini, m_backOrder->isChecked());
     Cfg::SetRunBatFile(m_ini, m_runBatFile->isChecked());
     Cfg::SetPathBatFile(m_ini, m_pathBatFile->text());

@@ -9,6 +9,7 @@
 #include "report/eval/ini_file.h"
 
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTabWidget;
@@ -22,6 +23,7 @@ public:
     TListEditor *addressees() const { return m_pol; }
     QTabWidget *pages() const { return m_pages; }
 
+    // Refuses (EfrError, nothing written) while a number field holds no number it can save.
     void BSaveClick();
     void BCancelClick();
     void BBDConnectStringClick();
@@ -45,8 +47,16 @@ public:
     void PolDwnClick() { m_pol->DownClick(); }
     void EdtPolKeyUp(int key, Qt::KeyboardModifiers shift) { m_pol->EditKeyUp(key, shift); }
 
+    static QString blankExecutorText();
+
 private:
     QWidget *makeJournalTab();
+    QLineEdit *makeNumberEdit(const char *name, qint64 minimum, qint64 maximum, QWidget *parent);
+    QString numberFieldName(const QLineEdit *edit) const;
+    void showNumberHint(QLineEdit *edit);
+    void updateSaveButton();
+    // EfrError naming the first number field that cannot be saved, with that field shown.
+    void checkNumbers();
     QWidget *makeProcessingTab();
     void load();
 
@@ -60,4 +70,6 @@ private:
     QLineEdit *m_pathBatFile = nullptr;
     TListEditor *m_isp = nullptr;
     TListEditor *m_pol = nullptr;
+    QLabel *m_numbersHint = nullptr;
+    QPushButton *m_save = nullptr;
 };

@@ -60,6 +60,9 @@ int frRunJournal(const TStartupOptions &options)
         // The engine's process-wide start-up: localised tables, shared services, function
         // libraries, the installed printers and the dialogs scripts, preparation and
         // printing show.
+        // Qt's standard buttons and dialogs speak the program's language; without the
+        // translations installed they stay in English and the program still runs.
+        frLoadQtTranslations();
         step("engine");
         frLocalizeGlobals();
         frGlobals();

@@ -66,8 +66,6 @@ private:
             m_out += QLatin1Char('0');
         m_out += s;
     }
-    bool timeIsMidnight() const { return m_p.hour == 0 && m_p.min == 0 && m_p.sec == 0 && m_p.msec == 0; }
-
     TDateTime m_value;
     const TfrDateParts &m_p;
     const TfrFormatSettings &m_fs;
@@ -177,7 +175,8 @@ void DateFormatter::append(const QString &pattern, int level)
         case 'C':
             getCount();
             append(m_fs.shortDateFormat, level + 1);
-            if (!timeIsMidnight()) {
+            // Milliseconds alone do not bring the time in, as in the classic runtime.
+            if (m_p.hour != 0 || m_p.min != 0 || m_p.sec != 0) {
                 m_out += QLatin1Char(' ');
                 append(m_fs.longTimeFormat, level + 1);
             }

@@ -20,7 +20,8 @@
 //   am/pm a/p     "am"/"pm", "a"/"p" in the letter case written
 //   ampm          the settings' AM and PM strings
 //   t tt          the short / long time pattern
-//   c             the short date, then a space and the long time unless the time is midnight
+//   c             the short date, then a space and the long time when the hours, minutes
+//                 or seconds are not zero (milliseconds alone do not count)
 //   /  :          the settings' date and time separators
 //   '...' "..."   literal text; every other character is copied.
 // An empty pattern is "c". Month names: "mmmm" uses the genitive names (5 января) when

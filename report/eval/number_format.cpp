@@ -565,6 +565,7 @@ QString frFormatFloat(const QString &pattern, double value, const TfrFormatSetti
     TfrNumberSection sec = scanSection(section);
     if (!sec.scientific && std::fabs(value) >= 1e18)
         return frFloatToStr(value, fs);
+    const int unroundedExponent = decimal18(std::fabs(value)).exponent;
     TfrDecimal d = roundForSection(std::fabs(value), sec);
     if (d.count == 0 && value != 0) {
         // Rounded away to nothing: shown as zero, without a sign.
@@ -574,6 +575,10 @@ QString frFormatFloat(const QString &pattern, double value, const TfrFormatSetti
             return QStringLiteral("0");
         sec = scanSection(section);
         d = TfrDecimal{};
+        // The classic runtime keeps a negative value's own magnitude when no zero section
+        // takes over, so its fraction places still print as zeros: "#.##" gives ",00".
+        if (value < 0 && index == 0 && !sec.scientific)
+            d.exponent = qMin(unroundedExponent, 0);
     }
     const bool minus = value < 0 && index == 0 && d.count != 0;
     return applySection(section, sec, d, minus, fs);

@@ -49,7 +49,8 @@ inline QString pgServerConnectString(QString *why)
 // One database for one test, dropped afterwards.
 class TestJournalDb {
 public:
-    explicit TestJournalDb(TestEngine engine) : m_engine(engine)
+    // pgOptions: what CREATE DATABASE adds for PostgreSQL, e.g. a locale.
+    explicit TestJournalDb(TestEngine engine, const QString &pgOptions = QString()) : m_engine(engine)
     {
         if (engine == TestEngine::SQLite) {
             m_connect = QStringLiteral("Provider=SQLite;Data Source=%1").arg(m_dir.filePath(QStringLiteral("journal.db")));
@@ -62,7 +63,7 @@ public:
         try {
             QSqlDatabase admin = frOpenConnection(m_server);
             QSqlQuery q(admin);
-            if (!q.exec(QStringLiteral("CREATE DATABASE \"%1\"").arg(m_name)))
+            if (!q.exec(QStringLiteral("CREATE DATABASE \"%1\" %2").arg(m_name, pgOptions)))
                 m_error = q.lastError().text();
             q = QSqlQuery();
             frCloseConnection(admin);

@@ -2,11 +2,14 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QElapsedTimer>
+#include <QThread>
+#include <QTreeWidget>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QSqlQueryModel>
 #include <QTableView>
 #include <gtest/gtest.h>
 
@@ -111,7 +114,7 @@ TEST_F(MainWindowTest, StoredFolderThatIsGoneFallsBackToHome)
             Cfg::SetCurrentDir(ini, stored);
         TFMain window;
         EXPECT_EQ(window.currentFolder(), QDir::homePath()) << stored.toStdString();
-        EXPECT_EQ(QDir::currentPath(), QDir::homePath()) << "the process follows the folder";
+        EXPECT_EQ(QDir::currentPath(), savedCurrent) << "the process keeps its working directory";
     }
 }
 
@@ -153,7 +156,7 @@ TEST_F(MainWindowTest, FileListShowsTheFolderFilesWithoutHiddenOnes)
     TFMain window;
     window.setCurrentFolder(home.folder());
     EXPECT_EQ(listTexts(window.fileList()), QStringList({"A.txt", "b.txt"}));
-    EXPECT_EQ(QDir::currentPath(), QDir(home.folder()).absolutePath());
+    EXPECT_EQ(QDir::currentPath(), savedCurrent) << "browsing never moves the working directory";
 
     // F5 reads the folder again.
     home.addFile(QStringLiteral("c.txt"));
@@ -167,9 +170,21 @@ TEST_F(MainWindowTest, OpenUsesTheCurrentItem)
     home.addFile(QStringLiteral("a.txt"));
     TFMain window;
     window.setCurrentFolder(home.folder());
-    EXPECT_THROW(window.PUMOpenFileExecute(), EfrError);
+    // Without a file picked the entries are off, and the handler says what to do.
+    auto *open = window.findChild<QAction *>("PUMOpenFile");
+    auto *remove = window.findChild<QAction *>("PUMDeleteFiles");
+    EXPECT_FALSE(open->isEnabled());
+    EXPECT_FALSE(remove->isEnabled());
+    try {
+        window.PUMOpenFileExecute();
+        ADD_FAILURE() << "opened without a file";
+    } catch (const EfrError &e) {
+        EXPECT_TRUE(e.message().startsWith("Не выбран файл.")) << e.what();
+    }
     EXPECT_TRUE(hooks.openedUrls.isEmpty());
     window.fileList()->setCurrentRow(0);
+    EXPECT_TRUE(open->isEnabled());
+    EXPECT_TRUE(remove->isEnabled());
     window.PUMOpenFileExecute();
     ASSERT_EQ(hooks.openedUrls.size(), 1);
     EXPECT_EQ(hooks.openedUrls[0], QUrl::fromLocalFile(QDir(home.folder()).absolutePath() + "/a.txt"));
@@ -216,8 +231,9 @@ TEST_F(MainWindowTest, DeleteReportsCancelAndFailure)
     window.PUMDeleteFilesExecute();
     EXPECT_TRUE(hooks.trashed.isEmpty());
     EXPECT_EQ(hooks.texts().last(), TFMain::deleteAbortedText());
+    // The desktop's trash, not Windows' one.
     EXPECT_EQ(TFMain::deleteAbortedText(),
-              "Процедура удаления была отменена.\nУдаленные файлы были помещены в Корзину Windows.");
+              "Процедура удаления была отменена.\nУдаленные файлы были помещены в Корзину.");
 
     list->setCurrentRow(0);
     hooks.answerYes = true;
@@ -286,6 +302,87 @@ TEST_F(MainWindowTest, AboutBoxShowsTheBuildVersion)
     EXPECT_EQ(version->text(), QStringLiteral("Версия программы ") + QStringLiteral(FR_VERSION_STRING));
 }
 
+TEST_F(MainWindowTest, StartWorkWithABlankExecutorIsRefusedWithAMessage)
+{
+    TTestDataModule data;
+    TFMain window;
+    for (const QString &blank : {QString(), QStringLiteral("   ")}) {
+        hooks.messages.clear();
+        window.setExecutor(blank);
+        window.findChild<QAction *>("ALFileStartWork")->trigger();
+        ASSERT_EQ(hooks.messages.size(), 1u);
+        EXPECT_TRUE(hooks.messages[0].text.startsWith("Не указан текущий исполнитель.")) << hooks.messages[0].text.toStdString();
+    }
+    EXPECT_TRUE(hooks.dialogs.isEmpty()) << "no processing window opens";
+}
+
+// Runs the event loop until the condition holds or the time is up.
+bool waitFor(const std::function<bool()> &condition, int ms = 5000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > ms)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(10);
+    }
+    return true;
+}
+
+QStringList childNames(QTreeWidgetItem *item)
+{
+    QStringList names;
+    for (int i = 0; item && i < item->childCount(); ++i)
+        names << item->child(i)->text(0);
+    return names;
+}
+
+TEST_F(MainWindowTest, FileListAndTreeFollowTheFolderWithoutF5)
+{
+    TTestDataModule data;
+    home.addFile(QStringLiteral("a.txt"));
+    home.addFile(QStringLiteral("c.txt"));
+    TFMain window;
+    window.setCurrentFolder(home.folder());
+    QListWidget *list = window.fileList();
+    list->setCurrentRow(1);
+    ASSERT_EQ(list->currentItem()->text(), "c.txt");
+
+    // A command file or another program drops a file in: it shows, the pick stays.
+    home.addFile(QStringLiteral("b.txt"));
+    EXPECT_TRUE(waitFor([&] { return listTexts(list).contains("b.txt"); })) << listTexts(list).join(',').toStdString();
+    EXPECT_EQ(listTexts(list), QStringList({"a.txt", "b.txt", "c.txt"}));
+    ASSERT_TRUE(list->currentItem());
+    EXPECT_EQ(list->currentItem()->text(), "c.txt");
+    EXPECT_TRUE(list->currentItem()->isSelected());
+
+    // Removed elsewhere: gone from the list.
+    QFile::remove(home.folder() + "/a.txt");
+    EXPECT_TRUE(waitFor([&] { return !listTexts(list).contains("a.txt"); }));
+
+    // A new folder appears under the current one in the tree, and goes again.
+    QTreeWidgetItem *current = window.folderTree()->currentItem();
+    ASSERT_TRUE(current);
+    QDir(home.folder()).mkdir(QStringLiteral("archive"));
+    EXPECT_TRUE(waitFor([&] { return childNames(window.folderTree()->currentItem()).contains("archive"); }));
+    QDir(home.folder()).rmdir(QStringLiteral("archive"));
+    EXPECT_TRUE(waitFor([&] { return !childNames(window.folderTree()->currentItem()).contains("archive"); }));
+
+    // The current folder itself removed: its parent takes over, and the list with it.
+    QDir(home.folder()).mkdir(QStringLiteral("today"));
+    writeFile(home.folder() + "/today/x.txt", "x");
+    window.setCurrentFolder(home.folder() + "/today");
+    EXPECT_EQ(listTexts(list), QStringList({"x.txt"}));
+    QDir(home.folder() + "/today").removeRecursively();
+    const QString parent = QDir(home.folder()).absolutePath();
+    EXPECT_TRUE(waitFor([&] { return window.currentFolder() == parent; })) << window.currentFolder().toStdString();
+    EXPECT_TRUE(waitFor([&] { return listTexts(list) == QStringList({"b.txt", "c.txt"}); }))
+        << listTexts(list).join(',').toStdString();
+    EXPECT_FALSE(childNames(window.folderTree()->currentItem()).contains("today"));
+    EXPECT_EQ(QDir::currentPath(), savedCurrent);
+}
+
 class JournalViewTest : public MainWindowTest {
 protected:
     void fillJournal(int rows)
@@ -306,7 +403,7 @@ protected:
         }
         db.commit();
     }
-    QStringList column(QSqlQueryModel *model, int c)
+    QStringList column(QAbstractItemModel *model, int c)
     {
         QStringList t;
         for (int r = 0; r < model->rowCount(); ++r)

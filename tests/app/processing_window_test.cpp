@@ -7,6 +7,8 @@
 #include <QToolButton>
 #include <QPushButton>
 #include <QSqlQuery>
+#include <QValidator>
+#include <functional>
 #include <gtest/gtest.h>
 
 #include "app/cursor_model.h"
@@ -177,12 +179,20 @@ TEST_F(ProcessingWindowTest, AddresseeButtonAppendsLines)
     ASSERT_TRUE(list);
     ASSERT_EQ(list->count(), 2);
 
-    // Without a selection the click reports the list's index error and adds nothing.
-    work.findChild<QPushButton *>("BAddPol")->click();
-    ASSERT_EQ(hooks.messages.size(), 1u);
-    EXPECT_EQ(hooks.messages[0].text, "List index out of bounds (-1)");
+    // Without a selection "+" is off; called anyway it says what to do and adds nothing.
+    auto *add = work.findChild<QPushButton *>("BAddPol");
+    EXPECT_FALSE(add->isEnabled());
+    try {
+        work.BAddPolClick();
+        ADD_FAILURE() << "added without an addressee";
+    } catch (const EfrError &e) {
+        EXPECT_EQ(e.message(), TFWork::noAddresseeText());
+    }
+    EXPECT_EQ(temp().state(), TfrTableCursor::dsBrowse) << "the row is not left in edit mode";
+    EXPECT_EQ(temp().FieldValue(QStringLiteral("ToWhom")).toString(), QString());
 
     list->setCurrentRow(0);
+    EXPECT_TRUE(add->isEnabled());
     work.BAddPolClick();
     list->setCurrentRow(1);
     work.BAddPolClick();
@@ -266,6 +276,167 @@ TEST_F(ProcessingWindowTest, ExecutorLongerThanTheFieldIsRefusedBeforeTheRun)
     const QString longest(50, QChar(u'Я'));
     TFWork work(inputs(longest));
     EXPECT_EQ(tempColumn("Ispolnitel"), QStringList({longest}));
+}
+
+TEST_F(ProcessingWindowTest, BlankExecutorIsRefusedBeforeTheRun)
+{
+    home.addFile(QStringLiteral("a.txt"));
+    TIniFile ini = home.ini();
+    Cfg::SetRunBatFile(ini, true);
+    Cfg::SetPathBatFile(ini, QStringLiteral("touch '%1/ran'").arg(home.path()));
+    for (const QString &blank : {QString(), QStringLiteral(" \t ")}) {
+        try {
+            TFWork work(inputs(blank));
+            ADD_FAILURE() << "a run started without an executor";
+        } catch (const EfrError &e) {
+            EXPECT_EQ(e.message(), TFWork::blankExecutorText());
+        }
+    }
+    EXPECT_FALSE(QFile::exists(home.path() + "/ran"));
+    EXPECT_FALSE(tempExists());
+}
+
+TEST_F(ProcessingWindowTest, CancelAsksOnlyWhenTheRunWasEdited)
+{
+    SaveListFile(frReceptListPath(), {QStringLiteral("Бухгалтерия")});
+    home.addFile(QStringLiteral("a.txt"));
+    home.addFile(QStringLiteral("b.txt"));
+    struct Case {
+        const char *name;
+        std::function<void(TFWork &)> edit;
+        bool asks;
+    };
+    const Case cases[] = {
+        {"untouched", [](TFWork &) {}, false},
+        {"brief contents typed",
+         [](TFWork &w) { w.findChild<QPlainTextEdit *>("DBMemo1")->setPlainText(QStringLiteral("Письмо")); }, true},
+        {"addressees typed",
+         [](TFWork &w) { w.findChild<QPlainTextEdit *>("DBMemo2")->setPlainText(QStringLiteral("Канцелярия")); }, true},
+        {"addressee added with +",
+         [](TFWork &w) {
+             w.findChild<QListWidget *>("LBPol")->setCurrentRow(0);
+             w.BAddPolClick();
+         },
+         true},
+        {"row deleted",
+         [this](TFWork &) {
+             temp().setRecNo(1);
+             temp().Delete();
+         },
+         true},
+        {"typed text back out",
+         [](TFWork &w) {
+             auto *memo = w.findChild<QPlainTextEdit *>("DBMemo1");
+             memo->setPlainText(QStringLiteral("x"));
+             memo->setPlainText(QString());
+         },
+         false},
+        {"cell editor with typing",
+         [](TFWork &w) {
+             const QModelIndex cell = w.grid()->model()->index(0, 2);
+             w.grid()->setCurrentIndex(cell);
+             w.grid()->edit(cell);
+             qobject_cast<QLineEdit *>(w.grid()->indexWidget(cell))->setText(QStringLiteral("c.txt"));
+         },
+         true},
+        {"empty row appended by the grid",
+         [this](TFWork &w) {
+             w.grid()->setFocus();
+             temp().Last();
+             QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+             QCoreApplication::sendEvent(w.grid(), &down);
+             ASSERT_EQ(temp().state(), TfrTableCursor::dsInsert);
+         },
+         false},
+    };
+    for (const Case &c : cases) {
+        TFWork work(inputs());
+        work.show();
+        c.edit(work);
+        EXPECT_EQ(work.runEdited(), c.asks) << c.name;
+
+        hooks.messages.clear();
+        hooks.answerYes = false;
+        work.BCancelClick();
+        if (!c.asks) {
+            EXPECT_TRUE(hooks.messages.empty()) << c.name;
+            EXPECT_FALSE(work.isVisible()) << c.name << ": closes at once";
+            continue;
+        }
+        ASSERT_EQ(hooks.messages.size(), 1u) << c.name;
+        EXPECT_EQ(hooks.messages[0].text, TFWork::discardQuestionText());
+        EXPECT_EQ(hooks.messages[0].defaultButton, QMessageBox::No) << "Enter keeps the work";
+        EXPECT_TRUE(work.isVisible()) << c.name << ": No keeps the window";
+
+        // The close box asks the same; Yes throws the work away.
+        hooks.answerYes = true;
+        work.close();
+        EXPECT_EQ(hooks.messages.size(), 2u) << c.name;
+        EXPECT_FALSE(work.isVisible()) << c.name;
+        EXPECT_EQ(work.result(), QDialog::Rejected);
+    }
+    EXPECT_EQ(data.journalCount(), 0);
+}
+
+TEST_F(ProcessingWindowTest, NumericCellsTakeDigitsWithinTheirRange)
+{
+    home.addFile(QStringLiteral("a.txt"), "12345");
+    TFWork work(inputs());
+    work.show();
+    TfrDBGrid *grid = work.grid();
+    struct Case {
+        int column;
+        const char *text;
+        QValidator::State state;
+    };
+    const Case cases[] = {
+        {5, "двенадцать", QValidator::Invalid}, {5, "12a", QValidator::Invalid},
+        {5, "-3", QValidator::Invalid},         {5, "1 024", QValidator::Invalid},
+        {5, "0", QValidator::Acceptable},       {5, "999999999999999", QValidator::Acceptable},
+        {5, "1000000000000000", QValidator::Invalid}, {5, "", QValidator::Intermediate},
+        {0, "0", QValidator::Intermediate},     {0, "999999999", QValidator::Acceptable},
+        {0, "99999999999", QValidator::Invalid}, {1, "99999", QValidator::Acceptable},
+        {1, "100000", QValidator::Invalid},     {1, "-3", QValidator::Invalid},
+    };
+    for (const Case &c : cases) {
+        const QModelIndex cell = grid->model()->index(0, c.column);
+        grid->setCurrentIndex(cell);
+        grid->edit(cell);
+        auto *editor = qobject_cast<QLineEdit *>(grid->indexWidget(cell));
+        ASSERT_TRUE(editor && editor->validator()) << c.column;
+        QString text = QString::fromUtf8(c.text);
+        int pos = 0;
+        EXPECT_EQ(editor->validator()->validate(text, pos), c.state) << c.column << " \"" << c.text << '"';
+        grid->cancelOpenEditor();
+    }
+    // Text cells hold no more than their field.
+    const QModelIndex executor = grid->model()->index(0, 8);
+    grid->setCurrentIndex(executor);
+    grid->edit(executor);
+    EXPECT_EQ(qobject_cast<QLineEdit *>(grid->indexWidget(executor))->maxLength(), 50);
+    grid->cancelOpenEditor();
+
+    // A value that gets past the editor is refused in Russian, naming the column.
+    const QModelIndex size = grid->model()->index(0, 5);
+    EXPECT_FALSE(grid->model()->setData(size, QStringLiteral("двенадцать"), Qt::EditRole));
+    ASSERT_EQ(hooks.messages.size(), 1u);
+    EXPECT_TRUE(hooks.messages[0].text.startsWith("В столбце «Размер» допускается только целое число от 0 до"))
+        << hooks.messages[0].text.toStdString();
+    EXPECT_EQ(tempColumn("Size"), QStringList({"5"}));
+    EXPECT_TRUE(grid->model()->setData(size, QStringLiteral("2048"), Qt::EditRole));
+    EXPECT_EQ(tempColumn("Size"), QStringList({"2048"}));
+}
+
+TEST_F(ProcessingWindowTest, CommandFileRunsInTheIncomingFolderWithoutMovingTheProgram)
+{
+    const QString before = QDir::currentPath();
+    TIniFile ini = home.ini();
+    Cfg::SetRunBatFile(ini, true);
+    Cfg::SetPathBatFile(ini, QStringLiteral("pwd > made-here.txt"));
+    TFWork work(inputs());
+    EXPECT_EQ(tempColumn("NameFile"), QStringList({"made-here.txt"}));
+    EXPECT_EQ(readFile(home.folder() + "/made-here.txt").trimmed(), QDir(home.folder()).canonicalPath().toUtf8());
+    EXPECT_EQ(QDir::currentPath(), before);
 }
 
 TEST_F(ProcessingWindowTest, JournalNumbersPastSixteenBits)

@@ -4,11 +4,13 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QToolButton>
+#include <QValidator>
 #include <gtest/gtest.h>
 
 #include "app/connection_dialog.h"
@@ -77,7 +79,7 @@ TEST_F(SettingsDialogTest, ChangesAreWrittenOnSaveOnly)
 {
     {
         TFNastr dialog;
-        child<QLineEdit>(dialog, "EdtNextNumJrn")->setText(QStringLiteral("5000000000"));
+        child<QLineEdit>(dialog, "EdtNextNumJrn")->setText(QStringLiteral("500000000"));
         child<QCheckBox>(dialog, "ChBRunBatFile")->setChecked(true);
         dialog.pages()->setCurrentIndex(3);
         dialog.AddPolClick();
@@ -91,7 +93,7 @@ TEST_F(SettingsDialogTest, ChangesAreWrittenOnSaveOnly)
     EXPECT_FALSE(Cfg::RunBatFile(ini));
     {
         TFNastr dialog;
-        child<QLineEdit>(dialog, "EdtNextNumJrn")->setText(QStringLiteral("5000000000"));
+        child<QLineEdit>(dialog, "EdtNextNumJrn")->setText(QStringLiteral("500000000"));
         child<QCheckBox>(dialog, "ChBRunBatFile")->setChecked(true);
         dialog.pages()->setCurrentIndex(3);
         dialog.AddPolClick();
@@ -99,7 +101,7 @@ TEST_F(SettingsDialogTest, ChangesAreWrittenOnSaveOnly)
         dialog.OKAddPolClick();
         clickSave(dialog);
     }
-    EXPECT_EQ(Cfg::NextNumJrnEdt(ini), Q_INT64_C(5000000000));
+    EXPECT_EQ(Cfg::NextNumJrnEdt(ini), Q_INT64_C(500000000));
     EXPECT_TRUE(Cfg::RunBatFile(ini));
     EXPECT_EQ(Cfg::ActPageInd(ini), 3);
     QStringList recept;
@@ -128,23 +130,136 @@ TEST_F(SettingsDialogTest, EmptiedListIsNotWritten)
     EXPECT_EQ(readFile(frUsersListPath()), users);
 }
 
-TEST_F(SettingsDialogTest, NonNumericJournalNumberIsReportedAndEarlierKeysStay)
+TEST_F(SettingsDialogTest, NumberThatCannotBeSavedWritesNothingAndKeepsTheDialogOpen)
 {
     TFNastr dialog;
+    dialog.show();
+    dialog.pages()->setCurrentIndex(2);
     child<QLineEdit>(dialog, "EConnectString")->setText(QStringLiteral("Provider=SQLite;Data Source=other.db"));
-    child<QLineEdit>(dialog, "EdtNextNumJrn")->setText(QStringLiteral("abc"));
+    child<QLineEdit>(dialog, "EdtNextNumJrn")->setText(QString()); // typed out: nothing left
     child<QLineEdit>(dialog, "EdtNextNumReis")->setText(QStringLiteral("9"));
     child<QCheckBox>(dialog, "ChBBackOrder")->setChecked(false);
-    clickSave(dialog);
+    const QByteArray config = readFile(frConfigPath());
 
-    ASSERT_EQ(hooks.messages.size(), 1u);
-    EXPECT_EQ(hooks.messages[0].text, "'abc' is not a valid integer value");
-    EXPECT_EQ(dialog.result(), QDialog::Accepted) << "the dialog still closes";
+    auto *save = child<QPushButton>(dialog, "BSave");
+    EXPECT_FALSE(save->isEnabled()) << "Save is off while a number is missing";
+    try {
+        dialog.BSaveClick();
+        ADD_FAILURE() << "saved without a journal number";
+    } catch (const EfrError &e) {
+        EXPECT_EQ(e.message(), "Поле «Следующий номер по журналу» заполнено неверно.\n"
+                               "Введите целое число от 1 до 999\u00A0999\u00A0999 и сохраните снова.");
+    }
+    EXPECT_EQ(readFile(frConfigPath()), config) << "nothing is written, not even the keys before it";
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(dialog.pages()->currentIndex(), 0) << "the field is shown";
+
+    child<QLineEdit>(dialog, "EdtNextNumJrn")->setText(QStringLiteral("121"));
+    EXPECT_TRUE(save->isEnabled());
+    save->click();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
     TIniFile ini = home.ini();
-    EXPECT_EQ(Cfg::ConnectString(ini), "Provider=SQLite;Data Source=other.db");
-    EXPECT_EQ(Cfg::NextNumJrnEdt(ini), 120);
-    EXPECT_EQ(Cfg::NextNumReisEdt(ini), 3);
-    EXPECT_TRUE(Cfg::BackwardOrder(ini));
+    EXPECT_EQ(Cfg::NextNumJrnEdt(ini), 121);
+    EXPECT_EQ(Cfg::NextNumReisEdt(ini), 9);
+    EXPECT_TRUE(hooks.messages.empty());
+}
+
+TEST_F(SettingsDialogTest, NumberFieldsTakeDigitsOnlyWithinARange)
+{
+    TFNastr dialog;
+    QLineEdit *journal = child<QLineEdit>(dialog, "EdtNextNumJrn");
+    QLineEdit *run = child<QLineEdit>(dialog, "EdtNextNumReis");
+    struct Case {
+        QLineEdit *edit;
+        const char *text;
+        QValidator::State state;
+    };
+    const Case cases[] = {
+        {journal, "двенадцать", QValidator::Invalid}, {journal, "12", QValidator::Acceptable},
+        {journal, "-3", QValidator::Invalid},         {journal, "99999999999", QValidator::Invalid},
+        {journal, "999999999", QValidator::Acceptable}, {journal, "1000000000", QValidator::Invalid},
+        {journal, "0", QValidator::Intermediate},     {journal, "", QValidator::Intermediate},
+        {journal, "1e3", QValidator::Invalid},        {journal, " 7", QValidator::Invalid},
+        {run, "99999", QValidator::Acceptable},       {run, "100000", QValidator::Invalid},
+        {run, "+3", QValidator::Invalid},
+    };
+    for (const Case &c : cases) {
+        QString text = QString::fromUtf8(c.text);
+        int pos = 0;
+        ASSERT_TRUE(c.edit->validator());
+        EXPECT_EQ(c.edit->validator()->validate(text, pos), c.state) << c.edit->objectName().toStdString() << " \"" << c.text << '"';
+    }
+
+    // Letters typed into the field do not get in, and a hint under it says why.
+    auto *hint = child<QLabel>(dialog, "LNumbersHint");
+    EXPECT_TRUE(hint->isHidden());
+    journal->setFocus();
+    journal->end(false);
+    for (QChar letter : QStringLiteral("дв")) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(letter));
+        QCoreApplication::sendEvent(journal, &press);
+    }
+    EXPECT_EQ(journal->text(), "120");
+    EXPECT_FALSE(hint->isHidden());
+    EXPECT_EQ(hint->text(), "«Следующий номер по журналу»: только цифры, от 1 до 999\u00A0999\u00A0999.");
+    QKeyEvent digit(QEvent::KeyPress, Qt::Key_5, Qt::NoModifier, QStringLiteral("5"));
+    QCoreApplication::sendEvent(journal, &digit);
+    EXPECT_EQ(journal->text(), "1205");
+    EXPECT_TRUE(hint->isHidden());
+}
+
+TEST_F(SettingsDialogTest, BlankExecutorIsRefusedButABlankAddresseeIsAnEntry)
+{
+    TFNastr dialog;
+    TListEditor *isp = dialog.executors();
+    const QStringList before = isp->entries();
+    for (const QString &blank : {QString(), QStringLiteral("   ")}) {
+        hooks.messages.clear();
+        dialog.AddIspClick();
+        isp->editBox()->setText(blank);
+        dialog.OKAddIspClick();
+        ASSERT_EQ(hooks.messages.size(), 1u);
+        EXPECT_EQ(hooks.messages[0].text, TFNastr::blankExecutorText());
+        EXPECT_EQ(hooks.messages[0].caption, "Внимание!");
+        EXPECT_TRUE(isp->inlineEditorShown()) << "the operator can type the name now";
+        EXPECT_EQ(isp->entries(), before);
+    }
+    // Editing an entry down to nothing is refused the same way.
+    isp->selectIndex(0);
+    dialog.EdtListIspClick();
+    isp->editBox()->clear();
+    dialog.OKAddIspClick();
+    EXPECT_EQ(isp->entries(), before);
+
+    dialog.AddPolClick();
+    dialog.OKAddPolClick();
+    EXPECT_EQ(dialog.addressees()->entries(), QStringList({"Бухгалтерия", ""}));
+}
+
+TEST_F(SettingsDialogTest, ListButtonsNeedAnEntryToWorkOn)
+{
+    TFNastr dialog;
+    TListEditor *isp = dialog.executors();
+    auto enabled = [&](const char *name) { return child<QToolButton>(dialog, name)->isEnabled(); };
+    struct Case {
+        int selected;
+        bool edit, remove, up, down;
+    };
+    // Two entries: none selected, the first, the last.
+    const Case cases[] = {{-1, false, false, false, false}, {0, true, true, false, true}, {1, true, true, true, false}};
+    for (const Case &c : cases) {
+        isp->selectIndex(c.selected);
+        EXPECT_EQ(enabled("EdtListIsp"), c.edit) << c.selected;
+        EXPECT_EQ(enabled("DelIsp"), c.remove) << c.selected;
+        EXPECT_EQ(enabled("IspUp"), c.up) << c.selected;
+        EXPECT_EQ(enabled("IstDwn"), c.down) << c.selected;
+    }
+    EXPECT_TRUE(enabled("AddIsp"));
+    // A moved entry keeps the buttons in step with its new place.
+    isp->selectIndex(0);
+    dialog.IstDwnClick();
+    EXPECT_TRUE(enabled("IspUp"));
+    EXPECT_FALSE(enabled("IstDwn"));
 }
 
 TEST_F(SettingsDialogTest, MissingReportsFolderFailsOnTheListsAfterTheKeys)
@@ -193,15 +308,16 @@ TEST_F(SettingsDialogTest, ListEditorStates)
     EXPECT_FALSE(isp->inlineEditorShown());
     EXPECT_EQ(list->item(0)->text(), "Иванова");
 
-    // Cancel empties the box and changes nothing; an empty text is accepted.
+    // Cancel empties the box and changes nothing.
     dialog.EdtListIspClick();
     dialog.NoAddIspClick();
     EXPECT_EQ(isp->editBox()->text(), QString());
     EXPECT_EQ(list->item(0)->text(), "Иванова");
     dialog.AddIspClick();
+    isp->editBox()->setText(QStringLiteral("Кузнецов"));
     dialog.OKAddIspClick();
     EXPECT_EQ(list->count(), 4);
-    EXPECT_EQ(list->item(3)->text(), QString());
+    EXPECT_EQ(list->item(3)->text(), "Кузнецов");
 
     // Up on the first and Down on the last do nothing; a moved entry stays selected.
     isp->selectIndex(0);
@@ -216,19 +332,26 @@ TEST_F(SettingsDialogTest, ListEditorStates)
     dialog.IstDwnClick();
     EXPECT_EQ(isp->selectedIndex(), 3);
 
-    // Without a selection: Delete and Up do nothing, Edit and Down raise the index error.
+    // Without a selection: Delete and Up do nothing, Edit and Down say what to do; their
+    // buttons are off, so a click does nothing at all.
     isp->selectIndex(-1);
     const QStringList before = isp->entries();
     dialog.DelIspClick();
     dialog.IspUpClick();
-    EXPECT_THROW(dialog.EdtListIspClick(), EfrError);
-    EXPECT_THROW(dialog.IstDwnClick(), EfrError);
+    for (void (TFNastr::*handler)() : {&TFNastr::EdtListIspClick, &TFNastr::IstDwnClick}) {
+        try {
+            (dialog.*handler)();
+            ADD_FAILURE() << "no error without a selection";
+        } catch (const EfrError &e) {
+            EXPECT_EQ(e.message(), frNoListEntryText());
+            EXPECT_TRUE(e.message().startsWith("Не выбрана строка списка."));
+        }
+    }
     EXPECT_EQ(isp->entries(), before);
     EXPECT_FALSE(isp->inlineEditorShown());
-    // Through the button the error reaches the default report.
     child<QToolButton>(dialog, "IstDwn")->click();
-    ASSERT_EQ(hooks.messages.size(), 1u);
-    EXPECT_EQ(hooks.messages[0].text, "List index out of bounds (-1)");
+    child<QToolButton>(dialog, "EdtListIsp")->click();
+    EXPECT_TRUE(hooks.messages.empty());
 
     // The addressee twin has its own controls.
     for (const char *name : {"LBPol", "EdtPol", "AddPol", "EditPol", "DelPol", "OKAddPol", "NoAddPol", "PolUp", "PolDwn"})

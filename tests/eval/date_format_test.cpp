@@ -95,6 +95,8 @@ TEST(FormatDateTimeTest, RussianSpecifiers)
         {"c", sample, "10.01.2009 15:05:07"},
         {"c", midnight, "10.01.2009"},
         {"c", 0.5, "30.12.1899 12:00:00"},
+        {"c", frEncodeDate(2000, 1, 1) + 0.5 / 86400.0, "01.01.2000"}, // milliseconds alone: no time
+        {"c", frEncodeDateTime(2000, 1, 1, 0, 0, 1, 500), "01.01.2000 0:00:01"},
         {"", sample, "10.01.2009 15:05:07"},
         {"", midnight, "10.01.2009"},
         {"dd/mm/yyyy", sample, "10.01.2009"},

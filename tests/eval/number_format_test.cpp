@@ -244,6 +244,9 @@ TEST(FormatFloatTest, RussianPatterns)
         {"0.00;(0.00);'zero'", -0.001, "zero"},
         {"0.00;(0.00);'zero'", 0.001, "zero"},
         {"#", -0.1, ""},
+        // a negative value rounded away keeps its fraction places without the sign
+        {"#.##", -0.004, ",00"},
+        {"#.##;(#.##);'нуль'", -0.004, "нуль"},
         // exponent form
         {"0.00E+00", 12345, "1,23E+04"},
         {"0.00E+00", 0.000123, "1,23E-04"},
