@@ -10,7 +10,7 @@ packages=(
   libjpeg62-turbo-dev libxlsxwriter-dev
   fonts-liberation fontconfig
   libgtest-dev libgmock-dev libbenchmark-dev
-  xdg-utils
+  xdg-utils unzip
 )
 
 missing=()
