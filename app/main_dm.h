@@ -22,6 +22,7 @@
 #include <memory>
 
 #include "app/connection_string.h"
+#include "export/spreadsheet/ole_excel_export.h"
 #include "report/eval/table_cursor.h"
 
 // The eleven fields every table opened through ADOTable offers, in column order.
@@ -70,8 +71,12 @@ public:
     // Closes the connection; bound to destruction.
     void DataModuleDestroy();
 
-    // The report components of printing (the report, its data set on ADOTable, the
-    // spreadsheet export filter) and PrintJournal(backward) come here with the report engine.
+    // The report components of printing (the report, its data set on ADOTable) and
+    // PrintJournal(backward) come here with the report engine.
+
+    // The spreadsheet export the preview's save offers: fonts, alignment and fill are left
+    // to the workbook, merges, borders and page breaks kept.
+    TfrOLEExcelExport *frOLEExcelExport1() const { return m_frOLEExcelExport1.get(); }
 
 private:
     void createSchema(QSqlDatabase &db);
@@ -79,6 +84,7 @@ private:
     QString m_connectString;
     QSqlDatabase m_db;
     std::unique_ptr<TfrTableCursor> m_table;
+    std::unique_ptr<TfrOLEExcelExport> m_frOLEExcelExport1;
 };
 
 extern TMainDM *MainDM;
