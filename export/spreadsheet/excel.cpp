@@ -20,11 +20,12 @@ const QString kSheetName = QStringLiteral("Лист1");
 
 } // namespace
 
-void TFrExcelArray::Set(int row, int col, const QString &text)
+void TFrExcelArray::Set(int row, int col, QStringView text)
 {
     if (row < 0 || col < 0 || row >= m_rowCount || col >= m_colCount)
         return;
-    m_entries.push_back({row, col, text});
+    m_entries.push_back({row, col, m_texts.size(), text.size()});
+    m_texts.append(text);
 }
 
 TfrOpenWorkbook &frOpenWorkbook()
@@ -98,11 +99,11 @@ QString TFrExcel::GetCell(int column, int row) const
     if (!v)
         return QString();
     if (!v->isNumber)
-        return v->text;
+        return sheet().text(*v).toString();
     return QString::number(v->number, 'g', 15).replace(QLatin1Char('.'), QLatin1Char(','));
 }
 
-void TFrExcel::SetCell(int column, int row, const QString &text)
+void TFrExcel::SetCell(int column, int row, QStringView text)
 {
     checkCell(column, row);
     sheet().setValue(row, column, text);
@@ -233,16 +234,27 @@ void TFrExcel::border(int item)
 
 void TFrExcel::SetCellFrame(int sides)
 {
-    range();
-    // Left, right, top, bottom, as the application is told.
-    if (sides & 4)
-        border(xlEdgeLeft);
-    if (sides & 1)
-        border(xlEdgeRight);
-    if (sides & 8)
-        border(xlEdgeTop);
-    if (sides & 2)
-        border(xlEdgeBottom);
+    const Range &r = range();
+    TfrWorksheetModel &s = sheet();
+    const quint8 left = (sides & 4) ? frXlsBorderLeft : 0, right = (sides & 1) ? frXlsBorderRight : 0;
+    const quint8 top = (sides & 8) ? frXlsBorderTop : 0, bottom = (sides & 2) ? frXlsBorderBottom : 0;
+    // What the four edge items give each cell (left, right, top, bottom in turn), in one
+    // pass: the first and last column take the side edges, the first and last row the top
+    // and bottom.
+    auto add = [&s](int row, int c1, int c2, quint8 side) {
+        if (side && c1 <= c2)
+            s.applyFormat(row, c1, row, c2, [side](TfrXlsFormat &f) { f.borders |= side; });
+    };
+    for (int row = r.row; row <= r.lastRow; ++row) {
+        const quint8 across = quint8((row == r.row ? top : 0) | (row == r.lastRow ? bottom : 0));
+        if (r.col == r.lastCol) {
+            add(row, r.col, r.col, quint8(across | left | right));
+            continue;
+        }
+        add(row, r.col, r.col, quint8(across | left));
+        add(row, r.col + 1, r.lastCol - 1, across);
+        add(row, r.lastCol, r.lastCol, quint8(across | right));
+    }
 }
 
 void TFrExcel::SetCellFrameInsideH() { border(xlInsideVertical); }
@@ -259,20 +271,22 @@ void TFrExcel::SendArrayValue(const TFrExcelArray &values)
     const Range &r = range();
     TfrWorksheetModel &s = sheet();
     s.clearValues(r.row, r.col, r.lastRow, r.lastCol);
+    s.reserveText(values.textLength());
     std::vector<const TFrExcelArray::Entry *> order;
     order.reserve(values.entries().size());
     for (const TFrExcelArray::Entry &e : values.entries())
         if (e.row <= r.lastRow - r.row && e.col <= r.lastCol - r.col)
             order.push_back(&e);
-    // Row by row; of two entries for one cell the later one counts.
-    std::stable_sort(order.begin(), order.end(), [](const auto *a, const auto *b) {
-        return a->row != b->row ? a->row < b->row : a->col < b->col;
-    });
+    // Row by row; of two entries for one cell the later one counts. Entries mostly come
+    // in that order already.
+    auto before = [](const auto *a, const auto *b) { return a->row != b->row ? a->row < b->row : a->col < b->col; };
+    if (!std::is_sorted(order.begin(), order.end(), before))
+        std::stable_sort(order.begin(), order.end(), before);
     for (size_t i = 0; i < order.size(); ++i) {
         const TFrExcelArray::Entry &e = *order[i];
         if (i + 1 < order.size() && order[i + 1]->row == e.row && order[i + 1]->col == e.col)
             continue;
-        s.setValue(r.row + e.row, r.col + e.col, e.text);
+        s.setValue(r.row + e.row, r.col + e.col, values.text(e));
     }
 }
 

@@ -20,25 +20,35 @@
 #include "export/spreadsheet/workbook_model.h"
 
 // Values for one transfer into a range: rows and columns from 0, every entry empty until
-// set. Only the entries set are stored, so a large sparse area costs what it holds.
+// set. Only the entries set are stored (their texts one after the other), so a large
+// sparse area costs what it holds.
 class TFrExcelArray {
 public:
     TFrExcelArray(int rowCount, int colCount) : m_rowCount(rowCount), m_colCount(colCount) {}
     int rowCount() const { return m_rowCount; }
     int colCount() const { return m_colCount; }
     // Entries outside the array are ignored.
-    void Set(int row, int col, const QString &text);
+    void Set(int row, int col, QStringView text);
+    void reserve(size_t entries, qsizetype textLength)
+    {
+        m_entries.reserve(entries);
+        m_texts.reserve(textLength);
+    }
+    qsizetype textLength() const { return m_texts.size(); }
 
     struct Entry {
         int row, col;
-        QString text;
+        qsizetype start;
+        qsizetype length;
     };
     // In the order set; a cell set twice holds the later text.
     const std::vector<Entry> &entries() const { return m_entries; }
+    QStringView text(const Entry &e) const { return QStringView(m_texts).mid(e.start, e.length); }
 
 private:
     int m_rowCount, m_colCount;
     std::vector<Entry> m_entries;
+    QString m_texts;
 };
 
 // How a saved workbook is shown to the operator (the desktop's default application
@@ -69,7 +79,7 @@ public:
     // The cell's value as text (a number in Russian notation).
     QString GetCell(int column, int row) const;
     // Types text into the cell.
-    void SetCell(int column, int row, const QString &text);
+    void SetCell(int column, int row, QStringView text);
     // In characters of the standard font; beyond 255 the widest column.
     void SetColSize(int column, double width);
     // In points; beyond 409 the highest row.

@@ -19,6 +19,7 @@
 #include "report/engine/print_range.h"
 #include "report/eval/date_format.h"
 #include "report/eval/errors.h"
+#include "report/eval/format_settings.h"
 #include "report/eval/globals.h"
 #include "report/eval/number_format.h"
 #include "report/eval/strings.h"
@@ -38,6 +39,17 @@ constexpr qint64 kMaxPictureSide = 20000;
 constexpr qint64 kMaxPicturePixels = 40LL * 1000 * 1000;
 // How often the progress line changes and pending messages are handled.
 constexpr qint64 kProgressIntervalMs = 50;
+
+// Only these characters can make a number in the locale (a quick test before the reading).
+bool mayReadAsNumber(QStringView text)
+{
+    const QChar decimal = frFormatSettings().decimalSeparator;
+    for (QChar c : text)
+        if (!(c.unicode() <= ' ' || c.isDigit() || c == decimal || c == QLatin1Char('.') || c == QLatin1Char(',') ||
+              c == QLatin1Char('+') || c == QLatin1Char('-') || c == QLatin1Char('e') || c == QLatin1Char('E')))
+            return false;
+    return true;
+}
 
 // The empty target file the framework created is ours to remove; nothing else is.
 void removeEmptyTarget(const QString &fileName)
@@ -205,6 +217,14 @@ void TfrOLEExcelExport::OnBeginDoc()
             if (p >= 1 && p <= pageCount)
                 m_pageWanted[size_t(p)] = true;
     }
+    // Room for about what the pages hold (a stored text object takes some 100 bytes), so
+    // the lists rarely move while they grow.
+    if (EMFPages) {
+        const size_t objects = size_t(EMFPages->PackedBytes() / 64);
+        m_objects.reserve(objects);
+        m_xEdges.reserve(2 * objects);
+        m_yEdges.reserve(2 * objects);
+    }
 }
 
 void TfrOLEExcelExport::OnBeginPage() { ++m_pageNumber; }
@@ -225,16 +245,19 @@ void TfrOLEExcelExport::OnEndPage()
 
 int TfrOLEExcelExport::fontNameId(const QString &name)
 {
+    // Neighbouring objects mostly share their font.
+    if (m_lastFontName >= 0 && m_fontNames[size_t(m_lastFontName)] == name)
+        return m_lastFontName;
     auto it = m_fontNameIds.constFind(name);
     if (it != m_fontNameIds.constEnd())
-        return *it;
+        return m_lastFontName = *it;
     const int id = int(m_fontNames.size());
     m_fontNames.push_back(name);
     m_fontNameIds.insert(name, id);
-    return id;
+    return m_lastFontName = id;
 }
 
-void TfrOLEExcelExport::collect(TfrView *View, TObjCell top)
+void TfrOLEExcelExport::collect(TfrView *View, TfrMemoView *memo, TObjCell top)
 {
     TCollected o;
     o.Left = View->Left;
@@ -243,16 +266,29 @@ void TfrOLEExcelExport::collect(TfrView *View, TObjCell top)
     o.Height = View->Height;
     o.FrameTyp = View->FrameTyp;
     o.FillColor = View->FillColor;
-    // The whole text is every line followed by a line break.
-    QString whole;
-    for (const QString &line : View->Memo) {
-        whole += line;
-        whole += QLatin1String("\r\n");
-    }
-    o.textLength = int(std::min<qsizetype>(whole.size(), INT_MAX));
-    if (auto *memo = dynamic_cast<TfrMemoView *>(View)) {
+    // The whole text is every line followed by a line break (CR LF); its length is the
+    // third sort key.
+    qint64 length = 0;
+    for (const QString &line : View->Memo)
+        length += line.size() + 2;
+    o.textLength = int(std::min<qint64>(length, INT_MAX));
+    if (memo) {
+        // CleanReturns of the whole text, made in one pass into the text store.
         o.isText = true;
-        o.text = CleanReturns(whole);
+        o.start = m_texts.size();
+        m_texts.resize(o.start + qsizetype(length));
+        QChar *out = m_texts.data() + o.start;
+        qsizetype n = 0;
+        for (const QString &line : memo->Memo) {
+            for (QChar c : line)
+                if (c != QLatin1Char('\r') && c.unicode() != 1)
+                    out[n++] = c;
+            out[n++] = QLatin1Char('\n');
+        }
+        while (n > 0 && out[n - 1] == QLatin1Char('\n'))
+            --n;
+        m_texts.truncate(o.start + n);
+        o.length = int(std::min<qsizetype>(n, INT_MAX));
         o.fontName = fontNameId(memo->Font.Name);
         o.fontSize = memo->Font.Size;
         o.fontStyle = memo->Font.Style;
@@ -260,10 +296,11 @@ void TfrOLEExcelExport::collect(TfrView *View, TObjCell top)
         o.Alignment = memo->Alignment;
     } else {
         // The object draws itself at the origin of a bitmap one pixel larger than itself.
+        QImage picture;
         const qint64 w = qint64(View->Width) + 1, h = qint64(View->Height) + 1;
         if (w > 0 && h > 0 && w <= kMaxPictureSide && h <= kMaxPictureSide && w * h <= kMaxPicturePixels) {
-            o.picture = QImage(int(w), int(h), QImage::Format_RGB32);
-            o.picture.fill(Qt::white);
+            picture = QImage(int(w), int(h), QImage::Format_RGB32);
+            picture.fill(Qt::white);
             struct Restore {
                 TfrView *view;
                 int left, top;
@@ -275,9 +312,11 @@ void TfrOLEExcelExport::collect(TfrView *View, TObjCell top)
             } restore{View, View->Left, View->Top};
             View->Left = 0;
             View->Top = 0;
-            QPainter painter(&o.picture);
+            QPainter painter(&picture);
             View->Draw(&painter);
         }
+        o.picture = int(m_pictures.size());
+        m_pictures.push_back(std::move(picture));
     }
     m_objects.push_back(std::move(o));
 }
@@ -289,7 +328,7 @@ void TfrOLEExcelExport::OnData(int, int, TfrView *View)
     const TObjCell top = TObjCell(View->Top) + m_verticalOffset;
     auto *memo = dynamic_cast<TfrMemoView *>(View);
     if (!memo || !memo->Memo.isEmpty() || memo->FrameTyp != 0)
-        collect(View, top);
+        collect(View, memo, top);
     ObjCellAdd(m_xEdges, View->Left);
     ObjCellAdd(m_xEdges, TObjCell(View->Left) + View->Width);
     ObjCellAdd(m_yEdges, top);
@@ -330,11 +369,18 @@ QString TfrOLEExcelExport::CleanReturns(const QString &text)
 void TfrOLEExcelExport::ClearLastPage()
 {
     m_xEdges.clear();
+    m_xEdges.shrink_to_fit();
     m_yEdges.clear();
+    m_yEdges.shrink_to_fit();
     m_objects.clear();
+    m_objects.shrink_to_fit();
+    m_texts = QString();
+    m_pictures.clear();
     m_placements.clear();
+    m_placements.shrink_to_fit();
     m_fontNames.clear();
     m_fontNameIds.clear();
+    m_lastFontName = -1;
 }
 
 void TfrOLEExcelExport::ObjCellAdd(std::vector<TObjCell> &list, TObjCell position) { list.push_back(position); }
@@ -348,7 +394,8 @@ int TfrOLEExcelExport::ComparePoints(TObjCell a, TObjCell b) { return a < b ? -1
 
 void TfrOLEExcelExport::DeleteMultiplePoint(std::vector<TObjCell> &list)
 {
-    std::sort(list.begin(), list.end(), [](TObjCell a, TObjCell b) { return ComparePoints(a, b) < 0; });
+    // Ascending, as ComparePoints orders them.
+    std::sort(list.begin(), list.end());
     list.erase(std::unique(list.begin(), list.end()), list.end());
 }
 
@@ -365,9 +412,29 @@ int TfrOLEExcelExport::CompareObjects(int a, int b) const
 
 void TfrOLEExcelExport::OrderObjectByCells()
 {
+    // The order of CompareObjects; objects equal in all three keys keep the order they came
+    // in. Pages mostly hand their objects over in this order already.
     std::vector<int> order(m_objects.size());
     std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [this](int a, int b) { return CompareObjects(a, b) < 0; });
+    bool sorted = true;
+    for (size_t i = 1; i < m_objects.size() && sorted; ++i)
+        sorted = CompareObjects(int(i - 1), int(i)) <= 0;
+    if (!sorted) {
+        // Sorted over a compact copy of the keys.
+        struct Key {
+            TObjCell top;
+            int left, length, index;
+        };
+        std::vector<Key> keys;
+        keys.reserve(m_objects.size());
+        for (size_t i = 0; i < m_objects.size(); ++i)
+            keys.push_back({m_objects[i].Top, m_objects[i].Left, m_objects[i].textLength, int(i)});
+        std::sort(keys.begin(), keys.end(), [](const Key &a, const Key &b) {
+            return std::tie(a.top, a.left, a.length, a.index) < std::tie(b.top, b.left, b.length, b.index);
+        });
+        for (size_t i = 0; i < keys.size(); ++i)
+            order[i] = keys[i].index;
+    }
 
     // An object reaching up to 10 pixels into the next column or row does not span it.
     auto place = [](const std::vector<TObjCell> &edges, TObjCell start, TObjCell size, int &first, int &count) {
@@ -418,7 +485,6 @@ void TfrOLEExcelExport::AfterExport(const QString &FileName)
         qint64(m_xEdges.size()) - 1 > frXlsMaxCols)
         refuseTooLarge(FileName);
     OrderObjectByCells();
-
     try {
         {
             Progress progress;
@@ -492,6 +558,7 @@ void TfrOLEExcelExport::ExportPage()
         return;
 
     TFrExcelArray values(NY, NX);
+    values.reserve(m_placements.size(), m_texts.size());
     TRun runs[rkCount];
     runs[rkFontStyle].value = 0;
     runs[rkFontSize].value = 10;
@@ -571,10 +638,11 @@ void TfrOLEExcelExport::ExportPage()
         lastRow = row + rowCount;
 
         if (o.isText) {
+            const QStringView text = QStringView(m_texts).mid(o.start, o.length);
             // What the application would take for a number stays the text it is.
-            const qsizetype point = o.text.indexOf(QLatin1Char('.'));
-            if (point >= 0) {
-                QString copy = o.text;
+            const qsizetype point = text.indexOf(QLatin1Char('.'));
+            if (point >= 0 && mayReadAsNumber(text)) {
+                QString copy = text.toString();
                 copy[point] = QLatin1Char(',');
                 double ignored;
                 if (frTryStrToFloat(copy, ignored))
@@ -627,10 +695,10 @@ void TfrOLEExcelExport::ExportPage()
             }
             if (CellsFontColor)
                 follow(rkFontColor, o.fontColor, col, row);
-            values.Set(row - 1, col - 1, o.text);
+            values.Set(row - 1, col - 1, text);
         } else {
             ++m_pictureNumber;
-            const int n = x.PastePicture(o.picture);
+            const int n = x.PastePicture(m_pictures[size_t(o.picture)]);
             x.SetPictureSize(n, double(o.Width) / 1.5, double(o.Height) / 1.5);
         }
 
@@ -650,6 +718,9 @@ void TfrOLEExcelExport::ExportPage()
     // whole area gets the run's first value.
     for (int kind = 0; kind < rkCount; ++kind)
         flush(kind, lastCol, lastRow);
+    // What was collected is in the sheet and the array now: let it go before the values
+    // are typed in, so the largest lists are never all held at once.
+    ClearLastPage();
     x.SetRange(1, 1, NX - 1, NY - 1);
     x.SendArrayValue(values);
     m_firstRowOffset = lastRow - 1;

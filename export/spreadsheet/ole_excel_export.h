@@ -18,6 +18,7 @@
 #include "export/spreadsheet/excel.h"
 #include "report/engine/export_filter.h"
 
+class TfrMemoView;
 class TfrOLEExcelSet;
 
 // A grid position (an object edge) in design pixels; stacked pages make tall sheets.
@@ -95,23 +96,25 @@ private:
     class Progress;
     // What the sheet needs of a collected object; a picture keeps its drawing.
     struct TCollected {
-        TObjCell Left = 0, Top = 0, Width = 0, Height = 0; // Top stacked
+        TObjCell Top = 0;   // stacked
+        qsizetype start = 0; // of the text in m_texts
+        int Left = 0, Width = 0, Height = 0;
         int textLength = 0; // of the whole text: the third sort key
-        bool isText = false;
-        QString text;       // CleanReturns of the whole text
+        int length = 0;     // of the text: CleanReturns of the whole text
         int fontName = 0;   // into m_fontNames
         int fontSize = 10;
-        quint16 fontStyle = 0;
         qint32 fontColor = 0;
         qint32 Alignment = 0;
-        quint16 FrameTyp = 0;
         qint32 FillColor = 0;
-        QImage picture;
+        int picture = -1;   // into m_pictures
+        quint16 fontStyle = 0;
+        quint16 FrameTyp = 0;
+        bool isText = false;
     };
 
     bool pagePasses() const;
     int fontNameId(const QString &name);
-    void collect(TfrView *View, TObjCell top);
+    void collect(TfrView *View, TfrMemoView *memo, TObjCell top);
     void refuseTooLarge(const QString &FileName);
 
     int m_pageNumber = 0;
@@ -119,6 +122,8 @@ private:
     std::vector<TObjCell> m_xEdges, m_yEdges;
     std::vector<TObjPos> m_placements;
     std::vector<TCollected> m_objects;
+    std::vector<QImage> m_pictures; // the drawings of the objects that are not text
+    QString m_texts;                // the texts of the objects, one after the other
     std::unique_ptr<TFrExcel> m_excel;
     TObjCell m_verticalOffset = 0;
     TObjCell m_lowestBottom = 0;
@@ -132,5 +137,6 @@ private:
     qint64 m_gapRows = 0; // edges added for gaps: beyond a sheet's rows the report cannot fit
     std::vector<QString> m_fontNames;
     QHash<QString, int> m_fontNameIds;
+    int m_lastFontName = -1;
     Progress *m_progress = nullptr; // the progress window while AfterExport shows it
 };

@@ -1,7 +1,9 @@
 #include "export/spreadsheet/workbook_model.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <cstdio>
 
 namespace {
 
@@ -93,7 +95,7 @@ void TfrWorksheetModel::coalesce(std::vector<Span> &spans, size_t from, size_t t
         spans.erase(spans.begin() + ptrdiff_t(w) + 1, spans.begin() + ptrdiff_t(to) + 1);
 }
 
-bool TfrWorksheetModel::typedNumber(const QString &text, double &value)
+bool TfrWorksheetModel::typedNumber(QStringView text, double &value)
 {
     // Digits, an optional comma with digits after it, an optional leading minus. More than
     // 15 digits would lose digits as a number: such a text (an account or file number)
@@ -117,14 +119,24 @@ bool TfrWorksheetModel::typedNumber(const QString &text, double &value)
     }
     if (before == 0 || (comma && after == 0) || digits > 15)
         return false;
-    QString plain = text;
-    plain.replace(QLatin1Char(','), QLatin1Char('.'));
-    bool ok = false;
-    value = plain.toDouble(&ok);
-    return ok && std::isfinite(value);
+    // At most 15 digits: exact as an integer, then scaled by the decimals.
+    qint64 mantissa = 0;
+    for (QChar c : text)
+        if (c.isDigit())
+            mantissa = mantissa * 10 + (c.unicode() - '0');
+    if (after == 0) {
+        value = double(mantissa);
+    } else {
+        char buffer[24];
+        const int n = std::snprintf(buffer, sizeof buffer, "%lldE-%d", static_cast<long long>(mantissa), after);
+        std::from_chars(buffer, buffer + n, value);
+    }
+    if (text[0] == QLatin1Char('-'))
+        value = -value;
+    return true;
 }
 
-void TfrWorksheetModel::setValue(int row, int col, const QString &text)
+void TfrWorksheetModel::setValue(int row, int col, QStringView text)
 {
     if (text.isEmpty()) {
         clearValues(row, col, row, col);
@@ -132,10 +144,14 @@ void TfrWorksheetModel::setValue(int row, int col, const QString &text)
     }
     TfrXlsValue v;
     v.col = col;
-    if (!format(formatAt(row, col)).textFormat && typedNumber(text, v.number))
+    if (!format(formatAt(row, col)).textFormat && typedNumber(text, v.number)) {
         v.isNumber = true;
-    else
-        v.text = text.size() > frXlsMaxTextLength ? text.left(frXlsMaxTextLength) : text;
+    } else {
+        const QStringView kept = text.left(frXlsMaxTextLength);
+        v.textStart = m_texts.size();
+        v.textLength = int(kept.size());
+        m_texts.append(kept);
+    }
     std::vector<TfrXlsValue> &values = this->row(row).values;
     if (values.empty() || values.back().col < col) {
         values.push_back(std::move(v));

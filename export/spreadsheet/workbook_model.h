@@ -13,6 +13,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <array>
 #include <cstdint>
 #include <unordered_map>
 #include <vector>
@@ -58,11 +59,13 @@ using TfrXlsFormatId = quint32;
 // The format of a new sheet's cells: nothing set.
 inline constexpr TfrXlsFormatId frXlsPlainFormat = 0;
 
+// A cell's value: a number, or a text kept in the sheet's text store.
 struct TfrXlsValue {
     int col = 0;
     bool isNumber = false;
+    int textLength = 0;
     double number = 0;
-    QString text;
+    qsizetype textStart = 0;
 };
 
 struct TfrXlsMerge {
@@ -125,11 +128,15 @@ public:
     // What typing text into the cell does: a number when the text reads as one in a Russian
     // locale (an integer, or a decimal with a comma) and the cell is not formatted as text;
     // otherwise the text, cut to the application's limit. An empty text empties the cell.
-    void setValue(int row, int col, const QString &text);
+    void setValue(int row, int col, QStringView text);
     void clearValues(int firstRow, int firstCol, int lastRow, int lastCol);
     const TfrXlsValue *valueAt(int row, int col) const;
+    // Room for that many more characters of cell text.
+    void reserveText(qsizetype more) { m_texts.reserve(m_texts.size() + more); }
+    // The text of a value (empty for a number).
+    QStringView text(const TfrXlsValue &v) const { return QStringView(m_texts).mid(v.textStart, v.textLength); }
     // The number a typed text stands for, under the rule of setValue.
-    static bool typedNumber(const QString &text, double &value);
+    static bool typedNumber(QStringView text, double &value);
 
     // ---- rows, columns, areas ----
     void setRowHeight(int row, double points);
@@ -163,28 +170,28 @@ private:
         Transform(TfrWorksheetModel &model, Change &change) : m_model(model), m_change(change) {}
         TfrXlsFormatId operator()(TfrXlsFormatId id)
         {
-            if (id == m_lastOld)
-                return m_lastNew;
-            auto it = m_seen.find(id);
-            TfrXlsFormatId result;
-            if (it != m_seen.end()) {
-                result = it->second;
-            } else {
-                TfrXlsFormat f = m_model.m_formats[id];
-                m_change(f);
-                result = m_model.intern(f);
-                m_seen.emplace(id, result);
-            }
-            m_lastOld = id;
-            m_lastNew = result;
+            // An operation mostly meets a few distinct formats: a short list first.
+            for (int i = 0; i < m_recent; ++i)
+                if (m_seen[size_t(i)].first == id)
+                    return m_seen[size_t(i)].second;
+            if (auto it = m_more.find(id); it != m_more.end())
+                return it->second;
+            TfrXlsFormat f = m_model.m_formats[id];
+            m_change(f);
+            const TfrXlsFormatId result = m_model.intern(f);
+            if (m_recent < int(m_seen.size()))
+                m_seen[size_t(m_recent++)] = {id, result};
+            else
+                m_more.emplace(id, result);
             return result;
         }
 
     private:
         TfrWorksheetModel &m_model;
         Change &m_change;
-        TfrXlsFormatId m_lastOld = ~TfrXlsFormatId(0), m_lastNew = 0;
-        std::unordered_map<TfrXlsFormatId, TfrXlsFormatId> m_seen;
+        std::array<std::pair<TfrXlsFormatId, TfrXlsFormatId>, 8> m_seen;
+        int m_recent = 0;
+        std::unordered_map<TfrXlsFormatId, TfrXlsFormatId> m_more;
     };
 
     Row &row(int r);
@@ -210,4 +217,6 @@ private:
     std::vector<Row> m_rows;
     std::vector<double> m_columnWidths;
     std::vector<TfrXlsMerge> m_merges;
+    // Every text the cells hold, one after the other: no allocation per cell.
+    QString m_texts;
 };

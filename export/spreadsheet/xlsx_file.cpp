@@ -56,20 +56,55 @@ uint8_t verticalOf(int code)
     }
 }
 
+// UTF-16 to UTF-8 straight into the reused buffer: no allocation per cell once it has grown.
+// A lone half of a surrogate pair becomes U+FFFD. Answers whether the text holds "_x".
+bool appendUtf8(QStringView text, std::string &out)
+{
+    bool escapeLike = false;
+    const QChar *p = text.constData();
+    const QChar *end = p + text.size();
+    for (; p < end; ++p) {
+        char32_t c = p->unicode();
+        if (c < 0x80) {
+            escapeLike = escapeLike || (c == u'_' && p + 1 < end && p[1] == QLatin1Char('x'));
+            out += char(c);
+            continue;
+        }
+        if (QChar::isHighSurrogate(c) && p + 1 < end && p[1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(char16_t(c), p[1].unicode());
+            ++p;
+        } else if (QChar::isSurrogate(c)) {
+            c = 0xFFFD;
+        }
+        if (c < 0x800) {
+            out += char(0xC0 | (c >> 6));
+        } else if (c < 0x10000) {
+            out += char(0xE0 | (c >> 12));
+            out += char(0x80 | ((c >> 6) & 0x3F));
+        } else {
+            out += char(0xF0 | (c >> 18));
+            out += char(0x80 | ((c >> 12) & 0x3F));
+            out += char(0x80 | ((c >> 6) & 0x3F));
+        }
+        out += char(0x80 | (c & 0x3F));
+    }
+    return escapeLike;
+}
+
 // Text as the file stores it. A literal "_xHHHH_" would read back as the character it
 // names, so its underscore is escaped the way the format escapes it.
-void toUtf8(const QString &text, std::string &out)
+void toUtf8(QStringView text, std::string &out)
 {
+    out.clear();
+    if (!appendUtf8(text, out))
+        return;
     static const QRegularExpression escapeLike(QStringLiteral("_(x[0-9A-Fa-f]{4}_)"));
-    const QString *source = &text;
-    QString escaped;
-    if (text.contains(QLatin1String("_x"))) {
-        escaped = text;
-        escaped.replace(escapeLike, QStringLiteral("_x005F_\\1"));
-        source = &escaped;
-    }
-    const QByteArray bytes = source->toUtf8();
-    out.assign(bytes.constData(), size_t(bytes.size()));
+    if (!escapeLike.match(text).hasMatch())
+        return;
+    QString escaped = text.toString();
+    escaped.replace(escapeLike, QStringLiteral("_x005F_\\1"));
+    out.clear();
+    appendUtf8(escaped, out);
 }
 
 class XlsxWriter {
@@ -94,6 +129,9 @@ public:
     }
     lxw_error firstError() const { return m_firstError; }
 
+    // The sheet's columns take its default format as their style, so cells typed into them
+    // later look the same. Only the columns in use: a style on every column of the sheet
+    // makes its used range the whole width, which readers then walk through for each row.
     void columns()
     {
         lxw_format *style =
@@ -104,28 +142,27 @@ public:
             check(worksheet_set_column(m_worksheet, lxw_col_t(c - 1), lxw_col_t(c - 1), w < 0 ? LXW_DEF_COL_WIDTH : w,
                                        style));
         }
-        if (style && count < frXlsMaxCols)
-            check(worksheet_set_column(m_worksheet, lxw_col_t(count), lxw_col_t(frXlsMaxCols - 1), LXW_DEF_COL_WIDTH,
-                                       style));
     }
 
     void rows()
     {
         // With constant memory a row is final once a later row is written, so a merged area
-        // is declared when its last row comes (it then writes only into that row, which is
-        // written again below) and the cells of every row are written once, in order.
-        std::vector<std::vector<TfrXlsMerge>> mergesEndingAt(size_t(m_sheet.rowCount()) + 1);
-        for (const TfrXlsMerge &m : m_sheet.merges())
-            mergesEndingAt[size_t(std::min(m.lastRow, m_sheet.rowCount()))].push_back(m);
+        // is declared when its last row comes, without a format (it then writes nothing
+        // into the cells, which take their own formats below), and the cells of every row
+        // are written once, in order.
+        std::vector<TfrXlsMerge> merges = m_sheet.merges();
+        std::stable_sort(merges.begin(), merges.end(),
+                         [](const TfrXlsMerge &a, const TfrXlsMerge &b) { return a.lastRow < b.lastRow; });
+        auto merge = merges.begin();
         for (int r = 1; r <= m_sheet.rowCount(); ++r) {
             const TfrWorksheetModel::Row &row = *m_sheet.rowAt(r);
             const lxw_row_t xr = lxw_row_t(r - 1);
             if (row.height >= 0)
                 check(worksheet_set_row(m_worksheet, xr, row.height, nullptr));
-            for (const TfrXlsMerge &m : mergesEndingAt[size_t(r)])
-                check(worksheet_merge_range(m_worksheet, lxw_row_t(m.firstRow - 1), lxw_col_t(m.firstCol - 1),
-                                            lxw_row_t(m.lastRow - 1), lxw_col_t(m.lastCol - 1), "",
-                                            format(m_sheet.formatAt(m.firstRow, m.firstCol))));
+            for (; merge != merges.end() && merge->lastRow <= r; ++merge)
+                check(worksheet_merge_range(m_worksheet, lxw_row_t(merge->firstRow - 1),
+                                            lxw_col_t(merge->firstCol - 1), lxw_row_t(merge->lastRow - 1),
+                                            lxw_col_t(merge->lastCol - 1), "", nullptr));
             cells(r, row);
         }
     }
@@ -217,7 +254,7 @@ private:
             check(worksheet_write_number(m_worksheet, r, c, v.number, f));
             return;
         }
-        toUtf8(v.text, m_text);
+        toUtf8(m_sheet.text(v), m_text);
         check(worksheet_write_string(m_worksheet, r, c, m_text.c_str(), f));
     }
 

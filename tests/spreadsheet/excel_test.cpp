@@ -259,7 +259,7 @@ TEST_F(ExcelTest, SavedWorkbookCarriesFormatsSizesBreaksAndPageSetup)
     EXPECT_LT(sheet.colWidths.at(1), 13.5);
     EXPECT_GT(sheet.colWidths.at(2), 255);
     EXPECT_LT(sheet.colWidths.at(2), 256);
-    EXPECT_TRUE(sheet.style(50, 50).wrap) << "cells typed later wrap too";
+    EXPECT_TRUE(sheet.style(50, 2).wrap) << "cells typed later wrap too";
     EXPECT_DOUBLE_EQ(sheet.rowHeights.at(1), 30);
     EXPECT_DOUBLE_EQ(sheet.rowHeights.at(2), 409);
     EXPECT_EQ(sheet.breaks, std::vector<int>{2}) << "a break above row 3";

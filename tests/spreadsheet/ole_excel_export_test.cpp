@@ -40,8 +40,9 @@ TEST_F(FilterTest, RegistersAsTheWorkbookFormatAndLeavesWhenDestroyed)
 TEST_F(FilterTest, TextsSideBySideWithAGapGiveOneRowAndAnEmptyColumnBetween)
 {
     TfrPageInfo &p = newPage();
-    memo(p, 100, 100, 50, 20, {u("Левый")});
+    // Handed over right to left: the placement sorts them.
     memo(p, 200, 100, 80, 20, {u("Правый")});
+    memo(p, 100, 100, 50, 20, {u("Левый")});
     const XSheet s = exportTo();
     ASSERT_TRUE(s.ok) << s.error.toStdString();
     EXPECT_EQ(s.text(1, 1), u("Левый"));
@@ -169,11 +170,27 @@ TEST_F(FilterTest, NumbersStayNumbersExceptWhatTheSheetWouldMisreadAsOne)
     EXPECT_EQ(s.text(1, 7), QStringLiteral("0012345678901234567"));
 }
 
+TEST(FilterTexts, CleanReturnsDropsReturnsMarksAndTrailingLineFeeds)
+{
+    const QChar mark(1);
+    const struct {
+        QString in, out;
+    } rows[] = {
+        {u("a\r\nb\r\n"), u("a\nb")},
+        {u("a") + mark + u("\r\n\r\n\n"), u("a")},
+        {u("a\n\nb"), u("a\n\nb")},
+        {u("\r\n"), QString()},
+        {u("x\ry"), u("xy")},
+        {QString(), QString()},
+    };
+    for (const auto &r : rows)
+        EXPECT_EQ(TfrOLEExcelExport::CleanReturns(r.in), r.out) << r.in.toStdString();
+}
+
 TEST_F(FilterTest, TrailingLineBreaksGoInnerOnesStay)
 {
     TfrPageInfo &p = newPage();
     memo(p, 0, 0, 100, 40, {u("первая"), u("вторая"), QString()});
-    TfrMemoView wrapped;
     memo(p, 100, 0, 100, 40, {}, [](TfrMemoView &m) {
         // Lines of one wrapped paragraph: only the last ends it.
         m.expandedMemo = {u("Письмо о"), u("поставках") + QChar(frParagraphMark)};
