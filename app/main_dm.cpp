@@ -122,6 +122,15 @@ TMainDM::TMainDM(QObject *parent) : QObject(parent), m_table(std::make_unique<Tf
     r.RebuildPrinter = true;
     r.UseDefaultDataSetName = true;
 
+    // Creating the filter registers it with the export framework.
+    m_frOLEExcelExport1 = std::make_unique<TfrOLEExcelExport>();
+    m_frOLEExcelExport1->setObjectName(QStringLiteral("frOLEExcelExport1"));
+    m_frOLEExcelExport1->CellsAlign = false;
+    m_frOLEExcelExport1->CellsFillColor = false;
+    m_frOLEExcelExport1->CellsFontColor = false;
+    m_frOLEExcelExport1->CellsFontName = false;
+    m_frOLEExcelExport1->CellsFontSize = false;
+    m_frOLEExcelExport1->CellsFontStyle = false;
     if (!MainDM)
         MainDM = this;
 }

@@ -22,6 +22,7 @@
 #include <memory>
 
 #include "app/connection_string.h"
+#include "export/spreadsheet/ole_excel_export.h"
 #include "report/eval/table_cursor.h"
 
 class TfrDBDataSet;
@@ -84,6 +85,10 @@ public:
     // Database errors of switching the table are raised.
     void PrintJournal(bool backward);
 
+    // The spreadsheet export the preview's save offers: fonts, alignment and fill are left
+    // to the workbook, merges, borders and page breaks kept.
+    TfrOLEExcelExport *frOLEExcelExport1() const { return m_frOLEExcelExport1.get(); }
+
 private:
     void createSchema(QSqlDatabase &db);
 
@@ -92,6 +97,7 @@ private:
     std::unique_ptr<TfrTableCursor> m_table;
     TfrDBDataSet *m_frDBDataSet1 = nullptr; // child component
     std::unique_ptr<TfrReportBuilder> m_frReport1;
+    std::unique_ptr<TfrOLEExcelExport> m_frOLEExcelExport1;
 };
 
 extern TMainDM *MainDM;

@@ -3,17 +3,26 @@
 //   frreport dump [--password TEXT] FILE   the template FILE as a JSON description
 //   frreport make FILE.json OUT.frf        a template from such a description
 //   frreport prepare TEMPLATE [--db FILE] [--dataset NAME=TABLE_OR_SELECT]... [--report-dataset NAME]
-//            [--var NAME=EXPR]... (--json OUT | --frp OUT | --png DIR [--dpi N])
+//            [--var NAME=EXPR]... (--json OUT | --frp OUT | --png DIR [--dpi N] | --xlsx OUT [--option NAME=VALUE]...)
 //                                          the template (or its JSON description) prepared
 //                                          over data sets of an SQLite file; the pages as
-//                                          JSON, as a prepared report or as images
+//                                          JSON, as a prepared report, as images or as a
+//                                          workbook through the spreadsheet export
+//   frreport export FILE.frp --xlsx OUT [--option NAME=VALUE]...
+//                                          a prepared report as a workbook
 //
 //   frreport print (FILE.frp | TEMPLATE [data options]) [--printer NAME] [--range TEXT] [--copies N]
 //            [--collate | --no-collate] [--pages all|odd|even] [--title TEXT]
 //                                          a prepared report, or a template prepared as
 //                                          prepare does, printed on an installed printer
 //
-// dump also reads a prepared report (FILE.frp) and prints its pages as prepare --json does.
+// dump also reads a prepared report (FILE.frp) and prints its pages as prepare --json does;
+// the text lines are the stored ones, paragraph marks (character 1) included.
+//
+// The options of the spreadsheet export: CellsMerged, CellsWrapWords, CellsFillColor,
+// CellsBorders, CellsAlign, PageBreaks, CellsFontName, CellsFontSize, CellsFontStyle,
+// CellsFontColor, ExportPictures (true or false), ScaleX and ScaleY (percent, 100 by
+// default) and PageRange (as the export dialog takes it, e.g. 1,3,5-12).
 //
 // Runs without a display. Only print uses the installed printers; everything else works
 // without them (the virtual printer supplies the paper).
@@ -36,6 +45,7 @@
 #include <QTextStream>
 #include <cstdio>
 
+#include "export/spreadsheet/ole_excel_export.h"
 #include "report/engine/prepare.h"
 #include "report/engine/prepared_file.h"
 #include "report/engine/prepared_pages.h"
@@ -46,7 +56,6 @@
 #include "report/eval/globals.h"
 #include "report/eval/table_cursor.h"
 #include "report/model/memo_view.h"
-#include "report/model/text_layout.h"
 
 #include "report/eval/errors.h"
 #include "report/eval/stream.h"
@@ -144,13 +153,9 @@ QJsonObject viewJson(TfrView &v)
         o.insert(QStringLiteral("font"), fontJson(m->Font));
         o.insert(QStringLiteral("alignment"), m->Alignment);
     }
-    // The stored lines carry the wrap marks of the layout; the reader wants the text.
-    QJsonArray lines;
-    for (QString line : v.Memo) {
-        line.remove(QChar(frParagraphMark));
-        lines.append(line);
-    }
-    o.insert(QStringLiteral("lines"), lines);
+    // The lines as stored: a line that ends a paragraph carries the mark (character 1), so
+    // a reader can tell wrapped lines from paragraphs and knows the text exactly.
+    o.insert(QStringLiteral("lines"), QJsonArray::fromStringList(v.Memo));
     return o;
 }
 
@@ -217,6 +222,138 @@ bool writePngs(TfrEMFPages &pages, const QString &dir, int dpi)
     return true;
 }
 
+// ---- spreadsheet export ----
+
+// The --option settings of the spreadsheet export, checked when the command line is read.
+struct XlsxOptions {
+    QList<QPair<QString, QString>> settings;
+};
+
+const char *const kXlsxBoolOptions[] = {"CellsMerged",   "CellsWrapWords", "CellsFillColor", "CellsBorders",
+                                        "CellsAlign",    "PageBreaks",     "CellsFontName",  "CellsFontSize",
+                                        "CellsFontStyle", "CellsFontColor", "ExportPictures"};
+
+bool *xlsxBoolOption(TfrOLEExcelExport &f, const QString &name)
+{
+    bool *const fields[] = {&f.CellsMerged,   &f.CellsWrapWords, &f.CellsFillColor, &f.CellsBorders,
+                            &f.CellsAlign,    &f.PageBreaks,     &f.CellsFontName,  &f.CellsFontSize,
+                            &f.CellsFontStyle, &f.CellsFontColor, &f.ExportPictures};
+    for (size_t i = 0; i < std::size(kXlsxBoolOptions); ++i)
+        if (name == QLatin1String(kXlsxBoolOptions[i]))
+            return fields[i];
+    return nullptr;
+}
+
+// Sets one option on the filter; false with a message for an unknown name or a bad value.
+bool applyXlsxOption(TfrOLEExcelExport &f, const QString &name, const QString &value, QString &error)
+{
+    if (bool *option = xlsxBoolOption(f, name)) {
+        if (value != QLatin1String("true") && value != QLatin1String("false")) {
+            error = QStringLiteral("--option %1: the value must be true or false, not \"%2\"").arg(name, value);
+            return false;
+        }
+        *option = value == QLatin1String("true");
+        return true;
+    }
+    if (name == QLatin1String("ScaleX") || name == QLatin1String("ScaleY")) {
+        bool ok = false;
+        const int percent = value.toInt(&ok);
+        if (!ok || percent < 1) {
+            error = QStringLiteral("--option %1: the value must be a whole percentage above 0, not \"%2\"")
+                        .arg(name, value);
+            return false;
+        }
+        (name == QLatin1String("ScaleX") ? f.ScaleX : f.ScaleY) = percent / 100.0;
+        return true;
+    }
+    if (name == QLatin1String("PageRange")) {
+        std::vector<int> pages;
+        try {
+            frParsePageRange(value, 0, pages);
+        } catch (const EfrError &) {
+            error = QStringLiteral("--option PageRange: \"%1\" is not a page range such as 1,3,5-12").arg(value);
+            return false;
+        }
+        f.PageRange = value;
+        return true;
+    }
+    QStringList known;
+    for (const char *n : kXlsxBoolOptions)
+        known << QLatin1String(n);
+    known << QStringLiteral("ScaleX") << QStringLiteral("ScaleY") << QStringLiteral("PageRange");
+    error = QStringLiteral("--option %1: no such option (%2)").arg(name, known.join(QStringLiteral(", ")));
+    return false;
+}
+
+// Reads an --option argument; false (after saying why) when it would not apply.
+bool readXlsxOption(const QString &argument, XlsxOptions &options)
+{
+    QString name, value;
+    const qsizetype eq = argument.indexOf(QLatin1Char('='));
+    if (eq <= 0) {
+        err() << "--option " << argument << ": NAME=VALUE expected" << Qt::endl;
+        return false;
+    }
+    name = argument.left(eq);
+    value = argument.mid(eq + 1);
+    TfrOLEExcelExport probe;
+    QString error;
+    if (!applyXlsxOption(probe, name, value, error)) {
+        err() << error << Qt::endl;
+        return false;
+    }
+    options.settings.append({name, value});
+    return true;
+}
+
+// The prepared pages through the spreadsheet export into out.
+bool exportXlsx(TfrReportBuilder &builder, const QString &out, const XlsxOptions &options)
+{
+    TfrOLEExcelExport filter;
+    filter.ShowDialog = false;
+    QString error;
+    for (const auto &[name, value] : options.settings)
+        applyXlsxOption(filter, name, value, error);
+    try {
+        builder.ExportTo(filter, out);
+    } catch (const EfrError &e) {
+        err() << e.message() << Qt::endl;
+        return false;
+    }
+    return true;
+}
+
+int runExport(const Command &self, const QStringList &args)
+{
+    QString file, xlsxOut;
+    XlsxOptions options;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (a == QLatin1String("--xlsx") && hasValue && xlsxOut.isEmpty()) {
+            xlsxOut = args[++i];
+        } else if (a == QLatin1String("--option") && hasValue) {
+            if (!readXlsxOption(args[++i], options))
+                return usageError(self);
+        } else if (file.isEmpty() && !a.startsWith(QLatin1String("--"))) {
+            file = a;
+        } else {
+            return usageError(self);
+        }
+    }
+    if (file.isEmpty() || xlsxOut.isEmpty())
+        return usageError(self);
+    if (!QFileInfo(file).isFile()) {
+        err() << file << ": no such file" << Qt::endl;
+        return kExitFailure;
+    }
+    TfrReportBuilder builder;
+    builder.ShowProgress = false;
+    builder.ShowErrorBox = false;
+    builder.LoadPreparedReport(file);
+    return exportXlsx(builder, xlsxOut, options) && !errorShown ? kExitOk : kExitFailure;
+}
+
 // ---- prepare ----
 
 // NAME=VALUE, NAME not empty.
@@ -242,7 +379,8 @@ const QString kConnection = QStringLiteral("frreport_prepare");
 
 int prepareWith(const QString &templateFile, const QString &dbFile, const QList<QPair<QString, QString>> &dataSets,
                 const QString &reportDataSet, const QList<QPair<QString, QString>> &vars, const QString &jsonOut,
-                const QString &frpOut, const QString &pngDir, int dpi)
+                const QString &frpOut, const QString &pngDir, int dpi, const QString &xlsxOut,
+                const XlsxOptions &xlsxOptions)
 {
     QSqlDatabase db;
     if (!dbFile.isEmpty()) {
@@ -334,6 +472,8 @@ int prepareWith(const QString &templateFile, const QString &dbFile, const QList<
         written = writeFile(jsonOut, preparedPagesToJson(builder.EMFPages));
     else if (!frpOut.isEmpty())
         frSavePreparedReport(builder.EMFPages, frpOut);
+    else if (!xlsxOut.isEmpty())
+        written = exportXlsx(builder, xlsxOut, xlsxOptions) && !errorShown;
     else
         written = writePngs(builder.EMFPages, pngDir, dpi);
     return written ? kExitOk : kExitFailure;
@@ -341,8 +481,9 @@ int prepareWith(const QString &templateFile, const QString &dbFile, const QList<
 
 int runPrepare(const Command &self, const QStringList &args)
 {
-    QString templateFile, dbFile, reportDataSet, jsonOut, frpOut, pngDir;
+    QString templateFile, dbFile, reportDataSet, jsonOut, frpOut, pngDir, xlsxOut;
     QList<QPair<QString, QString>> dataSets, vars;
+    XlsxOptions xlsxOptions;
     int dpi = 96;
     int outputs = 0;
     for (qsizetype i = 0; i < args.size(); ++i) {
@@ -373,6 +514,12 @@ int runPrepare(const Command &self, const QStringList &args)
         } else if (a == QLatin1String("--png") && hasValue) {
             pngDir = args[++i];
             ++outputs;
+        } else if (a == QLatin1String("--xlsx") && hasValue) {
+            xlsxOut = args[++i];
+            ++outputs;
+        } else if (a == QLatin1String("--option") && hasValue) {
+            if (!readXlsxOption(args[++i], xlsxOptions))
+                return usageError(self);
         } else if (a == QLatin1String("--dpi") && hasValue) {
             bool ok = false;
             dpi = args[++i].toInt(&ok);
@@ -384,7 +531,8 @@ int runPrepare(const Command &self, const QStringList &args)
             return usageError(self);
         }
     }
-    if (templateFile.isEmpty() || outputs != 1 || (!dataSets.isEmpty() && dbFile.isEmpty()))
+    if (templateFile.isEmpty() || outputs != 1 || (!dataSets.isEmpty() && dbFile.isEmpty()) ||
+        (!xlsxOptions.settings.isEmpty() && xlsxOut.isEmpty()))
         return usageError(self);
     if (!QFileInfo(templateFile).isFile()) {
         err() << templateFile << ": no such file" << Qt::endl;
@@ -394,7 +542,8 @@ int runPrepare(const Command &self, const QStringList &args)
         err() << dbFile << ": no such file" << Qt::endl;
         return kExitFailure;
     }
-    const int status = prepareWith(templateFile, dbFile, dataSets, reportDataSet, vars, jsonOut, frpOut, pngDir, dpi);
+    const int status = prepareWith(templateFile, dbFile, dataSets, reportDataSet, vars, jsonOut, frpOut, pngDir, dpi,
+                                   xlsxOut, xlsxOptions);
     QSqlDatabase::removeDatabase(kConnection);
     return status;
 }
@@ -613,13 +762,14 @@ const Command kCommands[] = {
     {"make", "make FILE.json OUT.frf", runMake},
     {"prepare",
      "prepare TEMPLATE [--db FILE] [--dataset NAME=TABLE_OR_SELECT]... [--report-dataset NAME] [--var NAME=EXPR]... "
-     "(--json OUT | --frp OUT | --png DIR [--dpi N])",
+     "(--json OUT | --frp OUT | --png DIR [--dpi N] | --xlsx OUT [--option NAME=VALUE]...)",
      runPrepare},
     {"print",
      "print (FILE.frp | TEMPLATE [--db FILE] [--dataset NAME=TABLE_OR_SELECT]... [--report-dataset NAME] "
      "[--var NAME=EXPR]...) [--printer NAME] [--range TEXT] [--copies N] [--collate | --no-collate] "
      "[--pages all|odd|even] [--title TEXT]",
      runPrint},
+    {"export", "export FILE.frp --xlsx OUT [--option NAME=VALUE]...", runExport},
 };
 
 int dispatch(const QString &name, const QStringList &args)

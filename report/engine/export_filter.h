@@ -25,6 +25,7 @@
 
 #include "report/model/geometry.h"
 
+class TfrEMFPages;
 class TfrView;
 
 // A positioned text line, for filters that collect text (chains of records in Lines).
@@ -47,6 +48,9 @@ public:
 
     QString FileName;
     QFile *Stream = nullptr; // the target file while an export runs; not owned
+    // The prepared pages being exported (their paper and margins), set by ExportTo for
+    // its duration; not owned.
+    const TfrEMFPages *EMFPages = nullptr;
     std::vector<std::unique_ptr<TfrTextRec>> Lines;
     bool ShowDialog = false; // each filter's constructor sets it; the base ignores it
     bool Default = false;    // preselected in the preview's save dialog

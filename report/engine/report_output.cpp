@@ -111,6 +111,7 @@ void TfrReportBuilder::ExportTo(TfrExportFilter &filter, const QString &fileName
     currentFilter = &filter;
     filter.FileName = fileName;
     const bool borrowed = borrowPagesFromPreview();
+    filter.EMFPages = &EMFPages;
     // The pages go back to the preview and the filter is forgotten also after an error.
     struct Restore {
         TfrReportBuilder &self;
@@ -119,6 +120,8 @@ void TfrReportBuilder::ExportTo(TfrExportFilter &filter, const QString &fileName
         {
             self.Report.exportDataHook = nullptr;
             self.Report.exportTextHook = nullptr;
+            if (self.currentFilter)
+                self.currentFilter->EMFPages = nullptr;
             if (borrowed && self.Preview)
                 self.Preview->Connect(&self);
             self.currentFilter = nullptr;

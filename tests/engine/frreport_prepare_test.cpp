@@ -79,8 +79,9 @@ protected:
         return {QStringLiteral("prepare"), journalTemplate, QStringLiteral("--db"), path("journal.db"),
                 QStringLiteral("--dataset"), QStringLiteral("frDBDataSet1=Temp")};
     }
-    // Text lines of every object of that name, page by page.
-    static std::vector<QStringList> textsOf(const QJsonArray &pages, const QString &name)
+    // Text lines of every object of that name, page by page (with raw, as stored: paragraph
+    // marks included; else the text without them).
+    static std::vector<QStringList> textsOf(const QJsonArray &pages, const QString &name, bool raw = false)
     {
         std::vector<QStringList> out;
         for (const QJsonValue &p : pages) {
@@ -89,8 +90,8 @@ protected:
                 if (o.toObject().value(QStringLiteral("name")).toString() == name) {
                     QStringList lines;
                     for (const QJsonValue &l : o.toObject().value(QStringLiteral("lines")).toArray())
-                        lines << l.toString();
-                    texts << lines.join(QLatin1Char(' '));
+                        lines << (raw ? l.toString() : l.toString().remove(QChar(1)));
+                    texts << lines.join(raw ? QStringLiteral("|") : QStringLiteral(" "));
                 }
             out.push_back(texts);
         }
@@ -127,6 +128,11 @@ TEST_F(FrreportPrepare, JournalAsJsonAndAsAPreparedFileThatDumpReadsBack)
     for (qsizetype p = 0; p < pages.size(); ++p)
         EXPECT_EQ(pageNumbers[size_t(p)], QStringList{u("Стр. %1 из %2").arg(p + 1).arg(pages.size())});
     EXPECT_EQ(textsOf(pages, u("Total")).back(), QStringList{u("Всего принято файлов: 12")});
+    // The stored lines come verbatim: a wrapped text's paragraph ends with its mark, a text
+    // that does not wrap has none.
+    EXPECT_EQ(textsOf(pages, u("DataNumPP"), true)[0].first(), QStringLiteral("1") + QChar(1));
+    EXPECT_EQ(textsOf(pages, u("Total"), true).back(), QStringList{u("Всего принято файлов: 12")});
+    EXPECT_TRUE(text.contains("\\u0001")) << "the mark is written as character 1";
     const QJsonObject cell = [&] {
         for (const QJsonValue &o : pages[0].toObject().value(QStringLiteral("objects")).toArray())
             if (o.toObject().value(QStringLiteral("name")).toString() == u("DataNumPP"))

@@ -1,0 +1,193 @@
+// frreport's workbook output: the journal template over 45 SQLite rows prepared straight
+// into a workbook and exported from a prepared-report file, with export options, and the
+// refusal of bad options.
+#include "tool_run.h"
+#include "xlsx_reader.h"
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+namespace {
+
+QString u(const char *s) { return QString::fromUtf8(s); }
+
+const char *const kLongBrief = "Письмо о согласовании графика поставок оборудования на первый квартал";
+
+class FrreportXlsx : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        program = QCoreApplication::applicationDirPath() + QStringLiteral("/frreport");
+        journalTemplate = QCoreApplication::applicationDirPath() + QStringLiteral("/Reports/J001.frf");
+        if (!QFileInfo::exists(program) || !QFileInfo::exists(journalTemplate))
+            GTEST_SKIP() << "frreport and the journal template are not built next to the tests";
+        ASSERT_TRUE(dir.isValid());
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("frreport_xlsx"));
+            db.setDatabaseName(path("journal.db"));
+            ASSERT_TRUE(db.open());
+            QSqlQuery q(db);
+            ASSERT_TRUE(q.exec(QStringLiteral(
+                "CREATE TABLE Temp (NumPP INTEGER, NumReis INTEGER, NameFile TEXT, DateCreateFile TEXT, "
+                "TimeCreateFile TEXT, Size INTEGER, DateProcesFile TEXT, TimeProcesFile TEXT, Ispolnitel TEXT, "
+                "BriefContents TEXT, ToWhom TEXT)")));
+            q.prepare(QStringLiteral("INSERT INTO Temp VALUES (?,?,?,?,?,?,?,?,?,?,?)"));
+            for (int i = 1; i <= kRows; ++i) {
+                for (const QVariant &v :
+                     {QVariant(i), QVariant(7), QVariant(QStringLiteral("incoming_%1.pdf").arg(i)),
+                      QVariant(u("08.12.2026")), QVariant(u("14:05")), QVariant(1000 * i), QVariant(u("09.12.2026")),
+                      QVariant(u("09:30")), QVariant(u("Иванова А. П.")),
+                      QVariant(i % 7 == 0 ? u(kLongBrief) : u("Входящее письмо")), QVariant(u("Канцелярия"))})
+                    q.addBindValue(v);
+                ASSERT_TRUE(q.exec());
+            }
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("frreport_xlsx"));
+    }
+
+    QString path(const char *name) const { return dir.filePath(QString::fromLatin1(name)); }
+    QStringList prepareArgs() const
+    {
+        return {QStringLiteral("prepare"), journalTemplate, QStringLiteral("--db"), path("journal.db"),
+                QStringLiteral("--dataset"), QStringLiteral("frDBDataSet1=Temp")};
+    }
+    // The row of each journal number found in column A.
+    static std::map<int, int> numberRows(const XSheet &s)
+    {
+        std::map<int, int> rows;
+        for (int r = 1; r <= s.maxRow; ++r)
+            if (const XCell *c = s.cell(r, 1); c && c->isNumber)
+                rows[int(c->number)] = r;
+        return rows;
+    }
+
+    static constexpr int kRows = 45;
+    QString program, journalTemplate;
+    QTemporaryDir dir;
+};
+
+TEST_F(FrreportXlsx, JournalPreparedIntoAWorkbook)
+{
+    const TToolResult r = frRunTool(program, prepareArgs() << QStringLiteral("--xlsx") << path("journal.xlsx"));
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const XSheet s = readXlsx(path("journal.xlsx"));
+    ASSERT_TRUE(s.ok) << s.error.toStdString();
+
+    EXPECT_EQ(s.text(1, 1), u("Журнал принятых файлов"));
+    EXPECT_TRUE(s.merged(QStringLiteral("A1:M1"))) << "the title spans the table";
+    // Every journal number once, as a number, in order down column A.
+    const auto rows = numberRows(s);
+    ASSERT_EQ(rows.size(), size_t(kRows));
+    int previous = 0;
+    for (const auto &[number, row] : rows) {
+        EXPECT_GT(row, previous) << number;
+        previous = row;
+    }
+    // Columns of a data row: sizes are numbers (a sum works), dates stay text, a long brief
+    // keeps its wrapped lines and wraps in its cell.
+    const int row7 = rows.at(7);
+    int briefCol = 0, sizeCol = 0, dateCol = 0;
+    for (int c = 1; c <= s.maxCol; ++c) {
+        if (s.text(row7, c).startsWith(u("Письмо")))
+            briefCol = c;
+        if (s.cell(row7, c) && s.cell(row7, c)->isNumber && s.cell(row7, c)->number == 7000)
+            sizeCol = c;
+        if (s.text(row7, c) == u("08.12.2026"))
+            dateCol = c;
+    }
+    ASSERT_GT(briefCol, 0);
+    ASSERT_GT(sizeCol, 0);
+    ASSERT_GT(dateCol, 0);
+    EXPECT_EQ(s.text(row7, briefCol).remove(QLatin1Char('\n')).remove(QLatin1Char(' ')),
+              u(kLongBrief).remove(QLatin1Char(' ')));
+    EXPECT_TRUE(s.text(row7, briefCol).contains(QLatin1Char('\n')));
+    EXPECT_TRUE(s.style(row7, briefCol).wrap);
+    EXPECT_GT(s.rowHeights.at(row7), s.rowHeights.at(rows.at(6))) << "the wrapped brief's row is higher";
+    EXPECT_FALSE(s.cell(row7, dateCol)->isNumber);
+    // The table's frames, and a break after every page.
+    const XStyle cell = s.style(row7, 1);
+    EXPECT_EQ(cell.left, QStringLiteral("thin"));
+    EXPECT_EQ(cell.top, QStringLiteral("thin"));
+    EXPECT_EQ(cell.bottom, QStringLiteral("thin"));
+    EXPECT_EQ(s.orientation, QStringLiteral("landscape"));
+    EXPECT_GE(s.breaks.size(), 2u);
+    int pages = 0;
+    for (int r = 1; r <= s.maxRow; ++r)
+        pages += s.text(r, 1).startsWith(u("Стр. ")) ? 1 : 0;
+    EXPECT_EQ(size_t(pages), s.breaks.size()) << "one break for each page";
+}
+
+TEST_F(FrreportXlsx, PreparedReportExportedWithOptions)
+{
+    TToolResult r = frRunTool(program, prepareArgs() << QStringLiteral("--frp") << path("journal.frp"));
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    r = frRunTool(program, {QStringLiteral("export"), path("journal.frp"), QStringLiteral("--xlsx"), path("all.xlsx")});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(numberRows(readXlsx(path("all.xlsx"))).size(), size_t(kRows));
+
+    r = frRunTool(program, {QStringLiteral("export"), path("journal.frp"), QStringLiteral("--xlsx"), path("page2.xlsx"),
+                            QStringLiteral("--option"), QStringLiteral("PageRange=2"), QStringLiteral("--option"),
+                            QStringLiteral("CellsBorders=false"), QStringLiteral("--option"),
+                            QStringLiteral("PageBreaks=false"), QStringLiteral("--option"),
+                            QStringLiteral("ScaleX=200")});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const XSheet s = readXlsx(path("page2.xlsx"));
+    ASSERT_TRUE(s.ok) << s.error.toStdString();
+    const auto rows = numberRows(s);
+    ASSERT_FALSE(rows.empty());
+    EXPECT_GT(rows.begin()->first, 1) << "the first page is left out";
+    EXPECT_LT(rows.size(), size_t(kRows));
+    EXPECT_TRUE(s.style(rows.begin()->second, 1).left.isEmpty());
+    EXPECT_TRUE(s.breaks.empty());
+    EXPECT_GT(s.colWidths.at(1), readXlsx(path("all.xlsx")).colWidths.at(1) * 1.8);
+
+    r = frRunTool(program, {QStringLiteral("export"), path("journal.frp"), QStringLiteral("--xlsx"), path("none.xlsx"),
+                            QStringLiteral("--option"), QStringLiteral("PageRange=5-3")});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(readXlsx(path("none.xlsx")).cells.empty()) << "a range naming no page exports none";
+}
+
+TEST_F(FrreportXlsx, BadOptionsAndFailuresAreRefused)
+{
+    const struct {
+        std::vector<const char *> args;
+        int status;
+    } rows[] = {
+        {{"--xlsx", "OUT", "--option", "Unknown=true"}, 2},
+        {{"--xlsx", "OUT", "--option", "CellsMerged=yes"}, 2},
+        {{"--xlsx", "OUT", "--option", "ScaleY=0"}, 2},
+        {{"--xlsx", "OUT", "--option", "ScaleX=1.5"}, 2},
+        {{"--xlsx", "OUT", "--option", "PageRange=1;2"}, 2},
+        {{"--xlsx", "OUT", "--option", "CellsMerged"}, 2},
+        {{"--json", "OUT", "--option", "CellsMerged=true"}, 2},
+        {{"--xlsx", "OUT", "--json", "OUT"}, 2},
+    };
+    for (const auto &row : rows) {
+        QStringList args = prepareArgs();
+        QString shown;
+        for (const char *a : row.args) {
+            args << (QLatin1String(a) == QLatin1String("OUT") ? path("bad.out") : QString::fromUtf8(a));
+            shown += QLatin1Char(' ') + QString::fromUtf8(a);
+        }
+        const TToolResult r = frRunTool(program, args);
+        EXPECT_EQ(r.status, row.status) << shown.toStdString();
+        EXPECT_FALSE(r.err.isEmpty()) << shown.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(path("bad.out"))) << shown.toStdString();
+    }
+    TToolResult r = frRunTool(program, {QStringLiteral("export"), path("missing.frp"), QStringLiteral("--xlsx"),
+                                        path("x.xlsx")});
+    EXPECT_EQ(r.status, 1);
+    r = frRunTool(program, {QStringLiteral("export"), path("missing.frp")});
+    EXPECT_EQ(r.status, 2);
+    // A workbook that cannot be written: the reason, no file, a failing status.
+    r = frRunTool(program, prepareArgs() << QStringLiteral("--xlsx") << path("no/such/folder/j.xlsx"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_FALSE(r.err.isEmpty());
+}
+
+} // namespace
