@@ -11,6 +11,7 @@ packages=(
   fonts-liberation fontconfig
   libgtest-dev libgmock-dev libbenchmark-dev
   xdg-utils
+  poppler-utils
 )
 
 missing=()
