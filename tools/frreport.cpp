@@ -3,10 +3,11 @@
 //   frreport dump [--password TEXT] FILE   the template FILE as a JSON description
 //   frreport make FILE.json OUT.frf        a template from such a description
 //   frreport prepare TEMPLATE [--db FILE] [--dataset NAME=TABLE_OR_SELECT]... [--report-dataset NAME]
-//            [--var NAME=EXPR]... (--json OUT | --frp OUT | --png DIR [--dpi N])
+//            [--var NAME=EXPR]... (--json OUT | --frp OUT | --png DIR [--dpi N] | --pdf OUT)
 //                                          the template (or its JSON description) prepared
 //                                          over data sets of an SQLite file; the pages as
-//                                          JSON, as a prepared report or as images
+//                                          JSON, as a prepared report, as images or as PDF
+//   frreport export FILE.frp --pdf OUT     a prepared report as PDF
 //
 // dump also reads a prepared report (FILE.frp) and prints its pages as prepare --json does.
 //
@@ -29,6 +30,7 @@
 #include <QTextStream>
 #include <cstdio>
 
+#include "report/engine/pdf_export.h"
 #include "report/engine/prepare.h"
 #include "report/engine/prepared_file.h"
 #include "report/engine/prepared_pages.h"
@@ -208,6 +210,56 @@ bool writePngs(TfrEMFPages &pages, const QString &dir, int dpi)
     return true;
 }
 
+// ---- PDF ----
+
+// The prepared pages through the PDF export filter, as the preview's save does. A failed
+// export leaves no partial file behind.
+bool writePdf(TfrReportBuilder &builder, const QString &out)
+{
+    if (builder.EMFPages.GetCount() == 0) {
+        err() << out << ": the report has no pages, no PDF written" << Qt::endl;
+        return false;
+    }
+    TfrPdfExport filter;
+    try {
+        builder.ExportTo(filter, out);
+    } catch (const EfrError &e) {
+        QFile::remove(out);
+        err() << out << ": " << e.message() << Qt::endl;
+        return false;
+    }
+    return true;
+}
+
+int runExport(const Command &self, const QStringList &args)
+{
+    QString file, pdfOut;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--pdf") && i + 1 < args.size() && pdfOut.isEmpty())
+            pdfOut = args[++i];
+        else if (file.isEmpty() && !args[i].startsWith(QLatin1String("--")))
+            file = args[i];
+        else
+            return usageError(self);
+    }
+    if (file.isEmpty() || pdfOut.isEmpty())
+        return usageError(self);
+    if (!QFileInfo(file).isFile()) {
+        err() << file << ": no such file" << Qt::endl;
+        return kExitFailure;
+    }
+    TfrReportBuilder builder;
+    builder.ShowErrorBox = false;
+    builder.ShowProgress = false;
+    try {
+        builder.LoadPreparedReport(file);
+    } catch (const EfrError &e) {
+        err() << file << ": " << e.message() << Qt::endl;
+        return kExitFailure;
+    }
+    return writePdf(builder, pdfOut) && !errorShown ? kExitOk : kExitFailure;
+}
+
 // ---- prepare ----
 
 // NAME=VALUE, NAME not empty.
@@ -233,7 +285,7 @@ const QString kConnection = QStringLiteral("frreport_prepare");
 
 int prepareWith(const QString &templateFile, const QString &dbFile, const QList<QPair<QString, QString>> &dataSets,
                 const QString &reportDataSet, const QList<QPair<QString, QString>> &vars, const QString &jsonOut,
-                const QString &frpOut, const QString &pngDir, int dpi)
+                const QString &frpOut, const QString &pngDir, int dpi, const QString &pdfOut)
 {
     QSqlDatabase db;
     if (!dbFile.isEmpty()) {
@@ -325,6 +377,8 @@ int prepareWith(const QString &templateFile, const QString &dbFile, const QList<
         written = writeFile(jsonOut, preparedPagesToJson(builder.EMFPages));
     else if (!frpOut.isEmpty())
         frSavePreparedReport(builder.EMFPages, frpOut);
+    else if (!pdfOut.isEmpty())
+        written = writePdf(builder, pdfOut);
     else
         written = writePngs(builder.EMFPages, pngDir, dpi);
     return written ? kExitOk : kExitFailure;
@@ -332,7 +386,7 @@ int prepareWith(const QString &templateFile, const QString &dbFile, const QList<
 
 int runPrepare(const Command &self, const QStringList &args)
 {
-    QString templateFile, dbFile, reportDataSet, jsonOut, frpOut, pngDir;
+    QString templateFile, dbFile, reportDataSet, jsonOut, frpOut, pngDir, pdfOut;
     QList<QPair<QString, QString>> dataSets, vars;
     int dpi = 96;
     int outputs = 0;
@@ -361,6 +415,9 @@ int runPrepare(const Command &self, const QStringList &args)
         } else if (a == QLatin1String("--frp") && hasValue) {
             frpOut = args[++i];
             ++outputs;
+        } else if (a == QLatin1String("--pdf") && hasValue) {
+            pdfOut = args[++i];
+            ++outputs;
         } else if (a == QLatin1String("--png") && hasValue) {
             pngDir = args[++i];
             ++outputs;
@@ -385,7 +442,8 @@ int runPrepare(const Command &self, const QStringList &args)
         err() << dbFile << ": no such file" << Qt::endl;
         return kExitFailure;
     }
-    const int status = prepareWith(templateFile, dbFile, dataSets, reportDataSet, vars, jsonOut, frpOut, pngDir, dpi);
+    const int status = prepareWith(templateFile, dbFile, dataSets, reportDataSet, vars, jsonOut, frpOut, pngDir, dpi,
+                                  pdfOut);
     QSqlDatabase::removeDatabase(kConnection);
     return status;
 }
@@ -468,8 +526,9 @@ const Command kCommands[] = {
     {"make", "make FILE.json OUT.frf", runMake},
     {"prepare",
      "prepare TEMPLATE [--db FILE] [--dataset NAME=TABLE_OR_SELECT]... [--report-dataset NAME] [--var NAME=EXPR]... "
-     "(--json OUT | --frp OUT | --png DIR [--dpi N])",
+     "(--json OUT | --frp OUT | --png DIR [--dpi N] | --pdf OUT)",
      runPrepare},
+    {"export", "export FILE.frp --pdf OUT", runExport},
 };
 
 int dispatch(const QString &name, const QStringList &args)
