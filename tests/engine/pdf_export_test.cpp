@@ -12,6 +12,7 @@
 #include "report/engine/prepare.h"
 #include "report/eval/errors.h"
 #include "report/model/registry.h"
+#include "report/model/memo_view.h"
 #include "report/model/text_layout.h"
 #include "tests/engine/journal_test_support.h"
 #include "tests/engine/pdf_read.h"
@@ -199,6 +200,54 @@ TEST(PdfExport, PageWithoutMarginsIsStretchedAsThePreviewShowsIt)
     EXPECT_LT(words[0].box.left(), left + 10);
     EXPECT_GE(words[0].box.top(), top);
     EXPECT_LT(words[0].box.top(), top + 15);
+}
+
+// The page's content stream, inflated (Qt writes each page's content as one deflated stream).
+QByteArray pageContent(const QString &file)
+{
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray pdf = f.readAll();
+    for (qsizetype at = pdf.indexOf("stream\n"); at >= 0; at = pdf.indexOf("stream\n", at + 1)) {
+        const qsizetype begin = at + 7;
+        const qsizetype end = pdf.indexOf("endstream", begin);
+        if (end < 0)
+            break;
+        QByteArray zipped = pdf.mid(begin, end - begin);
+        zipped.prepend(QByteArray::fromHex("00100000")); // a size hint; qUncompress grows it
+        const QByteArray content = qUncompress(zipped);
+        if (content.contains("BT"))
+            return content;
+    }
+    return {};
+}
+
+TEST(PdfExport, FramedCellsAreStrokedPathsAndOnlyOverflowIsClipped)
+{
+    Template t;
+    t.band("Title", btReportTitle, 20, 30);
+    const char *texts[] = {"Канцелярия", "Бухгалтерия", "Отдел снабжения", "08.12.2026 и ещё немного текста"};
+    for (int i = 0; i < 4; ++i) {
+        TfrMemoView *m = t.memo(QByteArray("Cell").append(char('1' + i)).constData(), 20 + 120 * i, 20, 120, 30,
+                                texts[i]);
+        m->FrameTyp = 15;
+        m->FrameWidth = 1;
+    }
+    t.report.Page(0)->Objects.back()->Width = 60; // the last text reaches out of its cell
+    ASSERT_EQ(t.prepare().size(), 1u);
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("cells.pdf"));
+    TfrPdfExport filter;
+    t.builder.ExportTo(filter, out);
+    const QByteArray content = pageContent(out);
+    ASSERT_TRUE(content.contains("BT")) << "no page content found";
+    // Each frame is one stroked path of four sides, never an outline filled as a polygon
+    // (several times the bytes); text that fits its cell needs no clip path.
+    EXPECT_EQ(content.count("\nS\n"), 4) << content.left(3000).toStdString();
+    EXPECT_FALSE(content.contains("h f"));
+    EXPECT_EQ(content.count(" n\n"), 1) << "one clip, for the line that reaches out";
+    EXPECT_EQ(content.count("BT"), 4);
 }
 
 // A report of numbered pages, one row a page.
