@@ -110,7 +110,7 @@ QString brief(std::mt19937 &rng, int lines)
         u("претензию"), u("от"), u("2026"), u("года"), u("приказ"), u("командировке"), u("сотрудников"),
         u("отдела"), u("снабжения"), u("в"), u("филиал"), u("служебная"), u("записка"), u("техническое"),
         u("задание"), u("модернизацию"), u("сети")};
-    const int target = lines * 23 - 8;
+    const int target = lines * 23 - 12;
     QString text = u("Входящее");
     std::uniform_int_distribution<int> pick(0, int(words.size()) - 1);
     while (text.size() < target)
