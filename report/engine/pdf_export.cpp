@@ -1,5 +1,6 @@
 #include "report/engine/pdf_export.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QPageLayout>
 #include <QPageSize>
@@ -80,7 +81,7 @@ void TfrPdfExport::OnBeginDoc()
         CurReport->Terminated = false;
     m_writer = std::make_unique<QPdfWriter>(Stream);
     m_writer->setResolution(kPdfResolution);
-    m_writer->setCreator(QStringLiteral("frreport"));
+    m_writer->setCreator(QCoreApplication::applicationName());
     // The file closes before OnEndDoc only when a callback failed: the document is ended
     // then, while the file is still open (its buffer is dropped by the close, so flushed).
     QFile *file = Stream;
