@@ -7,6 +7,7 @@
 #include "report/eval/errors.h"
 #include "report/eval/globals.h"
 #include "report/engine/function_dispatch.h"
+#include "report/engine/pdf_export.h"
 #include "report/model/fr_globals.h"
 #include "report/ui/input_dialogs.h"
 #include "report/ui/platform_printers.h"
@@ -76,6 +77,8 @@ int frRunJournal(const TStartupOptions &options)
         // Lives until the event loop ends: its QPrinter must go before the application.
         TfrQtPlatformPrinters printers;
         frSetPlatformPrinters(&printers);
+        // Registered while the program runs, so the preview's save offers PDF.
+        TfrPdfExport pdfExport;
         step("MainDM");
         TMainDM dataModule;
         step("FMain");

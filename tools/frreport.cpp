@@ -3,13 +3,14 @@
 //   frreport dump [--password TEXT] FILE   the template FILE as a JSON description
 //   frreport make FILE.json OUT.frf        a template from such a description
 //   frreport prepare TEMPLATE [--db FILE] [--dataset NAME=TABLE_OR_SELECT]... [--report-dataset NAME]
-//            [--var NAME=EXPR]... (--json OUT | --frp OUT | --png DIR [--dpi N] | --xlsx OUT [--option NAME=VALUE]...)
+//            [--var NAME=EXPR]... (--json OUT | --frp OUT | --png DIR [--dpi N] | --pdf OUT |
+//            --xlsx OUT [--option NAME=VALUE]...)
 //                                          the template (or its JSON description) prepared
 //                                          over data sets of an SQLite file; the pages as
-//                                          JSON, as a prepared report, as images or as a
-//                                          workbook through the spreadsheet export
-//   frreport export FILE.frp --xlsx OUT [--option NAME=VALUE]...
-//                                          a prepared report as a workbook
+//                                          JSON, as a prepared report, as images, as PDF or
+//                                          as a workbook through the spreadsheet export
+//   frreport export FILE.frp (--pdf OUT | --xlsx OUT [--option NAME=VALUE]...)
+//                                          a prepared report as PDF or as a workbook
 //
 //   frreport print (FILE.frp | TEMPLATE [data options]) [--printer NAME] [--range TEXT] [--copies N]
 //            [--collate | --no-collate] [--pages all|odd|even] [--title TEXT]
@@ -46,6 +47,7 @@
 #include <cstdio>
 
 #include "export/spreadsheet/ole_excel_export.h"
+#include "report/engine/pdf_export.h"
 #include "report/engine/prepare.h"
 #include "report/engine/prepared_file.h"
 #include "report/engine/prepared_pages.h"
@@ -323,15 +325,38 @@ bool exportXlsx(TfrReportBuilder &builder, const QString &out, const XlsxOptions
     return true;
 }
 
+// ---- PDF ----
+
+// The prepared pages through the PDF export filter, as the preview's save does. A failed
+// export leaves no partial file behind.
+bool writePdf(TfrReportBuilder &builder, const QString &out)
+{
+    if (builder.EMFPages.GetCount() == 0) {
+        err() << out << ": the report has no pages, no PDF written" << Qt::endl;
+        return false;
+    }
+    TfrPdfExport filter;
+    try {
+        builder.ExportTo(filter, out);
+    } catch (const EfrError &e) {
+        QFile::remove(out);
+        err() << out << ": " << e.message() << Qt::endl;
+        return false;
+    }
+    return true;
+}
+
 int runExport(const Command &self, const QStringList &args)
 {
-    QString file, xlsxOut;
+    QString file, xlsxOut, pdfOut;
     XlsxOptions options;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &a = args[i];
         const bool hasValue = i + 1 < args.size();
         if (a == QLatin1String("--xlsx") && hasValue && xlsxOut.isEmpty()) {
             xlsxOut = args[++i];
+        } else if (a == QLatin1String("--pdf") && hasValue && pdfOut.isEmpty()) {
+            pdfOut = args[++i];
         } else if (a == QLatin1String("--option") && hasValue) {
             if (!readXlsxOption(args[++i], options))
                 return usageError(self);
@@ -341,7 +366,8 @@ int runExport(const Command &self, const QStringList &args)
             return usageError(self);
         }
     }
-    if (file.isEmpty() || xlsxOut.isEmpty())
+    // Exactly one output; the export options belong to the workbook.
+    if (file.isEmpty() || xlsxOut.isEmpty() == pdfOut.isEmpty() || (!options.settings.isEmpty() && xlsxOut.isEmpty()))
         return usageError(self);
     if (!QFileInfo(file).isFile()) {
         err() << file << ": no such file" << Qt::endl;
@@ -350,7 +376,14 @@ int runExport(const Command &self, const QStringList &args)
     TfrReportBuilder builder;
     builder.ShowProgress = false;
     builder.ShowErrorBox = false;
-    builder.LoadPreparedReport(file);
+    try {
+        builder.LoadPreparedReport(file);
+    } catch (const EfrError &e) {
+        err() << file << ": " << e.message() << Qt::endl;
+        return kExitFailure;
+    }
+    if (!pdfOut.isEmpty())
+        return writePdf(builder, pdfOut) && !errorShown ? kExitOk : kExitFailure;
     return exportXlsx(builder, xlsxOut, options) && !errorShown ? kExitOk : kExitFailure;
 }
 
@@ -379,8 +412,8 @@ const QString kConnection = QStringLiteral("frreport_prepare");
 
 int prepareWith(const QString &templateFile, const QString &dbFile, const QList<QPair<QString, QString>> &dataSets,
                 const QString &reportDataSet, const QList<QPair<QString, QString>> &vars, const QString &jsonOut,
-                const QString &frpOut, const QString &pngDir, int dpi, const QString &xlsxOut,
-                const XlsxOptions &xlsxOptions)
+                const QString &frpOut, const QString &pngDir, int dpi, const QString &pdfOut,
+                const QString &xlsxOut, const XlsxOptions &xlsxOptions)
 {
     QSqlDatabase db;
     if (!dbFile.isEmpty()) {
@@ -472,6 +505,8 @@ int prepareWith(const QString &templateFile, const QString &dbFile, const QList<
         written = writeFile(jsonOut, preparedPagesToJson(builder.EMFPages));
     else if (!frpOut.isEmpty())
         frSavePreparedReport(builder.EMFPages, frpOut);
+    else if (!pdfOut.isEmpty())
+        written = writePdf(builder, pdfOut);
     else if (!xlsxOut.isEmpty())
         written = exportXlsx(builder, xlsxOut, xlsxOptions) && !errorShown;
     else
@@ -481,7 +516,7 @@ int prepareWith(const QString &templateFile, const QString &dbFile, const QList<
 
 int runPrepare(const Command &self, const QStringList &args)
 {
-    QString templateFile, dbFile, reportDataSet, jsonOut, frpOut, pngDir, xlsxOut;
+    QString templateFile, dbFile, reportDataSet, jsonOut, frpOut, pngDir, pdfOut, xlsxOut;
     QList<QPair<QString, QString>> dataSets, vars;
     XlsxOptions xlsxOptions;
     int dpi = 96;
@@ -514,6 +549,9 @@ int runPrepare(const Command &self, const QStringList &args)
         } else if (a == QLatin1String("--png") && hasValue) {
             pngDir = args[++i];
             ++outputs;
+        } else if (a == QLatin1String("--pdf") && hasValue) {
+            pdfOut = args[++i];
+            ++outputs;
         } else if (a == QLatin1String("--xlsx") && hasValue) {
             xlsxOut = args[++i];
             ++outputs;
@@ -543,7 +581,7 @@ int runPrepare(const Command &self, const QStringList &args)
         return kExitFailure;
     }
     const int status = prepareWith(templateFile, dbFile, dataSets, reportDataSet, vars, jsonOut, frpOut, pngDir, dpi,
-                                   xlsxOut, xlsxOptions);
+                                   pdfOut, xlsxOut, xlsxOptions);
     QSqlDatabase::removeDatabase(kConnection);
     return status;
 }
@@ -762,14 +800,14 @@ const Command kCommands[] = {
     {"make", "make FILE.json OUT.frf", runMake},
     {"prepare",
      "prepare TEMPLATE [--db FILE] [--dataset NAME=TABLE_OR_SELECT]... [--report-dataset NAME] [--var NAME=EXPR]... "
-     "(--json OUT | --frp OUT | --png DIR [--dpi N] | --xlsx OUT [--option NAME=VALUE]...)",
+     "(--json OUT | --frp OUT | --png DIR [--dpi N] | --pdf OUT | --xlsx OUT [--option NAME=VALUE]...)",
      runPrepare},
     {"print",
      "print (FILE.frp | TEMPLATE [--db FILE] [--dataset NAME=TABLE_OR_SELECT]... [--report-dataset NAME] "
      "[--var NAME=EXPR]...) [--printer NAME] [--range TEXT] [--copies N] [--collate | --no-collate] "
      "[--pages all|odd|even] [--title TEXT]",
      runPrint},
-    {"export", "export FILE.frp --xlsx OUT [--option NAME=VALUE]...", runExport},
+    {"export", "export FILE.frp (--pdf OUT | --xlsx OUT [--option NAME=VALUE]...)", runExport},
 };
 
 int dispatch(const QString &name, const QStringList &args)

@@ -15,6 +15,8 @@ void TfrExportFilter::ClearLines()
     Lines.clear();
 }
 
+bool TfrExportFilter::OnWholePage(TfrEMFPages &, int) { return false; }
+
 void TfrExportFilter::OnData(int, int, TfrView *) {}
 
 void TfrExportFilter::OnText(const TfrRect &, int, int, const QString &, int, TfrView *) {}

@@ -6,11 +6,17 @@
 //   ShowModal                        once; anything but 1 abandons the export (no file)
 //   OnBeginDoc                       the target file exists and Stream is open
 //     OnBeginPage                    per prepared page, from the first
+//       OnWholePage(Pages, i)        false (the default): the page's objects follow
 //       OnData(x, y, View)           per object, in stored order; page units from the
 //       OnText(rect, x, y, text, …)  page's own corner; per output line of a text object
 //     OnEndPage
 //   OnEndDoc
 //   OnAfterExport (event)            after the file was closed
+//
+// OnWholePage is this framework's one addition for filters that need the page's drawing
+// rather than its objects (PDF): such a filter draws page i itself and answers true, and
+// the page's objects are then not read or handed out. Filters that keep the default see
+// exactly the sequence above.
 //
 // A filter registers itself (frRegisterExportFilter) when it is created, so the preview's
 // save dialog offers it, and unregisters when it is destroyed.
@@ -64,6 +70,9 @@ public:
     virtual void OnEndDoc() {}
     virtual void OnBeginPage() {}
     virtual void OnEndPage() {}
+    // After OnBeginPage with the prepared pages and the page's index (0-based); true when
+    // the filter took the whole page, so no OnData or OnText follows for it.
+    virtual bool OnWholePage(TfrEMFPages &Pages, int Index);
     virtual void OnData(int x, int y, TfrView *View);
     virtual void OnText(const TfrRect &innerRect, int x, int y, const QString &Text, int FrameTyp, TfrView *View);
 };

@@ -174,7 +174,8 @@ void TfrReportBuilder::ExportBeforeModal()
     TfrExportFilter &filter = *currentFilter;
     for (int i = 0; i < EMFPages.GetCount(); ++i) {
         filter.OnBeginPage();
-        EMFPages.ExportData(i);
+        if (!filter.OnWholePage(EMFPages, i))
+            EMFPages.ExportData(i);
         InternalOnProgress(i + 1);
         if (ui.processMessages)
             ui.processMessages();

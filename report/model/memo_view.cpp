@@ -202,7 +202,7 @@ void TfrMemoView::AssignFont(QPainter *canvas)
     if (canvas && drawsOnCanvas()) {
         canvas->setBackgroundMode(Qt::TransparentMode);
         canvas->setFont(m_metrics->font());
-        canvas->setPen(frQColor(Font.Color));
+        canvas->setPen(frSolidPen(frQColor(Font.Color)));
     }
 }
 
@@ -259,19 +259,25 @@ int TfrMemoView::exportMask(int index, int count) const
 void TfrMemoView::drawLine(int x, int y, const QString &s, int justifyExtra, bool rotated)
 {
     const TfrFontMetrics &m = *m_metrics;
-    Canvas->save();
-    if (Flags & flRTLReading)
-        Canvas->setLayoutDirection(Qt::RightToLeft);
-    Canvas->translate(x, y);
-    if (rotated)
-        Canvas->rotate(-90);
-    const int baseline = m.ascent();
+    // A plain line is drawn at its place; only a rotated or right-to-left one needs the
+    // painter's state changed (which vector devices write out for every line).
+    const bool plain = !rotated && !(Flags & flRTLReading);
+    if (!plain) {
+        Canvas->save();
+        if (Flags & flRTLReading)
+            Canvas->setLayoutDirection(Qt::RightToLeft);
+        Canvas->translate(x, y);
+        if (rotated)
+            Canvas->rotate(-90);
+    }
+    const int originX = plain ? x : 0;
+    const int baseline = plain ? y + m.ascent() : m.ascent();
     int spaces = 0;
     if (justifyExtra > 0)
         for (QChar c : s)
             spaces += isJustifySpace(c) ? 1 : 0;
     if (spaces == 0) {
-        Canvas->drawText(QPoint(0, baseline), s);
+        Canvas->drawText(QPoint(originX, baseline), s);
     } else {
         // Segments between spaces are drawn where the width function puts them, each space
         // widened by its share of the extra room (the first ones take the remainder).
@@ -283,7 +289,8 @@ void TfrMemoView::drawLine(int x, int y, const QString &s, int justifyExtra, boo
         auto drawSegment = [&](qsizetype end) {
             if (end <= start)
                 return;
-            const int pos = frClampCoord(qint64(TfrFontMetrics::toPixels(segmentAdvance)) + qint64(start) * m_charSpacing + segmentExtra);
+            const int pos = frClampCoord(qint64(originX) + TfrFontMetrics::toPixels(segmentAdvance) +
+                                         qint64(start) * m_charSpacing + segmentExtra);
             Canvas->drawText(QPoint(pos, baseline), s.mid(start, end - start));
         };
         for (qsizetype i = 0; i < s.size(); ++i) {
@@ -301,7 +308,8 @@ void TfrMemoView::drawLine(int x, int y, const QString &s, int justifyExtra, boo
         }
         drawSegment(s.size());
     }
-    Canvas->restore();
+    if (!plain)
+        Canvas->restore();
 }
 
 void TfrMemoView::outputHorizontal(const QString &line, int index, int count, int &y, int step,
@@ -327,10 +335,18 @@ void TfrMemoView::outputHorizontal(const QString &line, int index, int count, in
         if (CurReport)
             CurReport->InternalOnExportText(innerRect, x, y, s, exportMask(index, count), this);
     } else if (drawsOnCanvas()) {
-        Canvas->save();
-        Canvas->setClipRect(clip.toQRect(), Qt::IntersectClip);
-        drawLine(x, y, s, justifyExtra, false);
-        Canvas->restore();
+        // A line that lies inside the clip (a pixel of room for the glyphs' side bearings)
+        // draws the same without it; a clip per line costs vector devices a clip path each.
+        const bool inside = qint64(x) - 1 >= clip.Left && qint64(x) + w + justifyExtra + 1 <= clip.Right &&
+                            y >= clip.Top && qint64(y) + m_metrics->ascent() + m_metrics->descent() <= clip.Bottom;
+        if (inside) {
+            drawLine(x, y, s, justifyExtra, false);
+        } else {
+            Canvas->save();
+            Canvas->setClipRect(clip.toQRect(), Qt::IntersectClip);
+            drawLine(x, y, s, justifyExtra, false);
+            Canvas->restore();
+        }
     }
     ++linesWritten;
     y += step;
@@ -437,7 +453,7 @@ void TfrMemoView::ShowUnderLines()
     const int h = frRound(lineSpacing() * drawScaleY) + fontHeight;
     if (h <= 0)
         return;
-    Canvas->setPen(QPen(frQColor(FrameColor), std::clamp(frRound(FrameWidth), 0, 1000), Qt::SolidLine));
+    Canvas->setPen(frSolidPen(frQColor(FrameColor), std::clamp(frRound(FrameWidth), 0, 1000)));
     // A hostile height would otherwise draw millions of lines.
     const int count = std::min(Height / h, 100000);
     for (int i = 0; i < count; ++i) {

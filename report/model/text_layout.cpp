@@ -2,6 +2,7 @@
 
 #include <QFontMetricsF>
 #include <algorithm>
+#include <cmath>
 #include <memory>
 #include <unordered_map>
 
@@ -89,7 +90,9 @@ TfrFontMetrics::TfrFontMetrics(const TfrFont &font, int pixelHeight)
     : m_font(frCreateQFont(font, pixelHeight)), m_pixelHeight(pixelHeight)
 {
     m_table.fill(-1);
-    m_ascent = frRound(QFontMetricsF(m_font).ascent());
+    const QFontMetricsF m(m_font);
+    m_ascent = frRound(m.ascent());
+    m_descent = frClampCoord(std::ceil(m.descent()));
 }
 
 qint32 TfrFontMetrics::measure(QChar c) const

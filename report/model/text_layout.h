@@ -42,6 +42,8 @@ public:
     int pixelHeight() const { return m_pixelHeight; }
     // Baseline below the top of a line, in whole pixels.
     int ascent() const { return m_ascent; }
+    // Lowest point of the font below the baseline, in whole pixels (rounded up).
+    int descent() const { return m_descent; }
 
     // Advance of one character in 1/64 pixel.
     qint32 advance64(QChar c) const
@@ -73,6 +75,7 @@ private:
     QFont m_font;
     int m_pixelHeight = 0;
     int m_ascent = 0;
+    int m_descent = 0;
     mutable std::array<qint32, kTableSize> m_table;
     mutable QHash<char16_t, qint32> m_other;
 };

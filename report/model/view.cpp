@@ -480,7 +480,9 @@ void TfrView::ShowBackground()
         return;
     const QColor fill = frQColor(FillColor == clNone ? clWhite : FillColor);
     Canvas->setBackgroundMode(Qt::OpaqueMode);
-    Canvas->setBrush(fill);
+    // The painter's brush is left alone: the fill below names its colour and frames are
+    // lines, so a brush would paint nothing, yet a vector device (PDF, a printer) writes
+    // every brush change out, twice a cell.
     const bool printing = DocMode == dmPrinting;
     if (printing && FillColor == clNone)
         return;
@@ -495,7 +497,6 @@ void TfrView::ShowFrame()
     const bool printing = DocMode == dmPrinting;
     if (printing && (FrameTyp & 0x0F) == 0)
         return;
-    Canvas->setBrush(Qt::SolidPattern);
     if (!printing && Width > 0 && Height > 0) {
         Canvas->setPen(QPen(Qt::black, 0));
         const int l = Left, t = Top, r = Left + Width, b = Top + Height;
@@ -507,6 +508,25 @@ void TfrView::ShowFrame()
     }
     const int right = scaledRight();
     const int bottom = scaledBottom();
+    if (!(FrameStyle >= psDash && FrameStyle <= psDashDotDot) && FrameStyle != psDouble) {
+        // Solid sides, in the same order, in one call: a vector device (PDF, a printer)
+        // then writes the frame as one path rather than one per side.
+        QLine sides[4];
+        int count = 0;
+        if (FrameTyp & frftRight)
+            sides[count++] = QLine(right, Top, right, bottom);
+        if (FrameTyp & frftLeft)
+            sides[count++] = QLine(Left, Top, Left, bottom);
+        if (FrameTyp & frftBottom)
+            sides[count++] = QLine(Left, bottom, right, bottom);
+        if (FrameTyp & frftTop)
+            sides[count++] = QLine(Left, Top, right, Top);
+        if (count > 0) {
+            Canvas->setPen(frSolidPen(frQColor(FrameColor), std::clamp(frRound(FrameWidth), 0, kMaxPenWidth)));
+            Canvas->drawLines(sides, count);
+        }
+        return;
+    }
     if (FrameTyp & frftRight)
         drawFrameSide(right, Top, right, bottom, true);
     if (FrameTyp & frftLeft)
@@ -515,6 +535,11 @@ void TfrView::ShowFrame()
         drawFrameSide(Left, bottom, right, bottom, false);
     if (FrameTyp & frftTop)
         drawFrameSide(Left, Top, right, Top, false);
+}
+
+QPen frSolidPen(const QColor &color, int width)
+{
+    return QPen(color, width, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
 }
 
 void TfrView::drawFrameSide(int x1, int y1, int x2, int y2, bool vertical)
@@ -545,17 +570,14 @@ void TfrView::drawFrameSide(int x1, int y1, int x2, int y2, bool vertical)
         }
         return;
     }
-    Canvas->setPen(QPen(frame, width, Qt::SolidLine));
-    if (FrameStyle == psDouble) {
-        const int d = width;
-        line(-d);
-        Canvas->setPen(QPen(fill, width, Qt::SolidLine));
-        line(0);
-        Canvas->setPen(QPen(frame, width, Qt::SolidLine));
-        line(d);
-        return;
-    }
+    // Double: three lines of the pen width across the side, the middle one in the fill.
+    const int d = width;
+    Canvas->setPen(frSolidPen(frame, width));
+    line(-d);
+    Canvas->setPen(frSolidPen(fill, width));
     line(0);
+    Canvas->setPen(frSolidPen(frame, width));
+    line(d);
 }
 
 QRegion TfrView::GetClipRgn(TfrRgnType RegionType)

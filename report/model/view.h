@@ -7,12 +7,20 @@
 // the paper's edge.
 #pragma once
 
+#include <QPen>
 #include <QRegion>
 #include <QString>
 #include <QStringList>
 
 #include "report/model/geometry.h"
 #include "report/model/object.h"
+
+// The engine's solid pen: square caps (a side's ends reach the corners) and mitred joins.
+// Joins never show on the single lines frames are made of, but with this one the PDF engine
+// strokes a line itself instead of writing its outline out as a filled polygon. Text is
+// drawn with it too, so a cell's frame and text need no pen change between them (vector
+// devices write every change out).
+QPen frSolidPen(const QColor &color, int width = 1);
 
 class QPainter;
 class TfrBand;
@@ -149,7 +157,8 @@ protected:
     // The edges of the scaled rectangle, from the values CalcGaps saved.
     int scaledRight() const;
     int scaledBottom() const;
-    // One side of the frame (a line from p1 to p2) in the current style.
+    // One side of a dashed or double frame (a line from p1 to p2); solid sides are drawn
+    // together by ShowFrame.
     void drawFrameSide(int x1, int y1, int x2, int y2, bool vertical);
     // BandAlign against the current band while a view is written to a prepared page.
     void applyBandAlignForStream();

@@ -18,6 +18,7 @@
 #include "app/settings_dialog.h"
 #include "app/startup.h"
 #include "report/eval/errors.h"
+#include "report/model/registry.h"
 #include "test_helpers.h"
 
 using namespace apptest;
@@ -52,6 +53,12 @@ protected:
 
 TEST_F(MainWindowTest, StartUpRunsEngineDataModuleThenMainWindow)
 {
+    auto pdfFilters = [] {
+        int n = 0;
+        for (const TfrExportFilterInfo &e : frFilters())
+            n += e.filterMask == QStringLiteral("*.pdf") ? 1 : 0;
+        return n;
+    };
     QStringList steps;
     TStartupOptions options;
     options.runEventLoop = false;
@@ -60,11 +67,15 @@ TEST_F(MainWindowTest, StartUpRunsEngineDataModuleThenMainWindow)
         if (step == "FMain") {
             EXPECT_TRUE(MainDM) << "the data module exists before the main window";
         }
+        if (step == "ready") {
+            EXPECT_EQ(pdfFilters(), 1) << "the preview's save offers PDF while the program runs";
+        }
     };
     EXPECT_EQ(frRunJournal(options), 0);
     EXPECT_EQ(steps, QStringList({"engine", "MainDM", "FMain", "ready"}));
     EXPECT_TRUE(hooks.messages.empty()) << hooks.texts().join('\n').toStdString();
     EXPECT_FALSE(MainDM) << "the data module goes with the program";
+    EXPECT_EQ(pdfFilters(), 0) << "and so does the PDF filter";
 }
 
 TEST_F(MainWindowTest, UnreachableDatabaseEndsStartUpWithTheConnectionError)

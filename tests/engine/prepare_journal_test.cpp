@@ -18,47 +18,15 @@
 #include "report/model/memo_view.h"
 #include "report/model/report.h"
 #include "report/model/template_json.h"
+#include "tests/engine/journal_test_support.h"
 #include "tests/engine/prepare_test_support.h"
 
 using namespace prepare_test;
 
 namespace {
 
-// The description ships in the repository, two folders above this file.
-QString templatePath()
-{
-    QDir root = QFileInfo(QStringLiteral(__FILE__)).dir();
-    root.cdUp();
-    root.cdUp();
-    return root.filePath(QStringLiteral("data/Reports/J001.json"));
-}
-
-void fillJournal(QSqlDatabase &db, int rows)
-{
-    QSqlQuery q(db);
-    q.exec(QStringLiteral("CREATE TABLE Temp (NumPP INTEGER, NumReis INTEGER, NameFile TEXT, DateCreateFile TEXT, "
-                          "TimeCreateFile TEXT, Size INTEGER, DateProcesFile TEXT, TimeProcesFile TEXT, "
-                          "Ispolnitel TEXT, BriefContents TEXT, ToWhom TEXT)"));
-    db.transaction();
-    q.prepare(QStringLiteral("INSERT INTO Temp VALUES (?,?,?,?,?,?,?,?,?,?,?)"));
-    for (int i = 1; i <= rows; ++i) {
-        q.addBindValue(i);
-        q.addBindValue(17);
-        q.addBindValue(QStringLiteral("vhod_%1_scan_document_2026.pdf").arg(i, 4, 10, QLatin1Char('0')));
-        q.addBindValue(QStringLiteral("08.12.2026"));
-        q.addBindValue(QStringLiteral("14:%1").arg(i % 60, 2, 10, QLatin1Char('0')));
-        q.addBindValue(1000 + i * 137);
-        q.addBindValue(QStringLiteral("09.12.2026"));
-        q.addBindValue(QStringLiteral("09:30"));
-        q.addBindValue(u("Иванова А. П."));
-        q.addBindValue(i % 7 == 0 ? u("Письмо о согласовании графика поставок оборудования на первый квартал, "
-                                      "с приложением спецификации и протокола разногласий")
-                                  : u("Входящее письмо"));
-        q.addBindValue(i % 5 == 0 ? u("Бухгалтерия, Отдел снабжения") : u("Канцелярия"));
-        q.exec();
-    }
-    db.commit();
-}
+using journal_test::fillJournal;
+using journal_test::templatePath;
 
 TEST(PrepareJournal, HundredRowsGiveNumberedPagesWithWrappedBriefs)
 {
