@@ -27,7 +27,7 @@ bool isFixed(const TfrBand &b) { return b.Typ == btPageFooter || b.Typ == btOver
 
 TfrStream &pageStream()
 {
-    TfrStream &s = frEngine().EMFPages->GetPages(PageNo).stream;
+    TfrStream &s = frEngine().EMFPages->GetPages(PageNo).Stream();
     s.seek(s.size());
     return s;
 }
