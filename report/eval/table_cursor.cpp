@@ -249,6 +249,7 @@ bool TfrCursorField::IsNull() const { return !isValid() || m_cursor->IsNull(m_in
 bool TfrCursorField::IsBlob() const { return isValid() && m_cursor->IsBlob(m_index); }
 QString TfrCursorField::DisplayText() const { return isValid() ? m_cursor->DisplayText(m_index) : QString(); }
 QByteArray TfrCursorField::BlobBytes() const { return isValid() ? m_cursor->BlobBytes(m_index) : QByteArray(); }
+QString TfrCursorField::BlobText() const { return isValid() ? m_cursor->BlobText(m_index) : QString(); }
 
 // ---- TfrTableCursor ----
 
@@ -633,6 +634,10 @@ QStringList TfrTableCursor::FieldNames() const
 
 int TfrTableCursor::FindField(const QString &name) const
 {
+    // Names are mostly asked for as the source spells them: a plain comparison first.
+    for (int i = 0; i < m_fields.size(); ++i)
+        if (m_fields.at(i).name == name)
+            return i;
     for (int i = 0; i < m_fields.size(); ++i)
         if (m_fields.at(i).name.compare(name, Qt::CaseInsensitive) == 0)
             return i;
@@ -711,6 +716,14 @@ QByteArray TfrTableCursor::BlobBytes(int index) const
     if (v.isEmptyOrNull())
         return QByteArray();
     return frToCp1251(v.toString());
+}
+
+QString TfrTableCursor::BlobText(int index) const
+{
+    const TfrVariant v = FieldValue(index);
+    if (v.isEmptyOrNull())
+        return QString();
+    return frCp1251Text(v.toString());
 }
 
 void TfrTableCursor::insertRowAt(int row)

@@ -85,6 +85,7 @@ public:
     bool IsBlob() const;
     QString DisplayText() const;
     QByteArray BlobBytes() const;
+    QString BlobText() const;
 
 private:
     const TfrTableCursor *m_cursor = nullptr;
@@ -165,6 +166,8 @@ public:
     QString DisplayText(int index) const;
     // Blob and graphic fields: the bytes; memo and text fields: the text in cp1251.
     QByteArray BlobBytes(int index) const;
+    // The same bytes read back as text (without making them).
+    QString BlobText(int index) const;
 
     // Any row of the snapshot, without moving: for grid models. Rows are 0-based and include
     // the row being appended; the current row shows the edit buffer.
