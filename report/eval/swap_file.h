@@ -8,11 +8,13 @@
 //
 // | Variable        | Meaning                                                 | Default          |
 // |-----------------|---------------------------------------------------------|------------------|
-// | FR_PAGE_MEMORY  | bytes of page streams one prepared report keeps in RAM  | 64M              |
+// | FR_PAGE_MEMORY  | bytes of page streams one prepared report keeps in RAM  | 32M              |
 // | FR_ROW_MEMORY   | bytes of rows one table cursor keeps in RAM             | 32M              |
 // | FR_SWAP_DIR     | folder of the swap files                                | temporary folder |
 //
-// Sizes are bytes, or a number with the suffix K, M or G.
+// Sizes are bytes, or a number with the suffix K, M or G. A swap file that cannot be made or
+// written (no such folder, a full disk) is reported as a warning and what was to go there
+// stays in memory: nothing is lost, only the bound.
 #pragma once
 
 #include <QByteArray>
@@ -20,7 +22,7 @@
 #include <QtGlobal>
 
 struct TfrMemoryLimits {
-    qint64 pageMemory = 64LL << 20;
+    qint64 pageMemory = 32LL << 20;
     qint64 rowMemory = 32LL << 20;
     QString swapFolder; // empty: the system's temporary folder
 };

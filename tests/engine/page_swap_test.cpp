@@ -257,6 +257,23 @@ TEST(PageSwap, EditedPagesAreWrittenAgainWhenTheyLeaveMemory)
                                                           .arg(textsOf(read[2], u("No")).front()));
 }
 
+// No place for a swap file: the pages stay in memory rather than being lost, and the
+// report is the one prepared with room.
+TEST(PageSwap, WithoutRoomForASwapFileThePagesStayInMemory)
+{
+    LimitsGuard limits;
+    frMemoryLimits().pageMemory = std::numeric_limits<qint64>::max();
+    QTemporaryDir folder;
+    const Outcome inMemory = prepareDrawExportSave(longList, folder.path());
+
+    frMemoryLimits().pageMemory = 0;
+    frMemoryLimits().swapFolder = folder.filePath(QStringLiteral("missing/folder"));
+    const Outcome noRoom = prepareDrawExportSave(longList, folder.path());
+    EXPECT_FALSE(noRoom.swapped);
+    EXPECT_EQ(noRoom.saved, inMemory.saved);
+    EXPECT_EQ(noRoom.exported, inMemory.exported);
+}
+
 // ---- files on disk ------------------------------------------------------------------------
 
 TEST(PageSwap, TruncatedAndHostileFilesOnDiskFailCleanly)
