@@ -79,7 +79,7 @@ void formJournal(TfrEMFPages &pages, TfrPage &templatePage)
             PageNo = pages.Count();
             pages.Add(templatePage);
         }
-        writeRow(pages[pages.Count() - 1].stream, row, 40 + (row % kRowsPerPage) * 18, cell);
+        writeRow(pages[pages.Count() - 1].Stream(), row, 40 + (row % kRowsPerPage) * 18, cell);
     }
 }
 

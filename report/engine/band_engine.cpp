@@ -27,7 +27,7 @@ bool isFixed(const TfrBand &b) { return b.Typ == btPageFooter || b.Typ == btOver
 
 TfrStream &pageStream()
 {
-    TfrStream &s = frEngine().EMFPages->GetPages(PageNo).stream;
+    TfrStream &s = frEngine().EMFPages->GetPages(PageNo).Stream();
     s.seek(s.size());
     return s;
 }
@@ -173,7 +173,7 @@ int TfrPageEngine::CalcHeight(TfrBand &b)
         int h = b.Height;
         for (TfrView *v : b.Objects) {
             v->savedHeight = v->Height;
-            auto *s = dynamic_cast<TfrStretcheable *>(v);
+            auto *s = v->AsStretcheable();
             if (!s || (!all && v->ownerBand != &b))
                 continue;
             if (all)
@@ -222,7 +222,7 @@ int TfrPageEngine::CalcHeight(TfrBand &b)
 void TfrPageEngine::StretchObjects(TfrBand &b, int height)
 {
     for (TfrView *v : b.Objects)
-        if (dynamic_cast<TfrStretcheable *>(v) && (v->Flags & flStretched) && v->Height > 0)
+        if (v->AsStretcheable() && (v->Flags & flStretched) && v->Height > 0)
             v->Height = height - v->Top;
 }
 
@@ -344,7 +344,7 @@ bool TfrPageEngine::DrawObjects(TfrBand &b)
 
 void TfrPageEngine::writeView(TfrView &view, int dx, int dy)
 {
-    auto *stretch = dynamic_cast<TfrStretcheable *>(&view);
+    auto *stretch = view.AsStretcheable();
     const bool hooks = view.Typ == otMemo && stretch &&
                        (stretch->drawStage == drAll || stretch->drawStage == drAfterCalcHeight);
     view.Left += dx;
@@ -373,7 +373,7 @@ void TfrPageEngine::DrawObject(TfrBand &b, TfrView &view)
         if (b.Breaked || !DisableDrawing) {
             writeView(view, columnX - Page.LeftMargin() + Page.LeftOffset(), b.Top);
         } else {
-            auto *stretch = dynamic_cast<TfrStretcheable *>(&view);
+            auto *stretch = view.AsStretcheable();
             if (!(view.Typ == otMemo && stretch && stretch->drawStage != drAll))
                 frRunScript(view.scriptLines);
         }

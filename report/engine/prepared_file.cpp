@@ -1,6 +1,10 @@
 #include "report/engine/prepared_file.h"
 
-#include <limits>
+#include <QFile>
+#include <QSaveFile>
+#include <QtEndian>
+#include <algorithm>
+#include <functional>
 
 #include "report/engine/prepared_pages.h"
 #include "report/eval/errors.h"
@@ -19,6 +23,11 @@ constexpr quint8 kFileVersion = 25;
 constexpr quint8 kFirstVersion = 24; // version bytes this reader knows: 24 ... 31
 constexpr quint8 kLastVersion = 31;
 constexpr quint8 kPageStreamVersion = 25;
+// next record (4), paper size (2), width (4), height (4), orientation (1), bin (4),
+// applyMargins (1), margins (16)
+constexpr qint64 kPageRecordBytes = 36;
+// The same without bin and margins, in files without a version byte and picture files.
+constexpr qint64 kOldPageRecordBytes = 16;
 
 void selectPrinter(TfrReport *report, const QString &name)
 {
@@ -40,21 +49,199 @@ void measurePage(TfrPageInfo &info)
     Prn.FillPrnInfo(info.prnInfo);
 }
 
-// The bytes up to the next page record, which has to lie ahead inside the data, so that
-// every record moves the reader forward.
-QByteArray takeUpTo(TfrStream &s, qsizetype next)
+// ---- where the file goes and where it comes from -------------------------------------
+//
+// Both are read and written strictly in order, a page at a time: a report of any length
+// is never held whole in memory on its way to or from a file.
+
+class Sink {
+public:
+    virtual ~Sink() = default;
+    virtual qint64 position() const = 0;
+    virtual void write(const char *data, qint64 size) = 0;
+    void write(const TfrStream &s) { write(s.constData(), s.size()); }
+};
+
+class StreamSink : public Sink {
+public:
+    explicit StreamSink(TfrStream &s) : m_s(s) {}
+    qint64 position() const override { return m_s.position(); }
+    void write(const char *data, qint64 size) override { m_s.write(data, size); }
+
+private:
+    TfrStream &m_s;
+};
+
+class FileSink : public Sink {
+public:
+    FileSink(QSaveFile &f, const QString &name) : m_f(f), m_name(name) {}
+    qint64 position() const override { return m_pos; }
+    void write(const char *data, qint64 size) override
+    {
+        if (m_f.write(data, size) != size)
+            throw EfrError(QStringLiteral("Cannot write file \"%1\". %2").arg(m_name, m_f.errorString()));
+        m_pos += size;
+    }
+
+private:
+    QSaveFile &m_f;
+    QString m_name;
+    qint64 m_pos = 0;
+};
+
+class Source {
+public:
+    virtual ~Source() = default;
+    virtual qint64 position() const = 0;
+    virtual qint64 size() const = 0;
+    virtual void seek(qint64 pos) = 0;
+    // Exactly n bytes, or EReadError.
+    virtual QByteArray read(qint64 n) = 0;
+    qint64 remaining() const { return std::max<qint64>(0, size() - position()); }
+    bool atEnd() const { return position() >= size(); }
+};
+
+class StreamSource : public Source {
+public:
+    explicit StreamSource(TfrStream &s) : m_s(s) {}
+    qint64 position() const override { return m_s.position(); }
+    qint64 size() const override { return m_s.size(); }
+    void seek(qint64 pos) override { m_s.seek(pos); }
+    QByteArray read(qint64 n) override
+    {
+        const char *p = m_s.take(n);
+        return QByteArray(p, n);
+    }
+
+private:
+    TfrStream &m_s;
+};
+
+class FileSource : public Source {
+public:
+    explicit FileSource(QFile &f) : m_f(f), m_size(f.size()) {}
+    qint64 position() const override { return m_f.pos(); }
+    qint64 size() const override { return m_size; }
+    void seek(qint64 pos) override
+    {
+        if (pos < 0 || !m_f.seek(pos))
+            TfrStream::throwReadError();
+    }
+    QByteArray read(qint64 n) override
+    {
+        if (n < 0 || n > remaining())
+            TfrStream::throwReadError();
+        QByteArray bytes = m_f.read(n);
+        if (bytes.size() != n)
+            TfrStream::throwReadError();
+        return bytes;
+    }
+
+private:
+    QFile &m_f;
+    qint64 m_size;
+};
+
+// n bytes of the source as a stream the record primitives read.
+TfrStream takeRecord(Source &in, qint64 n) { return TfrStream(in.read(n)); }
+
+quint8 readByte(Source &in)
 {
-    if (next < s.position() || next > s.size())
-        TfrStream::throwReadError();
-    const qsizetype n = next - s.position();
-    return QByteArray(s.take(n), n);
+    TfrStream s = takeRecord(in, 1);
+    return frReadByte(s);
 }
 
-qint32 checkedPosition(qsizetype pos)
+qint32 readInteger(Source &in)
 {
-    if (pos > std::numeric_limits<qint32>::max())
-        throw EfrError(QStringLiteral("The prepared report is too large to be saved"));
-    return qint32(pos);
+    TfrStream s = takeRecord(in, 4);
+    return frReadInteger(s);
+}
+
+QString readString(Source &in)
+{
+    const QByteArray length = in.read(2);
+    const qint64 n = qFromLittleEndian<quint16>(length.constData());
+    TfrStream s(length + in.read(n + 1));
+    return frReadString(s);
+}
+
+// The string list of the picture file's header, read line by line as frReadMemo does.
+QStringList readMemo(Source &in)
+{
+    const QByteArray count = in.read(2);
+    QByteArray bytes = count;
+    if (qFromLittleEndian<quint16>(count.constData()) == 0) {
+        bytes += in.read(1);
+    } else {
+        for (;;) {
+            const QByteArray length = in.read(2);
+            const QByteArray line = in.read(qint64(qFromLittleEndian<quint16>(length.constData())) + 1);
+            bytes += length + line;
+            if (line.back() == 0)
+                break;
+        }
+    }
+    TfrStream s(bytes);
+    return frReadMemo(s);
+}
+
+// Page records point at the next one with 32 bits. A file past 4 GB keeps the low 32 bits
+// of the position, and the reader takes the first position at or after the record's
+// start with those bits: a page is never 4 GB long, so that is the one. Up to 2 GB the
+// value is the plain position.
+qint32 storedPosition(qint64 pos) { return qint32(quint32(quint64(pos) & 0xFFFFFFFFu)); }
+
+qint64 nextPosition(qint32 stored, qint64 recordStart)
+{
+    qint64 next = (recordStart & ~qint64(0xFFFFFFFF)) | qint64(quint32(stored));
+    if (next < recordStart)
+        next += qint64(1) << 32;
+    return next;
+}
+
+// The bytes from the position up to the next record, which has to lie ahead inside the
+// data, so that every record moves the reader forward.
+QByteArray takeUpTo(Source &in, qint64 next)
+{
+    if (next < in.position() || next > in.size())
+        TfrStream::throwReadError();
+    return in.read(next - in.position());
+}
+
+void writePages(const TfrEMFPages &pages, Sink &out)
+{
+    const bool compressed = frCompressor && frCompressor->Enabled;
+    TfrStream head;
+    frWriteByte(head, kFileVersion);
+    frWriteByte(head, compressed ? 1 : 0);
+    frWriteString(head, Prn.Printers().value(Prn.PrinterIndex()));
+    frWriteInteger(head, pages.GetCount());
+    out.write(head);
+    for (int i = 0; i < pages.GetCount(); ++i) {
+        const TfrPageInfo &info = pages[i];
+        TfrStream data(info.StreamData());
+        if (compressed) {
+            TfrStream packed;
+            frCompressor->Compress(data, packed);
+            data = std::move(packed);
+        }
+        TfrStream record;
+        frWriteInteger(record, storedPosition(out.position() + kPageRecordBytes + data.size()));
+        frWriteWord(record, info.paperSize);
+        frWriteInteger(record, info.paperWidth);
+        frWriteInteger(record, info.paperHeight);
+        frWriteByte(record, info.orientation);
+        frWriteInteger(record, info.paperBin);
+        frWriteBoolean(record, info.applyMargins);
+        frWriteInteger(record, info.margins.Left);
+        frWriteInteger(record, info.margins.Top);
+        frWriteInteger(record, info.margins.Right);
+        frWriteInteger(record, info.margins.Bottom);
+        out.write(record);
+        out.write(data);
+    }
+    const char mark = char(pages.formatMark);
+    out.write(&mark, 1);
 }
 
 } // namespace
@@ -69,7 +256,8 @@ qint32 checkedPosition(qsizetype pos)
 // | printer name           | string | the printer selected when saving                        |
 // | page count N           | 4      |                                                         |
 // | N page records:                                                                   |
-// |   next record          | 4      | absolute position after this record                     |
+// |   next record          | 4      | absolute position after this record (low 32 bits in    |
+// |                        |        | files past 4 GB, see nextPosition)                      |
 // |   paper size code      | 2      |                                                         |
 // |   paper width, height  | 4, 4   | tenths of a millimetre                                  |
 // |   orientation          | 1      |                                                         |
@@ -86,134 +274,142 @@ qint32 checkedPosition(qsizetype pos)
 
 void TfrEMFPages::SaveToStream(TfrStream &stream) const
 {
-    const bool compressed = frCompressor && frCompressor->Enabled;
-    frWriteByte(stream, kFileVersion);
-    frWriteByte(stream, compressed ? 1 : 0);
-    frWriteString(stream, Prn.Printers().value(Prn.PrinterIndex()));
-    frWriteInteger(stream, GetCount());
-    for (const auto &info : m_pages) {
-        const qint32 placeholder = checkedPosition(stream.position());
-        frWriteInteger(stream, placeholder);
-        frWriteWord(stream, info->paperSize);
-        frWriteInteger(stream, info->paperWidth);
-        frWriteInteger(stream, info->paperHeight);
-        frWriteByte(stream, info->orientation);
-        frWriteInteger(stream, info->paperBin);
-        frWriteBoolean(stream, info->applyMargins);
-        frWriteInteger(stream, info->margins.Left);
-        frWriteInteger(stream, info->margins.Top);
-        frWriteInteger(stream, info->margins.Right);
-        frWriteInteger(stream, info->margins.Bottom);
-        if (compressed) {
-            TfrStream packed;
-            frCompressor->Compress(info->stream, packed);
-            stream.write(packed.constData(), packed.size());
-        } else {
-            stream.write(info->stream.constData(), info->stream.size());
-        }
-        const qint32 end = checkedPosition(stream.position());
-        stream.seek(placeholder);
-        frWriteInteger(stream, end);
-        stream.seek(end);
-    }
-    frWriteByte(stream, formatMark);
+    StreamSink out(stream);
+    writePages(*this, out);
 }
+
+namespace {
+
+void readPages(TfrEMFPages &pages, Source &in, TfrReport *report,
+               const std::function<TfrPageInfo &()> &appendRecord)
+{
+    const qint64 start = in.position();
+    quint8 version = readByte(in);
+    if (version < kFirstVersion || version > kLastVersion) {
+        version = 0;
+        in.seek(start);
+    }
+    const quint8 flag = readByte(in);
+
+    if (flag == 0 || flag == 1 || flag == 255) {
+        selectPrinter(report, readString(in));
+        const qint32 count = readInteger(in);
+        if (count < 0)
+            TfrStream::throwReadError();
+        for (qint32 i = 0; i < count; ++i) {
+            const qint64 recordStart = in.position();
+            TfrStream r = takeRecord(in, version < 24 ? kOldPageRecordBytes : kPageRecordBytes);
+            const qint64 next = nextPosition(frReadInteger(r), recordStart);
+            TfrPageInfo &info = appendRecord();
+            info.paperSize = frReadWord(r);
+            info.paperWidth = frReadInteger(r);
+            info.paperHeight = frReadInteger(r);
+            info.orientation = frReadByte(r);
+            info.paperBin = version < 24 ? -1 : frReadInteger(r);
+            info.applyMargins = frReadBoolean(r);
+            if (version >= 24) {
+                info.margins.Left = frReadInteger(r);
+                info.margins.Top = frReadInteger(r);
+                info.margins.Right = frReadInteger(r);
+                info.margins.Bottom = frReadInteger(r);
+            }
+            const QByteArray data = takeUpTo(in, next);
+            TfrStream &stream = info.Stream();
+            if (flag != 0) {
+                // Without a real compressor the data cannot be turned back into pages.
+                if (!frCompressor || !frCompressor->Enabled)
+                    throw EReadError(QStringLiteral("The prepared report is compressed; no compressor is installed"));
+                stream = TfrStream();
+                frCompressor->DeCompress(TfrStream(data), stream);
+            } else {
+                stream = TfrStream(data);
+            }
+            stream.seek(stream.size());
+            // A page that cannot be read is refused now rather than when it is shown.
+            pages.ForEachObject(pages.GetCount() - 1, [](TfrView &) {});
+            measurePage(info);
+            // Counted against the budget now that its size is known.
+            info.Stream();
+        }
+        pages.formatMark = readByte(in);
+        return;
+    }
+
+    in.seek(start);
+    const QStringList header = readMemo(in);
+    selectPrinter(report, header.value(0));
+    const qint32 count = readInteger(in);
+    if (count < 0)
+        TfrStream::throwReadError();
+    for (qint32 i = 0; i < count; ++i) {
+        const qint64 recordStart = in.position();
+        TfrStream r = takeRecord(in, kOldPageRecordBytes);
+        const qint64 next = nextPosition(frReadInteger(r), recordStart);
+        TfrPageInfo &info = appendRecord();
+        info.paperSize = frReadWord(r);
+        info.paperWidth = frReadInteger(r);
+        info.paperHeight = frReadInteger(r);
+        info.orientation = frReadByte(r);
+        info.applyMargins = frReadBoolean(r);
+        info.paperBin = -1;
+        measurePage(info);
+
+        std::unique_ptr<TfrView> view = frCreateObject(otPicture, QString());
+        auto &picture = static_cast<TfrPictureView &>(*view);
+        picture.SetBounds(0, 0, info.prnInfo.paperWidthU, info.prnInfo.paperHeightU);
+        picture.Picture.loadFromData(pkMetafile, takeUpTo(in, next));
+        TfrStream &stream = info.Stream();
+        stream = TfrStream();
+        frWriteByte(stream, kPageStreamVersion);
+        picture.inPreparedPage = true;
+        picture.WriteTypeAndRecord(stream);
+        info.Stream();
+    }
+    if (!in.atEnd())
+        pages.formatMark = readByte(in);
+}
+
+} // namespace
 
 void TfrEMFPages::LoadFromStream(TfrStream &stream)
 {
     Clear();
-    const qsizetype start = stream.position();
+    StreamSource in(stream);
     try {
-        quint8 version = frReadByte(stream);
-        if (version < kFirstVersion || version > kLastVersion) {
-            version = 0;
-            stream.seek(start);
-        }
-        const quint8 flag = frReadByte(stream);
-
-        if (flag == 0 || flag == 1 || flag == 255) {
-            selectPrinter(m_report, frReadString(stream));
-            const qint32 count = frReadInteger(stream);
-            if (count < 0)
-                TfrStream::throwReadError();
-            for (qint32 i = 0; i < count; ++i) {
-                const qsizetype next = frReadInteger(stream);
-                TfrPageInfo &info = appendRecord();
-                info.paperSize = frReadWord(stream);
-                info.paperWidth = frReadInteger(stream);
-                info.paperHeight = frReadInteger(stream);
-                info.orientation = frReadByte(stream);
-                info.paperBin = version < 24 ? -1 : frReadInteger(stream);
-                info.applyMargins = frReadBoolean(stream);
-                if (version >= 24) {
-                    info.margins.Left = frReadInteger(stream);
-                    info.margins.Top = frReadInteger(stream);
-                    info.margins.Right = frReadInteger(stream);
-                    info.margins.Bottom = frReadInteger(stream);
-                }
-                const QByteArray data = takeUpTo(stream, next);
-                if (flag != 0) {
-                    // Without a real compressor the data cannot be turned back into pages.
-                    if (!frCompressor || !frCompressor->Enabled)
-                        throw EReadError(QStringLiteral("The prepared report is compressed; no compressor is installed"));
-                    info.stream = TfrStream();
-                    frCompressor->DeCompress(TfrStream(data), info.stream);
-                } else {
-                    info.stream = TfrStream(data);
-                }
-                info.stream.seek(info.stream.size());
-                // A page that cannot be read is refused now rather than when it is shown.
-                ForEachObject(GetCount() - 1, [](TfrView &) {});
-                measurePage(info);
-            }
-            formatMark = frReadByte(stream);
-            return;
-        }
-
-        stream.seek(start);
-        const QStringList header = frReadMemo(stream);
-        selectPrinter(m_report, header.value(0));
-        const qint32 count = frReadInteger(stream);
-        if (count < 0)
-            TfrStream::throwReadError();
-        for (qint32 i = 0; i < count; ++i) {
-            const qsizetype next = frReadInteger(stream);
-            TfrPageInfo &info = appendRecord();
-            info.paperSize = frReadWord(stream);
-            info.paperWidth = frReadInteger(stream);
-            info.paperHeight = frReadInteger(stream);
-            info.orientation = frReadByte(stream);
-            info.applyMargins = frReadBoolean(stream);
-            info.paperBin = -1;
-            measurePage(info);
-
-            std::unique_ptr<TfrView> view = frCreateObject(otPicture, QString());
-            auto &picture = static_cast<TfrPictureView &>(*view);
-            picture.SetBounds(0, 0, info.prnInfo.paperWidthU, info.prnInfo.paperHeightU);
-            picture.Picture.loadFromData(pkMetafile, takeUpTo(stream, next));
-            info.stream = TfrStream();
-            frWriteByte(info.stream, kPageStreamVersion);
-            picture.inPreparedPage = true;
-            picture.WriteTypeAndRecord(info.stream);
-        }
-        if (!stream.atEnd())
-            formatMark = frReadByte(stream);
+        readPages(*this, in, m_report, [this]() -> TfrPageInfo & { return appendRecord(); });
     } catch (...) {
         Clear();
         throw;
     }
 }
 
-void frSavePreparedReport(const TfrEMFPages &pages, const QString &fileName)
+void TfrEMFPages::SaveToFile(const QString &fileName) const
 {
-    TfrStream stream;
-    pages.SaveToStream(stream);
-    stream.saveToFile(fileName);
+    QSaveFile f(fileName);
+    if (!f.open(QIODevice::WriteOnly))
+        throw EfrError(QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, f.errorString()));
+    FileSink out(f, fileName);
+    writePages(*this, out);
+    // The file is replaced only when the whole report was written.
+    if (!f.commit())
+        throw EfrError(QStringLiteral("Cannot write file \"%1\". %2").arg(fileName, f.errorString()));
 }
 
-void frLoadPreparedReport(TfrEMFPages &pages, const QString &fileName)
+void TfrEMFPages::LoadFromFile(const QString &fileName)
 {
-    pages.Clear();
-    TfrStream stream = TfrStream::fromFile(fileName);
-    pages.LoadFromStream(stream);
+    Clear();
+    QFile f(fileName);
+    if (!f.open(QIODevice::ReadOnly))
+        throw EfrError(QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, f.errorString()));
+    FileSource in(f);
+    try {
+        readPages(*this, in, m_report, [this]() -> TfrPageInfo & { return appendRecord(); });
+    } catch (...) {
+        Clear();
+        throw;
+    }
 }
+
+void frSavePreparedReport(const TfrEMFPages &pages, const QString &fileName) { pages.SaveToFile(fileName); }
+
+void frLoadPreparedReport(TfrEMFPages &pages, const QString &fileName) { pages.LoadFromFile(fileName); }

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QRegion>
 #include <QTransform>
+#include <QtDebug>
 #include <cmath>
 
 #include "report/eval/errors.h"
@@ -37,9 +38,9 @@ private:
 // Reads one page's object stream from its start, handing every object to take. The
 // objects read the page's own format version. keepPrepared leaves inPreparedPage set on
 // the objects handed out (export filters see them so).
-template <class Take> void readObjects(const TfrStream &pageStream, bool keepPrepared, Take take)
+template <class Take> void readObjects(const QByteArray &bytes, bool keepPrepared, Take take)
 {
-    TfrStream s(pageStream.data()); // shares the bytes; reading never moves the page's own position
+    TfrStream s(bytes); // shares the bytes; reading never moves the page's own position
     frVersion = frReadByte(s);
     while (!s.atEnd()) {
         const int typ = frReadByte(s);
@@ -150,6 +151,20 @@ bool frPageJumpTarget(const QString &text, int &pageNo)
 TfrPageInfo::TfrPageInfo() = default;
 TfrPageInfo::~TfrPageInfo() = default;
 
+TfrStream &TfrPageInfo::Stream()
+{
+    if (m_owner)
+        m_owner->use(*this, true);
+    return m_stream;
+}
+
+QByteArray TfrPageInfo::StreamData() const
+{
+    if (m_inMemory)
+        return m_stream.data();
+    return m_swap->Read(m_swapOffset, m_swapSize);
+}
+
 // ---- TfrEMFPages ---------------------------------------------------------------------
 
 TfrEMFPages::TfrEMFPages(TfrReport *report) : m_report(report) {}
@@ -168,6 +183,115 @@ void TfrEMFPages::Clear()
     for (auto &info : m_pages)
         releasePage(*info);
     m_pages.clear();
+    m_memoryBytes = 0;
+    m_newest = m_oldest = nullptr;
+    m_swap.reset();
+    m_swapFailed = false;
+}
+
+// ---- where the bytes are ---------------------------------------------------------------
+
+void TfrEMFPages::link(TfrPageInfo &info)
+{
+    info.m_older = m_newest;
+    info.m_newer = nullptr;
+    if (m_newest)
+        m_newest->m_newer = &info;
+    m_newest = &info;
+    if (!m_oldest)
+        m_oldest = &info;
+}
+
+void TfrEMFPages::unlink(TfrPageInfo &info)
+{
+    (info.m_newer ? info.m_newer->m_older : m_newest) = info.m_older;
+    (info.m_older ? info.m_older->m_newer : m_oldest) = info.m_newer;
+    info.m_newer = info.m_older = nullptr;
+}
+
+void TfrEMFPages::forget(TfrPageInfo &info)
+{
+    if (info.m_inMemory)
+        unlink(info);
+    m_memoryBytes -= info.m_charged;
+    info.m_charged = 0;
+    info.m_owner = nullptr;
+}
+
+bool TfrEMFPages::pinned(const TfrPageInfo &info) const
+{
+    const size_t n = m_pages.size();
+    return &info == m_newest || (n >= 1 && m_pages[n - 1].get() == &info) || (n >= 2 && m_pages[n - 2].get() == &info);
+}
+
+void TfrEMFPages::use(TfrPageInfo &info, bool forWriting)
+{
+    if (!info.m_inMemory) {
+        TfrStream s(info.m_swap->Read(info.m_swapOffset, info.m_swapSize));
+        s.seek(info.m_position);
+        info.m_stream = std::move(s);
+        info.m_inMemory = true;
+        info.m_swapCurrent = !forWriting;
+        link(info);
+        info.m_charged = info.m_stream.size();
+        m_memoryBytes += info.m_charged;
+        keepBudget();
+        return;
+    }
+    if (m_newest != &info) {
+        unlink(info);
+        link(info);
+    }
+    if (forWriting)
+        info.m_swapCurrent = false;
+    const qsizetype size = info.m_stream.size();
+    m_memoryBytes += size - info.m_charged;
+    info.m_charged = size;
+    if (m_memoryBytes > frMemoryLimits().pageMemory)
+        keepBudget();
+}
+
+void TfrEMFPages::keepBudget()
+{
+    const qint64 budget = frMemoryLimits().pageMemory;
+    for (TfrPageInfo *p = m_oldest; p && m_memoryBytes > budget && !m_swapFailed;) {
+        TfrPageInfo *newer = p->m_newer;
+        if (!pinned(*p)) {
+            try {
+                swapOut(*p);
+            } catch (const EfrError &e) {
+                // No room on disk: the pages stay in memory rather than being lost.
+                qWarning("%s", e.what());
+                m_swapFailed = true;
+            }
+        }
+        p = newer;
+    }
+}
+
+void TfrEMFPages::swapOut(TfrPageInfo &info)
+{
+    if (!info.m_swapCurrent) {
+        const qsizetype size = info.m_stream.size();
+        const char *bytes = info.m_stream.constData();
+        if (!m_swap)
+            m_swap = std::make_shared<TfrSwapFile>();
+        if (info.m_swap == m_swap && info.m_swapOffset >= 0 && size <= info.m_swapCapacity) {
+            m_swap->Write(info.m_swapOffset, bytes, size);
+        } else {
+            info.m_swapOffset = m_swap->Append(bytes, size);
+            info.m_swapCapacity = size;
+            info.m_swap = m_swap;
+        }
+        info.m_swapSize = size;
+        info.m_swapCurrent = true;
+    }
+    info.m_position = info.m_stream.position();
+    info.m_stream = TfrStream();
+    info.m_inMemory = false;
+    m_memoryBytes -= info.m_charged;
+    info.m_charged = 0;
+    unlink(info);
 }
 
 void TfrEMFPages::Add(TfrPage &templatePage)
@@ -188,7 +312,8 @@ void TfrEMFPages::Add(TfrPage &templatePage)
 void TfrEMFPages::Insert(int index, TfrPage &templatePage)
 {
     auto info = std::make_unique<TfrPageInfo>();
-    frWriteByte(info->stream, kPageStreamVersion);
+    info->m_owner = this;
+    frWriteByte(info->m_stream, kPageStreamVersion);
     info->paperSize = quint16(templatePage.pgSize);
     info->paperWidth = templatePage.pgWidth;
     info->paperHeight = templatePage.pgHeight;
@@ -198,35 +323,69 @@ void TfrEMFPages::Insert(int index, TfrPage &templatePage)
     info->margins = templatePage.pgMargins;
     info->prnInfo = frPrnInfoOf(templatePage);
     const size_t at = index < 0 ? 0 : std::min(size_t(index), m_pages.size());
+    TfrPageInfo &added = *info;
     m_pages.insert(m_pages.begin() + qsizetype(at), std::move(info));
+    link(added);
+    use(added, true);
+    keepBudget();
 }
 
 TfrPageInfo &TfrEMFPages::appendRecord()
 {
     m_pages.push_back(std::make_unique<TfrPageInfo>());
-    return *m_pages.back();
+    TfrPageInfo &info = *m_pages.back();
+    info.m_owner = this;
+    link(info);
+    return info;
 }
 
 void TfrEMFPages::AddFrom(TfrEMFPages &other)
 {
     if (&other == this)
         return;
+    // The pages in memory join this list's recency order as they were; the others keep
+    // their bytes in the other list's swap file, which lives on while they need it.
+    for (TfrPageInfo *p = other.m_oldest; p;) {
+        TfrPageInfo *newer = p->m_newer;
+        link(*p);
+        p = newer;
+    }
     m_pages.reserve(m_pages.size() + other.m_pages.size());
-    for (auto &info : other.m_pages)
+    for (auto &info : other.m_pages) {
+        info->m_owner = this;
         m_pages.push_back(std::move(info));
+    }
+    m_memoryBytes += other.m_memoryBytes;
+    if (!m_swap)
+        m_swap = std::move(other.m_swap);
     other.m_pages.clear();
+    other.m_memoryBytes = 0;
+    other.m_newest = other.m_oldest = nullptr;
+    other.m_swap.reset();
+    keepBudget();
 }
 
 void TfrEMFPages::Swap(TfrEMFPages &other) noexcept
 {
     m_pages.swap(other.m_pages);
     std::swap(formatMark, other.formatMark);
+    // The memory account and the recency order travel with the pages.
+    std::swap(m_memoryBytes, other.m_memoryBytes);
+    std::swap(m_newest, other.m_newest);
+    std::swap(m_oldest, other.m_oldest);
+    std::swap(m_swap, other.m_swap);
+    std::swap(m_swapFailed, other.m_swapFailed);
+    for (auto &info : m_pages)
+        info->m_owner = this;
+    for (auto &info : other.m_pages)
+        info->m_owner = &other;
 }
 
 void TfrEMFPages::Delete(int index)
 {
     TfrPageInfo &info = GetPages(index);
     releasePage(info);
+    forget(info);
     m_pages.erase(m_pages.begin() + index);
 }
 
@@ -254,7 +413,7 @@ void TfrEMFPages::ObjectsToPage(int index)
     page->applyMargins = info.applyMargins;
     CurPage = page.get();
     try {
-        readObjects(info.stream, false, [&](std::unique_ptr<TfrView> view) {
+        readObjects(info.StreamData(), false, [&](std::unique_ptr<TfrView> view) {
             // An automatic width depends on the fonts of this machine: measure it again.
             if (view->Typ == otMemo && (view->Flags & flAutoSize)) {
                 ScopedValue<TfrDocMode> printing(DocMode, dmPrinting);
@@ -288,23 +447,27 @@ void TfrEMFPages::PageToObjects(int index)
         view->expandedMemo = view->Memo;
         view->WriteTypeAndRecord(s);
     }
-    info.stream = TfrStream(s.data());
-    info.stream.seek(info.stream.size());
+    TfrStream &stream = info.Stream();
+    stream = TfrStream(s.data());
+    stream.seek(stream.size());
+    use(info, true);
 }
 
 void TfrEMFPages::Squeeze(int index)
 {
     TfrPageInfo &info = GetPages(index);
-    const qsizetype pos = info.stream.position();
-    info.stream = TfrStream(info.stream.data());
-    info.stream.seek(pos);
+    if (!info.m_inMemory)
+        return;
+    const qsizetype pos = info.m_stream.position();
+    info.m_stream = TfrStream(info.m_stream.data());
+    info.m_stream.seek(pos);
 }
 
 qsizetype TfrEMFPages::PackedBytes() const
 {
     qsizetype n = 0;
     for (const auto &info : m_pages)
-        n += info->stream.size();
+        n += info->StreamSize();
     return n;
 }
 
@@ -408,7 +571,7 @@ bool TfrEMFPages::DoClick(int index, QPoint point, QString &text, Qt::CursorShap
 void TfrEMFPages::ForEachObject(int index, const std::function<void(TfrView &view)> &visit) const
 {
     const TfrPageInfo &info = GetPages(index);
-    readObjects(info.stream, true, [&](std::unique_ptr<TfrView> view) { visit(*view); });
+    readObjects(info.StreamData(), true, [&](std::unique_ptr<TfrView> view) { visit(*view); });
 }
 
 void TfrEMFPages::ExportData(int index)

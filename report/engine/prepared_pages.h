@@ -3,6 +3,13 @@
 // objects only while it is drawn, clicked, edited or read, so a report of thousands of
 // pages costs little more than its object bytes.
 //
+// Those bytes are held in memory up to a budget (frMemoryLimits().pageMemory, per list);
+// beyond it the pages used least recently wait in a swap file of the list (see
+// report/eval/swap_file.h) and are read back when they are drawn, exported, searched or
+// saved. The last two pages of the list, which the engine is still writing (footers, a
+// report appended to the previous page), and the page last handed out by Stream() always
+// stay in memory. Nothing outside this class knows where a page's bytes are.
+//
 // Object stream of one page (appended by TfrView::StreamOut while the page is formed):
 //
 // | Field        | Bytes  | Notes                                                    |
@@ -25,12 +32,14 @@
 
 #include "report/engine/printer.h"
 #include "report/eval/stream.h"
+#include "report/eval/swap_file.h"
 #include "report/model/geometry.h"
 
 class QPainter;
 class TfrPage;
 class TfrReport;
 class TfrView;
+class TfrEMFPages;
 
 // One prepared page.
 struct TfrPageInfo {
@@ -44,7 +53,6 @@ struct TfrPageInfo {
     TfrRect margins;           // left, top, right, bottom, page units
     TfrPrnInfo prnInfo;        // metrics of this paper on the current printer
     bool keepUnpacked = false; // a Draw while clear releases the unpacked page
-    TfrStream stream;          // the serialised objects
     std::unique_ptr<TfrPage> page; // the live objects while unpacked
 
     TfrPageInfo();
@@ -53,6 +61,33 @@ struct TfrPageInfo {
     TfrPageInfo &operator=(const TfrPageInfo &) = delete;
 
     TPrinterOrientation Orientation() const { return orientation ? poLandscape : poPortrait; }
+
+    // The serialised objects, in memory (read back from the swap file when the page was
+    // moved there). Writers append through it; the reference stays valid until the list
+    // is next asked for another page's stream or a page is added.
+    TfrStream &Stream();
+    // The bytes without bringing the page back into memory (shared, not copied, when it is
+    // there).
+    QByteArray StreamData() const;
+    qsizetype StreamSize() const { return m_inMemory ? m_stream.size() : m_swapSize; }
+    bool InMemory() const { return m_inMemory; }
+
+private:
+    friend class TfrEMFPages;
+
+    TfrStream m_stream;                 // the bytes while in memory
+    TfrEMFPages *m_owner = nullptr;     // the list whose budget the page counts against; not owned
+    bool m_inMemory = true;
+    bool m_swapCurrent = false;         // the swap copy holds the same bytes as memory
+    qsizetype m_charged = 0;            // bytes counted against the owner's budget
+    qsizetype m_position = 0;           // the stream's position while swapped out
+    std::shared_ptr<TfrSwapFile> m_swap; // the file holding the swap copy (a list handed
+                                         // over by AddFrom keeps its file alive)
+    qint64 m_swapOffset = -1;
+    qint64 m_swapCapacity = 0;
+    qsizetype m_swapSize = 0;
+    TfrPageInfo *m_newer = nullptr;     // recency list of the pages in memory
+    TfrPageInfo *m_older = nullptr;
 };
 
 // What the prepared pages need from the reports and the desktop. The report component and
@@ -138,20 +173,44 @@ public:
     // each to visit; the object is freed when visit returns.
     void ForEachObject(int index, const std::function<void(TfrView &view)> &visit) const;
 
-    // The prepared-report file (prepared_file.cpp).
+    // The prepared-report file (prepared_file.cpp). Files are read and written a page at a
+    // time; SaveToFile replaces the file only when the whole report was written.
     void LoadFromStream(TfrStream &stream);
     void SaveToStream(TfrStream &stream) const;
+    void LoadFromFile(const QString &fileName);
+    void SaveToFile(const QString &fileName) const;
     // The report's format-mark byte, read after the pages and written after them.
     quint8 formatMark = 88;
 
     // Trims the stream's spare capacity; done for the previous page when a page is added.
     void Squeeze(int index);
-    // Bytes held by the packed streams (for measuring).
+    // Bytes held by the packed streams, in memory or not (for measuring).
     qsizetype PackedBytes() const;
+    // Bytes of page streams now in memory.
+    qsizetype MemoryBytes() const { return m_memoryBytes; }
+    // The swap file the list writes to, or nullptr before a page went there (for tests).
+    const TfrSwapFile *SwapFile() const { return m_swap.get(); }
 
 private:
+    friend struct TfrPageInfo;
+
     TfrPageInfo &appendRecord();
+    // The page is about to be read or written in memory: back from the swap file when it
+    // is there, first in the recency list, its size counted again.
+    void use(TfrPageInfo &info, bool forWriting);
+    // Moves pages used least recently to the swap file until the budget holds.
+    void keepBudget();
+    void swapOut(TfrPageInfo &info);
+    void link(TfrPageInfo &info);   // as the page used most recently
+    void unlink(TfrPageInfo &info);
+    void forget(TfrPageInfo &info); // a page leaving the list
+    bool pinned(const TfrPageInfo &info) const;
 
     TfrReport *m_report = nullptr;
     std::vector<std::unique_ptr<TfrPageInfo>> m_pages;
+    qsizetype m_memoryBytes = 0;
+    TfrPageInfo *m_newest = nullptr;
+    TfrPageInfo *m_oldest = nullptr;
+    std::shared_ptr<TfrSwapFile> m_swap;
+    bool m_swapFailed = false; // the disk refused a write: pages stay in memory
 };

@@ -64,6 +64,9 @@ inline std::uint8_t codeOf(char16_t u) noexcept
 {
     if (u < 0x80)
         return std::uint8_t(u);
+    // А ... я, the bulk of Russian text, are one run: 0xC0 ... 0xFF.
+    if (char16_t(u - 0x0410) < 0x40)
+        return std::uint8_t(u - 0x0410 + 0xC0);
     const int slot = pageSlot(u >> 8);
     return slot < 0 ? 0 : kReverse[slot][u & 0xFF];
 }
@@ -129,6 +132,18 @@ QByteArray frToCp1251(QStringView s)
     QByteArray out(s.size(), Qt::Uninitialized);
     out.truncate(frEncodeCp1251(s, out.data()));
     return out;
+}
+
+QString frCp1251Text(const QString &s)
+{
+    const auto *p = reinterpret_cast<const char16_t *>(s.utf16());
+    const qsizetype n = s.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t u = p[i];
+        if (u >= 0x80 && codeOf(u) == 0)
+            return frFromCp1251(frToCp1251(s));
+    }
+    return s;
 }
 
 QString frFromCp1251(const char *data, qsizetype size)

@@ -25,6 +25,9 @@ qsizetype frCp1251Length(QStringView s) noexcept;
 qsizetype frEncodeCp1251(QStringView s, char *out) noexcept;
 
 QByteArray frToCp1251(QStringView s);
+// s as it comes back from a write in cp1251 and a read (what it cannot hold turned to
+// "?"); s itself, without a copy, when it holds nothing else.
+QString frCp1251Text(const QString &s);
 QString frFromCp1251(const char *data, qsizetype size);
 inline QString frFromCp1251(const QByteArray &bytes) { return frFromCp1251(bytes.constData(), bytes.size()); }
 

@@ -74,7 +74,11 @@ void TfrDataDictionary::Clear()
     SourceAliasList.Clear();
 }
 
-void TfrDataDictionary::ClearCache() { m_cache.clear(); }
+void TfrDataDictionary::ClearCache()
+{
+    m_cache.clear();
+    m_exact.clear();
+}
 
 int TfrDataDictionary::cacheLowerBound(const QString &name, bool &found) const
 {
@@ -89,6 +93,10 @@ void TfrDataDictionary::AddCacheItem(const QString &name, TfrTableCursor *dataSe
     bool found = false;
     const int i = cacheLowerBound(name, found);
     TfrCacheItem item{QPointer<TfrTableCursor>(dataSet), field};
+    // Exact names of the item being replaced would lead to the old one.
+    if (found)
+        m_exact.clear();
+    m_exact.insert(name, item);
     if (found)
         m_cache[size_t(i)].item = std::move(item);
     else
@@ -97,9 +105,31 @@ void TfrDataDictionary::AddCacheItem(const QString &name, TfrTableCursor *dataSe
 
 const TfrCacheItem *TfrDataDictionary::FindCacheItem(const QString &name) const
 {
+    const auto exact = m_exact.constFind(name);
+    if (exact != m_exact.constEnd())
+        return &*exact;
     bool found = false;
     const int i = cacheLowerBound(name, found);
-    return found ? &m_cache[size_t(i)].item : nullptr;
+    if (!found)
+        return nullptr;
+    // The same item in other letter case: remembered under this spelling too.
+    return &*m_exact.insert(name, m_cache[size_t(i)].item);
+}
+
+TfrVariant TfrDataDictionary::cachedFieldValue(const TfrCacheItem &item)
+{
+    TfrTableCursor *ds = item.DataSet;
+    if (!ds)
+        return TfrVariant::null();
+    if (!ds->Active())
+        ds->Open();
+    const int known = item.FieldIndex;
+    const bool stillThere = known >= 0 && known < ds->FieldCount() &&
+                            (ds->FieldDef(known).name == item.DataField ||
+                             compareNames(ds->FieldDef(known).name, item.DataField) == 0);
+    if (!stillThere)
+        item.FieldIndex = ds->FieldIndex(item.DataField);
+    return frGetFieldValue(TfrCursorField(ds, item.FieldIndex));
 }
 
 bool TfrDataDictionary::IsVariable(const QString &name)
@@ -150,14 +180,8 @@ bool TfrDataDictionary::IsVariable(const QString &name)
 
 TfrVariant TfrDataDictionary::GetValue(const QString &name)
 {
-    if (const TfrCacheItem *item = FindCacheItem(name)) {
-        TfrTableCursor *ds = item->DataSet;
-        if (!ds)
-            return TfrVariant::null();
-        if (!ds->Active())
-            ds->Open();
-        return frGetFieldValue(ds->FieldByName(item->DataField));
-    }
+    if (const TfrCacheItem *item = FindCacheItem(name))
+        return cachedFieldValue(*item);
 
     const int index = VarList.IndexOf(name);
     if (index < 0)

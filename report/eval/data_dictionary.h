@@ -14,6 +14,7 @@
 // an entry ending in "*" is a prefix (compared with case).
 #pragma once
 
+#include <QHash>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -27,6 +28,8 @@ class TfrStream;
 struct TfrCacheItem {
     QPointer<TfrTableCursor> DataSet; // clears itself when the cursor is destroyed
     QString DataField;
+    // The field's position in DataSet when last read (checked against its name before use).
+    mutable int FieldIndex = -1;
 };
 
 class TfrDataDictionary {
@@ -88,11 +91,18 @@ public:
 
 private:
     int cacheLowerBound(const QString &name, bool &found) const;
+    // A field's value through the cached item.
+    static TfrVariant cachedFieldValue(const TfrCacheItem &item);
 
     struct CacheEntry {
         QString name;
         TfrCacheItem item;
     };
     std::vector<CacheEntry> m_cache; // FieldCache, sorted by name
+    // The same items under the names exactly as asked for: a report asks for the same names
+    // again and again, and a hash of the exact text is far cheaper than comparing names
+    // without regard to case. Positions in m_cache change as items are added, so this
+    // keeps its own copies.
+    mutable QHash<QString, TfrCacheItem> m_exact;
     QStringList m_evaluating;        // variables whose expressions are being evaluated
 };

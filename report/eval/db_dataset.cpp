@@ -142,9 +142,17 @@ void frAssignBlobTo(const TfrTField &field, QByteArray &target)
 void frAssignBlobTo(const TfrTField &field, QStringList &target)
 {
     // Text fields are held in cp1251 like every other text of the engine.
-    QString text = frFromCp1251(field.BlobBytes());
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QString text = field.BlobText();
+    if (text.contains(QLatin1Char('\r'))) {
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    }
+    if (!text.contains(QLatin1Char('\n'))) {
+        target.clear();
+        if (!text.isEmpty())
+            target.append(text);
+        return;
+    }
     target = text.split(QLatin1Char('\n'));
     // A final line break does not start another line, as a string list reads text.
     if (!target.isEmpty() && target.last().isEmpty())

@@ -249,6 +249,7 @@ bool TfrCursorField::IsNull() const { return !isValid() || m_cursor->IsNull(m_in
 bool TfrCursorField::IsBlob() const { return isValid() && m_cursor->IsBlob(m_index); }
 QString TfrCursorField::DisplayText() const { return isValid() ? m_cursor->DisplayText(m_index) : QString(); }
 QByteArray TfrCursorField::BlobBytes() const { return isValid() ? m_cursor->BlobBytes(m_index) : QByteArray(); }
+QString TfrCursorField::BlobText() const { return isValid() ? m_cursor->BlobText(m_index) : QString(); }
 
 // ---- TfrTableCursor ----
 
@@ -422,13 +423,14 @@ void TfrTableCursor::loadStructure(QSqlDatabase &db)
     QList<TfrFieldKind> kinds;
     for (const TfrFieldDef &f : std::as_const(m_fields))
         kinds.append(f.kind);
+    QList<TfrVariant> values;
+    values.reserve(n);
     while (q.next()) {
-        Row row;
-        row.key = m_keyColumn >= 0 ? q.value(m_keyColumn).toLongLong() : m_nextOrdinal++;
-        row.values.reserve(n);
+        const qint64 key = m_keyColumn >= 0 ? q.value(m_keyColumn).toLongLong() : m_nextOrdinal++;
+        values.clear();
         for (qsizetype i = 0; i < n; ++i)
-            row.values.append(convertFromSql(q.value(columnOf.at(i)), kinds.at(i)));
-        m_rows.append(std::move(row));
+            values.append(convertFromSql(q.value(columnOf.at(i)), kinds.at(i)));
+        m_rows.append(key, values);
     }
     if (q.lastError().isValid())
         throw EfrError(sqlErrorText(q.lastError()));
@@ -575,7 +577,7 @@ void TfrTableCursor::setRecNo(int recNo)
 
 qint64 TfrTableCursor::bookmarkIdOf(int row) const
 {
-    return row >= 0 && row < m_rows.size() ? m_rows.at(row).key : -1;
+    return row >= 0 && row < m_rows.size() ? m_rows.key(row) : -1;
 }
 
 int TfrTableCursor::rowOfBookmark(qint64 id) const
@@ -586,8 +588,8 @@ int TfrTableCursor::rowOfBookmark(qint64 id) const
         m_rowOfId.clear();
         m_rowOfId.reserve(m_rows.size());
         for (int i = 0; i < m_rows.size(); ++i)
-            if (m_rows.at(i).key >= 0)
-                m_rowOfId.insert(m_rows.at(i).key, i);
+            if (m_rows.key(i) >= 0)
+                m_rowOfId.insert(m_rows.key(i), i);
         m_rowIndexDirty = false;
     }
     return m_rowOfId.value(id, -1);
@@ -632,6 +634,10 @@ QStringList TfrTableCursor::FieldNames() const
 
 int TfrTableCursor::FindField(const QString &name) const
 {
+    // Names are mostly asked for as the source spells them: a plain comparison first.
+    for (int i = 0; i < m_fields.size(); ++i)
+        if (m_fields.at(i).name == name)
+            return i;
     for (int i = 0; i < m_fields.size(); ++i)
         if (m_fields.at(i).name.compare(name, Qt::CaseInsensitive) == 0)
             return i;
@@ -659,7 +665,7 @@ TfrVariant TfrTableCursor::RowValue(int row, int field) const
         return TfrVariant::null();
     if (row == m_current && (m_state == dsEdit || m_state == dsInsert))
         return m_buffer.at(field);
-    return m_rows.at(row).values.at(field);
+    return m_rows.values(row).at(field);
 }
 
 TfrVariant TfrTableCursor::FieldValue(int index) const
@@ -712,13 +718,21 @@ QByteArray TfrTableCursor::BlobBytes(int index) const
     return frToCp1251(v.toString());
 }
 
+QString TfrTableCursor::BlobText(int index) const
+{
+    const TfrVariant v = FieldValue(index);
+    if (v.isEmptyOrNull())
+        return QString();
+    return frCp1251Text(v.toString());
+}
+
 void TfrTableCursor::insertRowAt(int row)
 {
-    Row r;
-    r.values.fill(TfrVariant::null(), m_fields.size());
-    m_rows.insert(row, r);
+    QList<TfrVariant> values;
+    values.fill(TfrVariant::null(), m_fields.size());
+    m_rows.insert(row, -1, values);
     m_rowIndexDirty = true;
-    m_buffer = r.values;
+    m_buffer = values;
     m_modified = false;
     emit rowInserted(row);
     m_current = -2; // force the notification below
@@ -751,7 +765,7 @@ void TfrTableCursor::Edit()
         Append();
         return;
     }
-    m_buffer = m_rows.at(m_current).values;
+    m_buffer = m_rows.values(m_current);
     m_modified = false;
     setState(dsEdit);
 }
@@ -904,20 +918,21 @@ void TfrTableCursor::postInsert(QSqlDatabase &db)
     } else {
         key = q.lastInsertId().toLongLong();
     }
-    Row &row = m_rows[m_current];
-    row.key = key;
-    row.values = m_buffer;
-    if (keyField >= 0 && row.values.at(keyField).isEmptyOrNull())
-        row.values[keyField] = integerVariant(key, m_fields.at(keyField).kind);
+    QList<TfrVariant> stored = m_buffer;
+    if (keyField >= 0 && stored.at(keyField).isEmptyOrNull())
+        stored[keyField] = integerVariant(key, m_fields.at(keyField).kind);
+    m_rows.setKey(m_current, key);
+    m_rows.setValues(m_current, stored);
 }
 
 void TfrTableCursor::postEdit(QSqlDatabase &db)
 {
-    const Row &row = m_rows.at(m_current);
+    const QList<TfrVariant> stored = m_rows.values(m_current);
+    const qint64 key = m_rows.key(m_current);
     QStringList sets;
     QList<QVariant> values;
     for (int i = 0; i < m_fields.size(); ++i) {
-        const TfrVariant &was = row.values.at(i);
+        const TfrVariant &was = stored.at(i);
         const TfrVariant &now = m_buffer.at(i);
         if (was.kind() == now.kind() && was.sameAs(now))
             continue;
@@ -932,20 +947,19 @@ void TfrTableCursor::postEdit(QSqlDatabase &db)
         throw EfrError(sqlErrorText(q.lastError()));
     for (const QVariant &v : std::as_const(values))
         q.addBindValue(v);
-    q.addBindValue(qlonglong(row.key));
+    q.addBindValue(qlonglong(key));
     if (!q.exec())
         throw EfrError(sqlErrorText(q.lastError()));
     if (q.numRowsAffected() == 0)
         throw EfrError(msg(sRowChanged));
-    const qint64 key = row.key;
-    m_rows[m_current].values = m_buffer;
+    m_rows.setValues(m_current, m_buffer);
     // A changed key moves the bookmark with it.
     for (int i = 0; i < m_fields.size(); ++i) {
         if (m_keyName.isEmpty() || m_columnNames.at(i).compare(m_keyName, Qt::CaseInsensitive) != 0)
             continue;
         const qint64 k = m_buffer.at(i).isEmptyOrNull() ? key : m_buffer.at(i).toInt64();
         if (k != key)
-            m_rows[m_current].key = k;
+            m_rows.setKey(m_current, k);
     }
 }
 
@@ -1008,7 +1022,7 @@ void TfrTableCursor::Delete()
     QSqlQuery q(db);
     if (!q.prepare(QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(quoted(m_tableName), keyColumn)))
         throw EfrError(sqlErrorText(q.lastError()));
-    q.addBindValue(qlonglong(m_rows.at(m_current).key));
+    q.addBindValue(qlonglong(m_rows.key(m_current)));
     if (!q.exec())
         throw EfrError(sqlErrorText(q.lastError()));
     const int row = m_current;

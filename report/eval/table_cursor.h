@@ -1,8 +1,9 @@
 // An updatable table cursor over a Qt SQL connection: the database data set that the
 // journal's grid edits and that the report's data sets walk.
 //
-// Open reads the whole table (or view, or query name) forward-only into an in-memory
-// snapshot of rows; moving, reading fields and bookmarks then never touch the database.
+// Open reads the whole table (or view, or query name) forward-only into a snapshot of rows
+// (TfrRowStore: compact, and beyond its memory budget in a swap file); moving, reading
+// fields and bookmarks then never touch the database.
 // Edits go to the database row by row when they are posted (UPDATE / INSERT / DELETE by
 // the table's key) and are mirrored in the snapshot, so the cursor behaves as a static,
 // updatable cursor: rows other connections add meanwhile appear only after reopening.
@@ -24,6 +25,7 @@
 #include <QStringList>
 #include <functional>
 
+#include "report/eval/row_store.h"
 #include "report/eval/variant.h"
 
 enum class TfrFieldKind {
@@ -83,6 +85,7 @@ public:
     bool IsBlob() const;
     QString DisplayText() const;
     QByteArray BlobBytes() const;
+    QString BlobText() const;
 
 private:
     const TfrTableCursor *m_cursor = nullptr;
@@ -163,6 +166,8 @@ public:
     QString DisplayText(int index) const;
     // Blob and graphic fields: the bytes; memo and text fields: the text in cp1251.
     QByteArray BlobBytes(int index) const;
+    // The same bytes read back as text (without making them).
+    QString BlobText(int index) const;
 
     // Any row of the snapshot, without moving: for grid models. Rows are 0-based and include
     // the row being appended; the current row shows the edit buffer.
@@ -200,10 +205,6 @@ signals:
     void stateChanged(TfrTableCursor::State state);
 
 private:
-    struct Row {
-        qint64 key = -1;             // database key or rowid; -1 for a row not yet posted
-        QList<TfrVariant> values;
-    };
 
     QSqlDatabase database() const;
     void checkActive() const;
@@ -231,7 +232,7 @@ private:
     bool m_useRowId = false;    // SQLite table without a declared key
     bool m_isPostgres = false;
 
-    QList<Row> m_rows;
+    TfrRowStore m_rows; // key (database key or rowid; -1 for a row not yet posted) and values
     int m_current = -1;
     bool m_bof = true;
     bool m_eof = true;

@@ -199,7 +199,7 @@ QString InternalOnGetValue(const QString &content)
     ctx.ViewFormat(format, formatStr);
 
     QString expression = content;
-    const qsizetype mark = content.indexOf(QLatin1String(" #"));
+    const qsizetype mark = content.indexOf(u" #");
     if (mark >= 0) {
         expression = content.left(mark);
         applyInlineFormat(content.mid(mark + 2), format, formatStr);

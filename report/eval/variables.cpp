@@ -11,6 +11,9 @@ int compareNames(const QString &a, const QString &b)
     return QString::compare(a, b, Qt::CaseInsensitive);
 }
 
+// Short lists are scanned: cheaper than hashing the name.
+constexpr size_t kScanLimit = 16;
+
 } // namespace
 
 int TfrVariables::lowerBound(const QString &name, bool &found) const
@@ -41,10 +44,25 @@ int TfrVariables::IndexOf(const QString &name) const
         const int i = lowerBound(name, found);
         return found ? i : -1;
     }
+    if (m_items.size() > kScanLimit)
+        return hashedIndexOf(name);
     for (size_t i = 0; i < m_items.size(); ++i)
         if (compareNames(m_items[i].name, name) == 0)
             return int(i);
     return -1;
+}
+
+int TfrVariables::hashedIndexOf(const QString &name) const
+{
+    if (!m_indexValid) {
+        m_index.clear();
+        m_index.reserve(qsizetype(m_items.size()));
+        // The first of equal names wins, as a scan from the start would find it.
+        for (size_t i = m_items.size(); i-- > 0;)
+            m_index.insert(m_items[i].name.toCaseFolded(), int(i));
+        m_indexValid = true;
+    }
+    return m_index.value(name.toCaseFolded(), -1);
 }
 
 const TfrVariant *TfrVariables::Find(const QString &name) const
@@ -65,10 +83,14 @@ void TfrVariables::SetVariable(const QString &name, const TfrVariant &value)
         return;
     }
     const int i = IndexOf(name);
-    if (i >= 0)
+    if (i >= 0) {
         m_items[size_t(i)].var.value = value;
-    else
-        m_items.push_back(Item{name, TVariable{value}});
+        return;
+    }
+    m_items.push_back(Item{name, TVariable{value}});
+    // The name was not found, so no equal one is in the index.
+    if (m_indexValid)
+        m_index.insert(name.toCaseFolded(), int(m_items.size()) - 1);
 }
 
 TfrVariant TfrVariables::GetVariable(const QString &name) const
@@ -103,6 +125,7 @@ void TfrVariables::SetName(int index, const QString &name)
     if (index < 0 || index >= GetCount())
         return;
     m_items[size_t(index)].name = name;
+    dropIndex();
     // Binary search relies on the order.
     if (m_sorted)
         sortItems();
@@ -120,6 +143,7 @@ void TfrVariables::Insert(int position, const QString &name)
     Item item = std::move(m_items[size_t(from)]);
     m_items.erase(m_items.begin() + from);
     m_items.insert(m_items.begin() + to, std::move(item));
+    dropIndex();
 }
 
 void TfrVariables::Delete(int index)
@@ -127,6 +151,7 @@ void TfrVariables::Delete(int index)
     if (index < 0 || index >= GetCount())
         return;
     m_items.erase(m_items.begin() + index);
+    dropIndex();
 }
 
 void TfrVariables::Assign(const TfrVariables &other)
@@ -135,6 +160,7 @@ void TfrVariables::Assign(const TfrVariables &other)
         return;
     // The names of other are unique already; this list keeps its own mode.
     m_items = other.m_items;
+    dropIndex();
     if (m_sorted && !other.m_sorted)
         sortItems();
 }
@@ -144,6 +170,7 @@ void TfrVariables::SetSorted(bool sorted)
     if (sorted == m_sorted)
         return;
     m_sorted = sorted;
+    dropIndex();
     if (m_sorted)
         sortItems();
 }

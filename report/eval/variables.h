@@ -1,8 +1,11 @@
 // Named values: the list the whole engine uses for report variables, host-supplied values
 // and constants. Names are unique and compared without regard to case; every value is a
-// private copy.
+// private copy. A sorted list finds names by binary search; a list in insertion order by
+// a hash of the case-folded names, so that filling one (a dictionary of tens of thousands
+// of variables being loaded) takes time in proportion to its length.
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <functional>
 #include <optional>
@@ -23,6 +26,7 @@ public:
     {
         m_items = other.m_items;
         m_sorted = other.m_sorted;
+        dropIndex();
         return *this;
     }
 
@@ -47,7 +51,11 @@ public:
     // (clamped to the list); a sorted list keeps its order.
     void Insert(int position, const QString &name);
     void Delete(int index);
-    void Clear() { m_items.clear(); }
+    void Clear()
+    {
+        m_items.clear();
+        dropIndex();
+    }
     // Clears, then copies every name and value of other in order; this list keeps its mode.
     void Assign(const TfrVariables &other);
 
@@ -65,9 +73,20 @@ private:
     // whether it is equal.
     int lowerBound(const QString &name, bool &found) const;
     void sortItems();
+    // Insertion-order lists: the position of name by the hash (built on demand), or -1.
+    int hashedIndexOf(const QString &name) const;
+    void dropIndex()
+    {
+        m_index.clear();
+        m_indexValid = false;
+    }
 
     std::vector<Item> m_items;
     bool m_sorted = false;
+    // Case-folded name -> position, for insertion-order lists longer than a few entries.
+    // Appending keeps it; anything that moves positions drops it.
+    mutable QHash<QString, int> m_index;
+    mutable bool m_indexValid = false;
 };
 
 // Values the host program puts in; the engine only reads them. Sorted.

@@ -27,7 +27,17 @@ inline int frClampCoord(qint64 v)
 }
 
 // Round to nearest, ties to even; saturates at the coordinate limit.
-inline int frRound(double v) { return frClampCoord(std::nearbyint(v)); }
+inline int frRound(double v)
+{
+    // Adding and taking away 1.5 * 2^52 leaves v rounded as nearbyint rounds it (to nearest,
+    // ties to even, in the default rounding mode) without a library call: layout rounds
+    // millions of coordinates. Values beyond the limit saturate either way.
+    if (v > -frCoordLimit && v < frCoordLimit) {
+        constexpr double kRoundingShift = 6755399441055744.0;
+        return int((v + kRoundingShift) - kRoundingShift);
+    }
+    return frClampCoord(std::nearbyint(v));
+}
 // Truncation toward zero, saturating.
 inline int frTrunc(double v) { return frClampCoord(std::trunc(v)); }
 

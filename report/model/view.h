@@ -28,6 +28,7 @@ class TfrCursorField;
 class TfrPage;
 class TfrReport;
 class TfrStream;
+class TfrStretcheable;
 class TfrTableCursor;
 
 // Object type codes (the Typ byte).
@@ -136,6 +137,9 @@ public:
     virtual void Resized();
     virtual QRegion GetClipRgn(TfrRgnType RegionType);
     virtual void ShowEditor();
+    // The view as a stretcheable one (text, line), or nullptr: dynamic_cast's answer without
+    // its type search, which the band engine would run for every object of every band.
+    virtual TfrStretcheable *AsStretcheable() { return nullptr; }
 
     // Name, Typ and selectedMark, then everything else through the stream (frVersion 25).
     void Assign(TfrView &From);
@@ -187,6 +191,7 @@ public:
     virtual int CalcHeight() = 0;
     virtual int MinHeight() = 0;
     virtual int LostSpace() = 0;
+    TfrStretcheable *AsStretcheable() override { return this; }
 
     // Adds "CALCHEIGHT".
     TfrVariant DoMethod(const QString &MethodName, const TfrVariant &p1, const TfrVariant &p2,

@@ -119,7 +119,7 @@ protected:
     static void write(TfrPageInfo &page, TfrView &view)
     {
         view.inPreparedPage = true;
-        view.WriteTypeAndRecord(page.stream);
+        view.WriteTypeAndRecord(page.Stream());
         view.inPreparedPage = false;
     }
     static void writeMemo(TfrPageInfo &page, const QString &name, const QStringList &text, int left,
@@ -222,8 +222,8 @@ TEST_F(PreparedPagesTest, PagesTakeTheTemplatePaperAndKeepTheirOrder)
     EXPECT_FALSE(first.applyMargins);
     EXPECT_EQ(first.margins, (TfrRect{1, 2, 3, 4}));
     EXPECT_EQ(first.prnInfo, frPrnInfoOf(*templatePage));
-    EXPECT_EQ(first.stream.data(), QByteArray(1, char(25))) << "a new page holds the version byte only";
-    EXPECT_EQ(first.stream.position(), 1) << "objects are appended after it";
+    EXPECT_EQ(first.Stream().data(), QByteArray(1, char(25))) << "a new page holds the version byte only";
+    EXPECT_EQ(first.Stream().position(), 1) << "objects are appended after it";
 
     writeMemo(first, QStringLiteral("A"), {QStringLiteral("a")}, 0, 0);
     newPage();
@@ -277,12 +277,12 @@ TEST_F(PreparedPagesTest, FinishedPagesKeepNoSpareCapacity)
     for (int i = 0; i < 40; ++i)
         writeMemo(first, QStringLiteral("M%1").arg(i), {QStringLiteral("row %1").arg(i)}, 0, i * 20);
     // A stream with spare room hands out a trimmed copy of its bytes; a trimmed one shares them.
-    const QByteArray before = first.stream.data();
-    EXPECT_NE(before.constData(), first.stream.constData());
+    const QByteArray before = first.Stream().data();
+    EXPECT_NE(before.constData(), first.Stream().constData());
     newPage();
-    EXPECT_EQ(first.stream.data(), before);
-    EXPECT_EQ(first.stream.data().constData(), first.stream.constData());
-    EXPECT_EQ(first.stream.position(), before.size()) << "a cross-tab may still append to it";
+    EXPECT_EQ(first.Stream().data(), before);
+    EXPECT_EQ(first.Stream().data().constData(), first.Stream().constData());
+    EXPECT_EQ(first.Stream().position(), before.size()) << "a cross-tab may still append to it";
     EXPECT_EQ(pages->PackedBytes(), before.size() + 1);
     writeMemo(first, QStringLiteral("More"), {QStringLiteral("x")}, 0, 900);
     EXPECT_EQ(objectNames(*pages, 0).size(), 41);
@@ -296,7 +296,7 @@ TEST_F(PreparedPagesTest, UnpackGivesLiveObjectsAndRepackIsByteIdentical)
     for (int i = 0; i < pages->Count(); ++i) {
         SCOPED_TRACE(i);
         TfrPageInfo &info = (*pages)[i];
-        const QByteArray packed = info.stream.data();
+        const QByteArray packed = info.Stream().data();
         pages->ObjectsToPage(i);
         TfrPage *page = pages->Unpacked(i);
         ASSERT_NE(page, nullptr);
@@ -316,7 +316,7 @@ TEST_F(PreparedPagesTest, UnpackGivesLiveObjectsAndRepackIsByteIdentical)
         pages->Draw(i, &p, QRect(0, 0, 300, 400));
         p.end();
         pages->PageToObjects(i);
-        EXPECT_EQ(info.stream.data(), packed);
+        EXPECT_EQ(info.Stream().data(), packed);
         EXPECT_EQ(pages->Unpacked(i), page) << "the unpacked page stays";
     }
     pages->ObjectsToPage(0);
@@ -358,10 +358,10 @@ TEST_F(PreparedPagesTest, RepackWritesEditsAndKeepsTheStreamWhenAnObjectCannotBe
     pages->ForEachObject(0, [&](TfrView &view) { tags.push_back(view.Tag); });
     EXPECT_EQ(tags, std::vector<QString>{QStringLiteral("edited")});
 
-    const QByteArray good = info.stream.data();
+    const QByteArray good = info.Stream().data();
     pages->Unpacked(0)->Objects[0]->Memo = QStringList{QString(70000, QLatin1Char('x'))};
     EXPECT_THROW(pages->PageToObjects(0), EfrError);
-    EXPECT_EQ(info.stream.data(), good);
+    EXPECT_EQ(info.Stream().data(), good);
     EXPECT_FALSE(pages->Unpacked(0)->Objects[0]->inPreparedPage);
 }
 
@@ -369,7 +369,7 @@ TEST_F(PreparedPagesTest, CorruptPageStreamsRaiseAndStayPacked)
 {
     TfrPageInfo &info = newPage();
     writeMemo(info, QStringLiteral("Memo1"), {QStringLiteral("text")}, 0, 0);
-    const QByteArray good = info.stream.data();
+    const QByteArray good = info.Stream().data();
     struct Case {
         const char *what;
         QByteArray bytes;
@@ -382,7 +382,7 @@ TEST_F(PreparedPagesTest, CorruptPageStreamsRaiseAndStayPacked)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
-        info.stream = TfrStream(c.bytes);
+        info.Stream() = TfrStream(c.bytes);
         EXPECT_THROW(pages->ObjectsToPage(0), EfrError);
         EXPECT_EQ(pages->Unpacked(0), nullptr);
         EXPECT_EQ(CurPage, nullptr) << "no pointer to the discarded page";
@@ -390,7 +390,7 @@ TEST_F(PreparedPagesTest, CorruptPageStreamsRaiseAndStayPacked)
     }
     ErrorFlag = false;
     ErrorStr.clear();
-    info.stream = TfrStream(QByteArray(1, char(25)));
+    info.Stream() = TfrStream(QByteArray(1, char(25)));
     pages->ObjectsToPage(0);
     EXPECT_TRUE(pages->Unpacked(0)->Objects.empty()) << "the version byte alone is an empty page";
 }
@@ -405,7 +405,7 @@ TEST_F(PreparedPagesTest, ExportReadsFreshObjectsWithoutUnpacking)
         {QStringLiteral("Memo1"), true}, {QStringLiteral("Line1"), true}, {QStringLiteral("URLMemo"), true}};
     EXPECT_EQ(seen, expected);
     EXPECT_EQ(pages->Unpacked(0), nullptr);
-    EXPECT_EQ((*pages)[0].stream.position(), (*pages)[0].stream.size()) << "reading leaves the writer's position";
+    EXPECT_EQ((*pages)[0].Stream().position(), (*pages)[0].Stream().size()) << "reading leaves the writer's position";
 }
 
 // ---- drawing ---------------------------------------------------------------------------
@@ -605,7 +605,7 @@ TEST_F(PreparedPagesTest, FileRoundTripKeepsPapersOrderAndBytes)
         EXPECT_EQ(b.applyMargins, a.applyMargins);
         EXPECT_EQ(b.margins, a.margins);
         EXPECT_EQ(b.prnInfo, a.prnInfo);
-        EXPECT_EQ(b.stream.data(), a.stream.data());
+        EXPECT_EQ(b.StreamData(), a.StreamData());
         EXPECT_EQ(objectNames(loaded, i), objectNames(*pages, i));
     }
     EXPECT_GT(loaded[1].prnInfo.paperWidthU, loaded[1].prnInfo.paperHeightU) << "landscape stays landscape";
@@ -772,7 +772,7 @@ TEST_F(PreparedPagesTest, AnotherPrinterRecomputesTheMetricsAndSelectsTheNamedPr
     EXPECT_EQ(a4.offsetXPx, 60);
     EXPECT_NE(a4, (*pages)[0].prnInfo);
     EXPECT_EQ(loaded[1].prnInfo.paperHeightPx, int(std::lround(2970 / 254.0 * 600))) << "A3 landscape";
-    EXPECT_EQ(loaded[0].stream.data(), (*pages)[0].stream.data()) << "objects keep their page units";
+    EXPECT_EQ(loaded[0].Stream().data(), (*pages)[0].Stream().data()) << "objects keep their page units";
     EXPECT_EQ(Prn.Printers().value(Prn.PrinterIndex()), QStringLiteral("Office")) << "unknown printer: no change";
 
     // A file naming an installed printer selects it.

@@ -59,6 +59,14 @@ TEST(Codec, CharactersOutsideCp1251BecomeQuestionMarks)
     for (const Row &r : rows) {
         EXPECT_EQ(frToCp1251(r.text), r.bytes) << r.name;
         EXPECT_EQ(frCp1251Length(r.text), r.bytes.size()) << r.name;
+        // The text a write and a read give back, made without the bytes.
+        EXPECT_EQ(frCp1251Text(r.text), frFromCp1251(r.bytes)) << r.name;
+    }
+    // Text cp1251 holds whole comes back as the very same string.
+    for (const QString &whole : {QStringLiteral("Ёлка, №5 — «ель» € ‰ ґ Ў"), QString(), QStringLiteral("abc")}) {
+        const QString back = frCp1251Text(whole);
+        EXPECT_EQ(back, whole);
+        EXPECT_EQ(back.constData(), whole.constData()) << "no copy";
     }
     EXPECT_FALSE(frIsCp1251Char(QChar(0x4E2D)));
     EXPECT_TRUE(frIsCp1251Char(QChar(0x0451)));

@@ -4,6 +4,7 @@
 #include <QUuid>
 #include <gtest/gtest.h>
 
+#include "report/eval/codec.h"
 #include "report/eval/components.h"
 #include "report/eval/data_dictionary.h"
 #include "report/eval/db_dataset.h"
@@ -129,6 +130,67 @@ TEST_F(DictionaryTest, CacheLivesUntilCleared)
     // A cached cursor that is destroyed reads as null rather than dangling.
     delete table;
     EXPECT_TRUE(dict.GetValue(u("Table1.Amount")).isNull());
+}
+
+// A name asked in another letter case finds the same item; the field's remembered
+// position follows the table when it is opened again with other columns.
+TEST_F(DictionaryTest, CachedFieldsFollowSpellingAndReopenedTables)
+{
+    ASSERT_TRUE(dict.IsVariable(u("Table1.\"Amount\"")));
+    for (const char *spelling : {"Table1.\"Amount\"", "TABLE1.\"AMOUNT\"", "table1.\"amount\""}) {
+        EXPECT_TRUE(dict.IsVariable(u(spelling))) << spelling;
+        EXPECT_DOUBLE_EQ(dict.GetValue(u(spelling)).toReal(), 1234.5) << spelling;
+    }
+    EXPECT_EQ(dict.CacheCount(), 1);
+
+    table->Close();
+    exec("ALTER TABLE t RENAME TO t_old");
+    exec("CREATE TABLE t (Extra TEXT, amount REAL)");
+    exec("INSERT INTO t VALUES ('x', 42)");
+    table->Open();
+    EXPECT_DOUBLE_EQ(dict.GetValue(u("Table1.\"Amount\"")).toReal(), 42) << "the field moved";
+    EXPECT_DOUBLE_EQ(dict.GetValue(u("TABLE1.\"AMOUNT\"")).toReal(), 42);
+
+    // Replacing an item replaces it under every spelling asked before.
+    dict.AddCacheItem(u("Table1.\"Amount\""), table, u("Extra"));
+    EXPECT_EQ(dict.GetValue(u("TABLE1.\"AMOUNT\"")).toString(), u("x"));
+}
+
+// Text fields read as lines: line breaks of every kind, a final break, nulls.
+TEST_F(DictionaryTest, TextFieldsBecomeLines)
+{
+    exec("CREATE TABLE memo (id INTEGER PRIMARY KEY, Notes TEXT)");
+    struct Row {
+        const char *what;
+        QVariant value;
+        QStringList lines;
+    } rows[] = {
+        {"one line", u("Письмо"), {u("Письмо")}},
+        {"CR LF", u("a\r\nb"), {u("a"), u("b")}},
+        {"bare CR and LF", u("a\rb\nc"), {u("a"), u("b"), u("c")}},
+        {"final break", u("a\n"), {u("a")}},
+        {"empty line inside", u("a\n\nb"), {u("a"), QString(), u("b")}},
+        {"empty", u(""), {}},
+        {"null", QVariant(), {}},
+        {"outside cp1251", u("a中b"), {u("a?b")}},
+    };
+    for (const Row &r : rows) {
+        QSqlQuery q(db);
+        q.prepare(QStringLiteral("INSERT INTO memo (Notes) VALUES (?)"));
+        q.addBindValue(r.value);
+        ASSERT_TRUE(q.exec());
+    }
+    TfrTableCursor *memo = addCursor(u("Memo"), u("memo"));
+    memo->Open();
+    memo->First();
+    for (const Row &r : rows) {
+        const TfrCursorField field = memo->FieldByName(u("Notes"));
+        QStringList lines{u("left over")};
+        frAssignBlobTo(field, lines);
+        EXPECT_EQ(lines, r.lines) << r.what;
+        EXPECT_EQ(field.BlobText(), frFromCp1251(field.BlobBytes())) << r.what;
+        memo->Next();
+    }
 }
 
 TEST_F(DictionaryTest, FieldVariablesAreCachedExpressionsEvaluatedEachTime)

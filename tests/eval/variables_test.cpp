@@ -85,6 +85,59 @@ TEST(VariablesTest, InsertMovesAndDeleteRemoves)
     EXPECT_EQ(v.GetCount(), 0);
 }
 
+// A long list in insertion order finds its names through a hash: every change that moves
+// positions (insert, delete, rename, assign, copy) must leave lookups right, with the
+// same case rules as a scan.
+TEST(VariablesTest, LongListsFindNamesAfterEveryKindOfChange)
+{
+    TfrVariables v;
+    const int n = 200;
+    for (int i = 0; i < n; ++i)
+        v.SetVariable(u("Перем%1").arg(i), TfrVariant(i));
+    auto expectAt = [&](const QString &name, int index, const char *step) {
+        EXPECT_EQ(v.IndexOf(name), index) << step << ": " << name.toStdString();
+        if (index >= 0) {
+            EXPECT_EQ(v.GetName(index).compare(name, Qt::CaseInsensitive), 0) << step;
+        }
+    };
+    expectAt(u("ПЕРЕМ0"), 0, "filled");
+    expectAt(u("перем199"), 199, "filled");
+    expectAt(u("перем200"), -1, "filled");
+    v.SetVariable(u("ПЕРЕМ7"), TfrVariant(u("seven")));
+    EXPECT_EQ(v.GetCount(), n) << "an existing name is set, not added";
+    EXPECT_EQ(v.GetVariable(u("перем7")).toString(), u("seven"));
+
+    v.Delete(0);
+    expectAt(u("Перем0"), -1, "deleted first");
+    expectAt(u("Перем1"), 0, "deleted first");
+    expectAt(u("Перем199"), 198, "deleted first");
+    v.Insert(5, u("Новая"));
+    expectAt(u("НОВАЯ"), 5, "inserted");
+    expectAt(u("Перем6"), 6, "inserted");
+    v.Insert(0, u("перем199"));
+    expectAt(u("Перем199"), 0, "moved to the front");
+    expectAt(u("Перем198"), 199, "moved to the front");
+    v.SetName(0, u("Renamed"));
+    expectAt(u("Перем199"), -1, "renamed");
+    expectAt(u("RENAMED"), 0, "renamed");
+    v.SetVariable(u("Appended"), TfrVariant(1));
+    expectAt(u("appended"), v.GetCount() - 1, "appended after lookups");
+
+    TfrVariables copy(v);
+    copy.Delete(1);
+    expectAt(u("Перем1"), 1, "the original after its copy changed");
+    EXPECT_EQ(copy.IndexOf(u("Перем2")), 1);
+    TfrVariables assigned;
+    assigned.Assign(v);
+    EXPECT_EQ(assigned.IndexOf(u("APPENDED")), v.GetCount() - 1);
+    copy = assigned;
+    EXPECT_EQ(copy.IndexOf(u("перем1")), 1);
+    v.Clear();
+    expectAt(u("Перем1"), -1, "cleared");
+    v.SetVariable(u("Again"), TfrVariant(2));
+    expectAt(u("again"), 0, "cleared");
+}
+
 TEST(VariablesTest, AssignCopiesValuesAndKeepsOwnMode)
 {
     TfrVariables source;

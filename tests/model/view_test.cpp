@@ -2,6 +2,9 @@
 // scaling, band alignment, frames and clip regions.
 #include "model_test_support.h"
 
+#include <cmath>
+#include <limits>
+
 #include "report/model/band_view.h"
 #include "report/model/line_view.h"
 
@@ -26,6 +29,26 @@ TfrStream saved(TfrView &v)
     v.SaveToStream(s);
     s.seek(0);
     return s;
+}
+
+// Layout rounding: to nearest, ties to even, saturating; the same as nearbyint wherever
+// that fits the coordinate range.
+TEST_F(ModelTest, RoundingTiesToEvenAndSaturates)
+{
+    const struct {
+        double v;
+        int expected;
+    } rows[] = {
+        {0.5, 0},         {1.5, 2},          {2.5, 2},          {-0.5, 0},        {-1.5, -2},
+        {-2.5, -2},       {0.49999999999999994, 0}, {2.4999999, 2}, {2.5000001, 3}, {-7.6, -8},
+        {1e-300, 0},      {268435455.5, 268435456}, {-268435455.5, -268435456},
+        {268435457.0, frCoordLimit}, {1e300, frCoordLimit}, {-1e300, -frCoordLimit},
+        {std::numeric_limits<double>::infinity(), frCoordLimit}, {std::nan(""), 0},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(frRound(row.v), row.expected) << row.v;
+    for (double v = -1000.0; v <= 1000.0; v += 0.125)
+        ASSERT_EQ(frRound(v), int(std::nearbyint(v))) << v;
 }
 
 TEST_F(ModelTest, FrameWidthStorage)
