@@ -200,7 +200,7 @@ void BM_PreviewManyPages(benchmark::State &state)
         for (int p = 0; p < count; ++p) {
             PageNo = p;
             builder.EMFPages.Add(*templatePage);
-            TfrStream &stream = builder.EMFPages[p].stream;
+            TfrStream &stream = builder.EMFPages[p].Stream();
             for (int row = 0; row < 40; ++row) {
                 cell.SetBounds(40, 40 + row * 18, 300, 18);
                 cell.expandedMemo = QStringList{QStringLiteral("Страница %1, строка %2").arg(p + 1).arg(row + 1)};

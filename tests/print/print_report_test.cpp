@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include "report/eval/errors.h"
+#include "report/eval/swap_file.h"
 #include "report/ui/progress_form.h"
 
 using namespace print_test;
@@ -209,6 +210,28 @@ TEST_F(PrintReport, PagesPrintInsideTheProgressWindowAndItsCancelAbortsTheJob)
     EXPECT_TRUE(report->Report.Terminated);
     printMarker();
     EXPECT_TRUE(jobsBeforeMarker(startId).empty());
+}
+
+} // namespace
+
+namespace {
+
+// Pages that wait in the swap file print as pages held in memory do.
+TEST_F(PrintReport, PagesBeyondTheMemoryBudgetPrintFromTheSwapFile)
+{
+    TfrMemoryLimits &limits = frMemoryLimits();
+    const qint64 saved = limits.pageMemory;
+    limits.pageMemory = 0;
+    auto report = numberedReport({{false, 20}});
+    limits.pageMemory = saved;
+    ASSERT_EQ(report->EMFPages.GetCount(), 20);
+    ASSERT_NE(report->EMFPages.SwapFile(), nullptr) << "the budget of 0 should have sent pages to the swap file";
+
+    const int before = lastJobId();
+    report->PrintPreparedReport(u("1,3,5-12"), 1, true, frAll);
+    const std::vector<Job> jobs = waitForJobs(before, 1);
+    ASSERT_EQ(jobs.size(), 1u);
+    EXPECT_EQ(pageNumbers(jobs[0].pdf), (std::vector<int>{1, 3, 5, 6, 7, 8, 9, 10, 11, 12}));
 }
 
 } // namespace

@@ -73,7 +73,7 @@ protected:
     static void write(TfrPageInfo &page, TfrView &view)
     {
         view.inPreparedPage = true;
-        view.WriteTypeAndRecord(page.stream);
+        view.WriteTypeAndRecord(page.Stream());
         view.inPreparedPage = false;
     }
     // A text object as preparation stores it: each line ending a paragraph carries the mark.

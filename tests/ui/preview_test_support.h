@@ -80,7 +80,7 @@ public:
             memo.SetBounds(t.left, t.top, t.width, t.height);
             memo.Memo = QStringList{t.text};
             memo.expandedMemo = QStringList{t.text};
-            memo.WriteTypeAndRecord(info.stream);
+            memo.WriteTypeAndRecord(info.Stream());
         }
     }
     void addPages(int count, int w = 740, int h = 1040)
