@@ -157,13 +157,55 @@ int TfrPage::FindObjectByID(qint32 id) const
 TfrView *TfrPage::Add(std::unique_ptr<TfrView> view)
 {
     Objects.push_back(std::move(view));
-    return Objects.back().get();
+    TfrView *added = Objects.back().get();
+    notifyObjectChange(frcObjectInserted, added, int(Objects.size()) - 1, -1);
+    return added;
 }
 
 void TfrPage::Delete(int index)
 {
-    if (index >= 0 && size_t(index) < Objects.size())
-        Objects.erase(Objects.begin() + index);
+    if (index < 0 || size_t(index) >= Objects.size())
+        return;
+    const qint32 id = Objects[size_t(index)]->objectNumber;
+    Objects.erase(Objects.begin() + index);
+    TfrChange change;
+    change.kind = frcObjectDeleted;
+    change.objectNumber = id;
+    change.index = index;
+    notify(change);
+}
+
+void TfrPage::MoveObject(int curIndex, int newIndex)
+{
+    const int n = int(Objects.size());
+    if (curIndex < 0 || curIndex >= n || newIndex < 0 || newIndex >= n || curIndex == newIndex)
+        return;
+    std::unique_ptr<TfrView> view = std::move(Objects[size_t(curIndex)]);
+    Objects.erase(Objects.begin() + curIndex);
+    Objects.insert(Objects.begin() + newIndex, std::move(view));
+    notifyObjectChange(frcObjectReordered, Objects[size_t(newIndex)].get(), newIndex, curIndex);
+}
+
+void TfrPage::notifyObjectChange(TfrChangeKind kind, TfrView *view, int index, int fromIndex)
+{
+    TfrChange change;
+    change.kind = kind;
+    change.object = view;
+    change.objectNumber = view->objectNumber;
+    change.index = index;
+    change.fromIndex = fromIndex;
+    notify(change);
+}
+
+void TfrPage::notify(TfrChange &change)
+{
+    if (!Report || !Report->ChangeListener() || Report->ChangesQuiet())
+        return;
+    change.page = this;
+    for (int i = 0; i < Report->PageCount(); ++i)
+        if (Report->Page(i) == this)
+            change.pageIndex = i;
+    Report->NotifyChange(change);
 }
 
 // ---- the page record -------------------------------------------------------------------

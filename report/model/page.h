@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "report/model/band.h"
+#include "report/model/change_notice.h"
 #include "report/model/object.h"
 #include "report/model/view.h"
 
@@ -100,13 +101,21 @@ public:
     TfrView *FindObject(const QString &name) const;
     // List index of the object with that ID, or -1.
     int FindObjectByID(qint32 id) const;
+    // Add, Delete and MoveObject tell the report's change listener.
     TfrView *Add(std::unique_ptr<TfrView> view);
     void Clear() { Objects.clear(); }
     void Delete(int index);
+    // Moves the object at curIndex in the drawing order so that it ends up at newIndex;
+    // out of range does nothing.
+    void MoveObject(int curIndex, int newIndex);
 
     void SetPropValue(const QString &Name, const TfrVariant &Value) override;
     TfrVariant GetPropValue(const QString &Name) override;
     void DefineProperties() override;
+
+private:
+    void notifyObjectChange(TfrChangeKind kind, TfrView *view, int index, int fromIndex);
+    void notify(TfrChange &change);
 };
 
 // The designer's editor for a page's script ("OnBeforePrint", "OnActivate"); none without

@@ -48,7 +48,9 @@ TfrPage *TfrPages::GetPages(int index) const
 TfrPage *TfrPages::Add()
 {
     m_pages.push_back(std::make_unique<TfrPage>(Parent, frDefaultPaper, 0, 0, -1, poPortrait));
-    return m_pages.back().get();
+    TfrPage *added = m_pages.back().get();
+    notify(frcPageAdded, added, GetCount() - 1, -1);
+    return added;
 }
 
 void TfrPages::Delete(int index)
@@ -56,6 +58,7 @@ void TfrPages::Delete(int index)
     if (index < 0 || size_t(index) >= m_pages.size())
         return;
     m_pages.erase(m_pages.begin() + index);
+    notify(frcPageRemoved, nullptr, index, -1);
 }
 
 void TfrPages::Move(int curIndex, int newIndex)
@@ -66,6 +69,20 @@ void TfrPages::Move(int curIndex, int newIndex)
     std::unique_ptr<TfrPage> page = std::move(m_pages[size_t(curIndex)]);
     m_pages.erase(m_pages.begin() + curIndex);
     m_pages.insert(m_pages.begin() + newIndex, std::move(page));
+    notify(frcPageMoved, m_pages[size_t(newIndex)].get(), newIndex, curIndex);
+}
+
+void TfrPages::notify(TfrChangeKind kind, TfrPage *page, int pageIndex, int fromIndex)
+{
+    if (!Parent)
+        return;
+    TfrChange change;
+    change.kind = kind;
+    change.page = page;
+    change.object = page;
+    change.pageIndex = pageIndex;
+    change.fromIndex = fromIndex;
+    Parent->NotifyChange(change);
 }
 
 void TfrPages::Clear() { m_pages.clear(); }
@@ -140,6 +157,7 @@ void TfrPages::LoadFromStream(TfrStream &Stream)
 
 void TfrPages::LoadFromStreamCollecting(TfrStream &Stream)
 {
+    TfrQuietChanges quiet(*Parent);
     const int v = frVersion;
     m_endedAtDataManager = false;
     Parent->Clear();

@@ -6,6 +6,8 @@
 #include <memory>
 #include <vector>
 
+#include "report/model/change_notice.h"
+
 class TfrPage;
 class TfrReport;
 class TfrStream;
@@ -24,6 +26,7 @@ public:
     TfrPage *GetPages(int index) const;
     TfrPage *operator[](int index) const { return GetPages(index); }
 
+    // Add, Delete and Move tell the report's change listener.
     // A new last page with the printer's default paper and an empty name.
     TfrPage *Add();
     void Delete(int index);
@@ -70,6 +73,7 @@ public:
 
 private:
     void readObjectFrame(TfrStream &Stream, int typeCode);
+    void notify(TfrChangeKind kind, TfrPage *page, int pageIndex, int fromIndex);
 
     std::vector<std::unique_ptr<TfrPage>> m_pages;
     bool m_endedAtDataManager = false;

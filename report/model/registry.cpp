@@ -155,7 +155,6 @@ std::unique_ptr<TfrView> frCreateObject(int Typ, const QString &ClassName)
     default:
         return nullptr;
     }
-    view->objectNumber = objectNumberCounter++;
     return view;
 }
 

@@ -117,8 +117,8 @@ void frRegisterTool(const QString &Caption, const QImage &toolButtonBitmap, std:
 // A new view for a type code (0..4), or for 10 an instance of the registered class of
 // that name (matched exactly). Other codes give nullptr. An unknown add-in class sets
 // ErrorFlag, appends its name and a carriage return to ErrorStr and raises
-// EClassNotFound with ErrorStr as message. A created object takes objectNumberCounter as
-// its ID and the counter goes up by one.
+// EClassNotFound with ErrorStr as message. Like every view, a created object takes
+// objectNumberCounter as its ID and the counter goes up by one.
 std::unique_ptr<TfrView> frCreateObject(int Typ, const QString &ClassName);
 
 // A qualified name to the object it addresses and the property to use on it:

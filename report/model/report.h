@@ -1,7 +1,12 @@
-// The report component as the objects see it: its pages, its data set and dictionary,
+// The report template as the objects see it: its pages, its data set and dictionary,
 // the document attributes, the template stream and where templates are kept, the choice
 // of printer, and the hooks through which objects reach the host program and the export
-// filters. Preparation, preview and printing extend it.
+// filters. The component that prepares, shows, prints and exports a template is
+// TfrReportBuilder (report/engine/report_builder.h); it holds a TfrReport.
+//
+// An editor keeps pointers to the template's objects: a copy (Assign, Clone) leaves the
+// source and the process's state as they were, and the editing operations below tell a
+// registered TfrChangeListener what they changed.
 #pragma once
 
 #include <QImage>
@@ -13,12 +18,14 @@
 #include <vector>
 
 #include "report/eval/value_resolution.h"
+#include "report/model/change_notice.h"
 #include "report/model/geometry.h"
 #include "report/model/pages.h"
 
 class TfrDataDictionary;
 class TfrDataset;
 class TfrCursorField;
+class TfrObject;
 class TfrPage;
 class TfrStream;
 class TfrTableCursor;
@@ -92,6 +99,31 @@ public:
 
     // Empties pages and dictionary, resets DoublePassReport and the document attributes.
     void Clear();
+
+    // ---- copies ----
+    // Replaces this template by a copy of Source made through the template stream: pages,
+    // objects (new objects with identities of their own), dictionary, document attributes
+    // and the settings above. Source, the engine's current objects, the stream version and
+    // the printer's paper are left as they were; this report's listener is kept and told
+    // frcReplaced.
+    void Assign(const TfrReport &Source);
+    // A new report over the same owner and data set holding a copy of this template.
+    std::unique_ptr<TfrReport> Clone() const;
+
+    // ---- editing and its notices ----
+    // Not owned; nullptr: nobody is told.
+    void SetChangeListener(TfrChangeListener *listener) { m_listener = listener; }
+    TfrChangeListener *ChangeListener() const { return m_listener; }
+    // Tells the listener, unless the template is quiet (loading, preparing).
+    void NotifyChange(const TfrChange &change);
+    bool ChangesQuiet() const { return m_quietDepth > 0; }
+    // The property interface for editors: Object (a view or page of this template) sets the
+    // property and the listener hears frcProperty.
+    void SetProperty(TfrObject &Object, const QString &Name, const TfrVariant &Value);
+    // Position and size of a view of this template (frcObjectMoved).
+    void SetObjectBounds(TfrView &View, int Left, int Top, int Width, int Height);
+    // The page holding View, or nullptr.
+    TfrPage *PageOf(const TfrView &View) const;
     // Empty attributes and password, both dates now, not protected, generator 88.
     void ClearAttribs();
 
@@ -149,9 +181,30 @@ public:
                               int FrameTyp, TfrView *View);
 
 private:
+    friend class TfrQuietChanges;
+    // The stream as SaveToStream writes it, with the given last-change date; touches
+    // nothing of the report.
+    void writeStream(TfrStream &Stream, double lastChange) const;
+    // LoadFromStream without its notice; touched false when the template stayed as it was.
+    bool loadStream(TfrStream &Stream, bool &touched);
     void readAttributes(TfrStream &Stream);
     void resetToEmptyPage();
 
+    TfrChangeListener *m_listener = nullptr;
+    int m_quietDepth = 0;
+
     std::unique_ptr<TfrDataDictionary> m_dictionary;
     std::unique_ptr<TfrStream> m_formStream; // template of the form data until Loaded
+};
+
+// Keeps a template's listener uninformed for its lifetime (loading, preparation).
+class TfrQuietChanges {
+public:
+    explicit TfrQuietChanges(TfrReport &report) : m_report(report) { ++m_report.m_quietDepth; }
+    ~TfrQuietChanges() { --m_report.m_quietDepth; }
+    TfrQuietChanges(const TfrQuietChanges &) = delete;
+    TfrQuietChanges &operator=(const TfrQuietChanges &) = delete;
+
+private:
+    TfrReport &m_report;
 };

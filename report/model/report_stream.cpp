@@ -103,6 +103,7 @@ void TfrReport::Clear()
     Dictionary().Clear();
     DoublePassReport = false;
     ClearAttribs();
+    NotifyChange(TfrChange{});
 }
 
 void TfrReport::ClearAttribs()
@@ -135,13 +136,18 @@ void TfrReport::SaveToStream(TfrStream &Stream)
 {
     CurReport = this;
     frVersion = kCurrentVersion;
+    docGeneratorVersion = kGeneratorVersion;
+    if (StampLastChange)
+        DocInfo.lastChange = frNow();
+    writeStream(Stream, DocInfo.lastChange);
+}
+
+void TfrReport::writeStream(TfrStream &Stream, double lastChange) const
+{
     frWriteByte(Stream, kCurrentVersion);
     Pages.SaveToStream(Stream);
     frWriteByte(Stream, kEndMarker);
 
-    docGeneratorVersion = kGeneratorVersion;
-    if (StampLastChange)
-        DocInfo.lastChange = frNow();
     writeShortText(Stream, DocInfo.comment);
     writeShortText(Stream, DocInfo.name);
     writeShortText(Stream, DocInfo.author);
@@ -150,10 +156,10 @@ void TfrReport::SaveToStream(TfrStream &Stream)
     writeShortText(Stream, DocInfo.versionRelease);
     writeShortText(Stream, DocInfo.versionBuild);
     writePassword(Stream, docPassword);
-    frWriteByte(Stream, docGeneratorVersion);
+    frWriteByte(Stream, kGeneratorVersion);
     frWriteBoolean(Stream, docPasswordProtected);
     frWriteDouble(Stream, DocInfo.created);
-    frWriteDouble(Stream, DocInfo.lastChange);
+    frWriteDouble(Stream, lastChange);
 }
 
 void TfrReport::readAttributes(TfrStream &Stream)
@@ -180,6 +186,19 @@ void TfrReport::resetToEmptyPage()
 
 bool TfrReport::LoadFromStream(TfrStream &Stream)
 {
+    bool touched = true;
+    bool loaded = false;
+    {
+        TfrQuietChanges quiet(*this);
+        loaded = loadStream(Stream, touched);
+    }
+    if (touched)
+        NotifyChange(TfrChange{});
+    return loaded;
+}
+
+bool TfrReport::loadStream(TfrStream &Stream, bool &touched)
+{
     DocMode = dmDesigning;
     if (!frThreadDone)
         frSetPlatformPrinters(frPlatformPrinters());
@@ -197,6 +216,7 @@ bool TfrReport::LoadFromStream(TfrStream &Stream)
     }
     if (version > kCurrentVersion) {
         // Refused before anything is touched: the template in memory stays whole.
+        touched = false;
         showError(frLoadStr(sInvalidFormat));
         return false;
     }

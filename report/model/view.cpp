@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <cmath>
+#include <limits>
 
 #include "report/eval/codec.h"
 #include "report/eval/format_settings.h"
@@ -76,10 +77,19 @@ Qt::PenStyle penStyle(quint16 style)
 // Drawing rarely needs more; a hostile width would otherwise draw millions of lines.
 constexpr int kMaxPenWidth = 1000;
 
+// Every object, however it was made (registry, stream, editor, test), has its identity
+// for its whole life. Past the largest number the count starts again rather than overflow.
+qint32 nextObjectNumber()
+{
+    const qint32 n = objectNumberCounter;
+    objectNumberCounter = n == std::numeric_limits<qint32>::max() ? 0 : n + 1;
+    return n;
+}
+
 } // namespace
 
 TfrView::TfrView()
-    : formatCode(qint32(frCharToCp1251(frFormatSettings().decimalSeparator)) + 0x200)
+    : objectNumber(nextObjectNumber()), formatCode(qint32(frCharToCp1251(frFormatSettings().decimalSeparator)) + 0x200)
 {
 }
 

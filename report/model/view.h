@@ -87,7 +87,7 @@ public:
     quint8 Typ = otAddIn;
     quint8 commonPartVersion = 0;
     quint8 classPartVersion = 0;
-    qint32 objectNumber = 0;    // identity within the process (the ID), not stored
+    qint32 objectNumber = 0;    // identity within the process (the ID), given at construction, not stored
     bool selectedMark = false;  // designer selection; "unplaced" while pages are built
     int savedLeft = 0, savedTop = 0, savedWidth = 0, savedRectHeight = 0; // band splitting
     double drawScaleX = 1.0, drawScaleY = 1.0;
