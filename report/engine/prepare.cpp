@@ -110,49 +110,6 @@ TfrDialogPageUi &frDialogPageUi()
     return ui;
 }
 
-namespace {
-
-// OnBeginPage of the report components whose template is being prepared.
-void installBeginPageEvent()
-{
-    static bool installed = false;
-    if (installed)
-        return;
-    installed = true;
-    frPreparedPagesEvents().beginPage = [](TfrReport &report, int pageNo) {
-        const TfrEngineState &e = frEngine();
-        for (TfrReportBuilder *b : {e.current, e.master})
-            if (b && &b->Report == &report && b->events.OnBeginPage) {
-                b->events.OnBeginPage(pageNo);
-                return;
-            }
-    };
-}
-
-} // namespace
-
-TfrReportBuilder::TfrReportBuilder()
-    : m_ownedTemplate(std::make_unique<TfrReport>()), Report(*m_ownedTemplate), EMFPages(&Report)
-{
-    installBeginPageEvent();
-}
-
-TfrReportBuilder::TfrReportBuilder(TfrReport &report) : Report(report), EMFPages(&report)
-{
-    installBeginPageEvent();
-}
-
-TfrReportBuilder::~TfrReportBuilder()
-{
-    if (frReportUi().reportDestroyed)
-        frReportUi().reportDestroyed(*this);
-    TfrEngineState &e = frEngine();
-    if (e.current == this)
-        e.current = nullptr;
-    if (e.master == this)
-        e.master = nullptr;
-}
-
 TfrPageEngine *TfrReportBuilder::Engine(int pageIndex) const
 {
     return pageIndex >= 0 && pageIndex < int(m_engines.size()) ? m_engines[size_t(pageIndex)].get() : nullptr;
@@ -179,11 +136,16 @@ bool TfrReportBuilder::PrepareReport()
     LastError.clear();
 
     // Scripts, dialog pages and the engine change the template; the snapshot undoes it.
+    // An editor's listener hears none of it: the template ends as it began.
+    TfrQuietChanges quiet(Report);
+    std::vector<std::unique_ptr<TfrQuietChanges>> memberQuiet;
     TfrStream snapshot;
     Report.SaveToStream(snapshot);
     std::vector<std::unique_ptr<TfrStream>> memberSnapshots;
     if (auto *composite = dynamic_cast<TfrCompositeReportBuilder *>(this))
         for (TfrReportBuilder *r : composite->Reports) {
+            if (&r->Report != &Report)
+                memberQuiet.push_back(std::make_unique<TfrQuietChanges>(r->Report));
             memberSnapshots.push_back(std::make_unique<TfrStream>());
             r->Report.SaveToStream(*memberSnapshots.back());
             if (r->events.OnBeginDoc)
@@ -338,7 +300,7 @@ void TfrReportBuilder::beginBuild()
 void TfrReportBuilder::DoBuildReport()
 {
     TfrEngineState &e = frEngine();
-    rebuildable = true;
+    m_rebuildable = true;
     beginBuild();
     const bool multiple = Report.Dataset && ReportType == rtMultiple;
     if (multiple) {
@@ -443,7 +405,7 @@ void TfrReportBuilder::InternalOnProgress(int n)
     if (!ShowProgress || !ui.installed())
         return;
     QString line = m_progressFirstPart + QStringLiteral("  ") + QString::number(n);
-    if (finalPassOfTwo() || currentFilter)
+    if (finalPassOfTwo() || m_currentFilter)
         line += QLatin1Char(' ') + frLoadStr(55199) + QLatin1Char(' ') + QString::number(frEngine().totalPages);
     if (ui.setLine)
         ui.setLine(line);
@@ -470,7 +432,7 @@ TfrCompositeReportBuilder::TfrCompositeReportBuilder(TfrReport &report) : TfrRep
 void TfrCompositeReportBuilder::DoBuildReport()
 {
     TfrEngineState &e = frEngine();
-    rebuildable = true;
+    m_rebuildable = true;
     PageNo = 0;
     TfrDataset *ds = Report.Dataset;
     if (ds) {

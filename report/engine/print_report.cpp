@@ -91,20 +91,33 @@ void TfrReportBuilder::PrintPreparedReportDlg()
         return;
     }
     TfrPrintSettings settings;
+    if (!AskPrintSettings(settings))
+        return;
+    PrintPreparedReport(settings.range, settings.copies, settings.collate, settings.printPages);
+}
+
+bool TfrReportBuilder::AskPrintSettings(TfrPrintSettings &settings)
+{
     settings.copies = DefaultCopies;
     settings.collate = DefaultCollate;
-    if (ShowPrintDialog) {
-        if (!frReportUi().printDialog || !frReportUi().printDialog(*this, settings))
-            return;
-    }
-    PrintPreparedReport(settings.range, settings.copies, settings.collate, settings.printPages);
+    if (!ShowPrintDialog)
+        return true;
+    return frReportUi().printDialog && frReportUi().printDialog(*this, settings);
+}
+
+bool TfrReportBuilder::RebuildForPrinter(int oldPrinter, int newPrinter)
+{
+    if (!Report.ChangePrinter(oldPrinter, newPrinter))
+        return false;
+    PrepareReport();
+    return true;
 }
 
 void TfrReportBuilder::PrintPreparedReport(const QString &range, int copies, bool collate, TfrPrintPages printPages)
 {
     CurReport = MasterReport = &Report;
     Report.Terminated = false;
-    printSettings = {range, copies, collate, printPages};
+    m_printSettings = {range, copies, collate, printPages};
     const bool borrowed = borrowPagesFromPreview();
     struct GiveBack {
         TfrReportBuilder &self;
@@ -135,7 +148,7 @@ void TfrReportBuilder::PrintPreparedReport(const QString &range, int copies, boo
 
 void TfrReportBuilder::PrintBeforeModal()
 {
-    DoPrintReport(printSettings.range, printSettings.copies, printSettings.collate, printSettings.printPages);
+    DoPrintReport(m_printSettings.range, m_printSettings.copies, m_printSettings.collate, m_printSettings.printPages);
     if (frProgressUi().setModalResult)
         frProgressUi().setModalResult(1);
 }

@@ -1353,20 +1353,15 @@ void TfrPreviewForm::PrintBtnClick()
         return;
     TfrReportBuilder *report = m_report;
     TfrPrintSettings settings;
-    settings.copies = report->DefaultCopies;
-    settings.collate = report->DefaultCollate;
     settings.currentPage = m_curPage;
     const int oldPrinter = Prn.PrinterIndex();
-    if (report->ShowPrintDialog) {
-        if (!frReportUi().printDialog || !frReportUi().printDialog(*report, settings))
-            return;
-    }
+    if (!report->AskPrintSettings(settings))
+        return;
     const int newPrinter = Prn.PrinterIndex();
-    if (report->RebuildPrinter && newPrinter != oldPrinter && report->rebuildable) {
-        if (!report->Report.ChangePrinter(oldPrinter, newPrinter))
+    if (report->RebuildsForPrinter(oldPrinter, newPrinter)) {
+        if (!report->RebuildForPrinter(oldPrinter, newPrinter))
             return;
         m_pages.reset();
-        report->PrepareReport();
         Connect(report);
         RedrawAll(false);
         if (!hasPages())
@@ -1389,7 +1384,7 @@ void TfrPreviewForm::PageSetupBtnClick()
 {
     // A report read from a file has no template to rebuild it from: rebuilding would
     // replace the pages shown by something else.
-    if (!hasPages() || !m_report || !m_report->rebuildable || !Prn.HasPlatformPrinters())
+    if (!hasPages() || !m_report || !m_report->Rebuildable() || !Prn.HasPlatformPrinters())
         return;
     TfrReportBuilder *report = m_report;
     const TfrPageInfo &first = (*m_pages)[0];
@@ -1413,16 +1408,7 @@ void TfrPreviewForm::PageSetupBtnClick()
     }
     if (!ok)
         return;
-    Prn.Update();
-    for (int i = 0; i < report->Report.PageCount(); ++i) {
-        TfrPage *page = report->Report.Page(i);
-        if (!page || page->PageType != ptReport)
-            continue;
-        page->pgMargins = {margins.Left * 18 / 500, margins.Top * 18 / 500, margins.Right * 18 / 500,
-                           margins.Bottom * 18 / 500};
-        page->ChangePaper(Prn.curPaper, 0, 0, Prn.curBin, Prn.curOrientation);
-    }
-    report->PrepareReport();
+    report->ApplyPageSetup(margins);
     m_pages.reset();
     Connect(report);
     RedrawAll(true);

@@ -118,7 +118,7 @@ TEST(Export, CallbacksArriveInOrderWithTheirArgumentsAndTheFileIsClosedBeforeAft
     EXPECT_EQ(f.log.join(QLatin1Char('\n')).toStdString(), expected.join(QLatin1Char('\n')).toStdString());
     EXPECT_EQ(afterName, file);
     EXPECT_TRUE(closedAtAfter);
-    EXPECT_EQ(t.builder.currentFilter, nullptr);
+    EXPECT_EQ(t.builder.CurrentFilter(), nullptr);
     EXPECT_EQ(CurReport, &t.report);
     EXPECT_EQ(DocMode, dmPrinting);
 }
@@ -171,7 +171,7 @@ TEST(Export, EmptyReportRenamedFileAndVetoes)
         EXPECT_FALSE(QFile::exists(file));
         EXPECT_EQ(f.log, viaEvent ? QStringList{} : QStringList{QStringLiteral("ShowModal")});
         EXPECT_FALSE(after);
-        EXPECT_EQ(report.currentFilter, nullptr);
+        EXPECT_EQ(report.CurrentFilter(), nullptr);
     }
 }
 
@@ -262,7 +262,7 @@ TEST(Export, AnErrorInACallbackClosesTheFileAndGivesThePagesBack)
 
     EXPECT_FALSE(after);
     EXPECT_EQ(f.Stream, nullptr);
-    EXPECT_EQ(t.builder.currentFilter, nullptr);
+    EXPECT_EQ(t.builder.CurrentFilter(), nullptr);
     EXPECT_EQ(preview.disconnects, 1);
     EXPECT_EQ(preview.connects, 2);
     EXPECT_EQ(preview.held.GetCount(), 3);

@@ -305,7 +305,7 @@ TEST(PdfExport, FailureHalfWayClosesAReadableFileAndTheFilterWorksAgain)
     } catch (const EfrError &e) {
         EXPECT_TRUE(e.message().startsWith(u("Страница 2:"))) << e.message().toStdString();
     }
-    EXPECT_EQ(t.builder.currentFilter, nullptr);
+    EXPECT_EQ(t.builder.CurrentFilter(), nullptr);
     EXPECT_EQ(pdfPageCount(out), 1) << "the file was finished when it closed";
     EXPECT_EQ(t.builder.EMFPages.Unpacked(1), nullptr);
 

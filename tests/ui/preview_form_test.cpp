@@ -479,7 +479,7 @@ TEST(PreviewOpen, ACorruptFileIsReportedAndThePagesShownStay)
     EXPECT_EQ(dialogs.lastFilter, u("Файл отчета (*.frp)|*.frp"));
     EXPECT_EQ(form.PageCount(), 5);
     EXPECT_EQ(form.CurPage(), 1);
-    EXPECT_FALSE(r.builder.rebuildable);
+    EXPECT_FALSE(r.builder.Rebuildable());
 }
 
 TEST(PreviewPages, RemovingIsRefusedAtOnePageAddingInsertsBeforeTheCurrent)

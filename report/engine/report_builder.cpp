@@ -1,5 +1,8 @@
-// What a report component does with its prepared pages: the preview, the prepared-report
-// file, printing and export.
+// The report component: its life, and what it does with its prepared pages (the preview,
+// the prepared-report file, export). Preparation is in prepare.cpp, printing in
+// print_report.cpp.
+#include "report/engine/report_builder.h"
+
 #include <QFile>
 #include <exception>
 
@@ -7,9 +10,11 @@
 #include "report/engine/page_engine.h"
 #include "report/engine/prepare.h"
 #include "report/engine/prepared_file.h"
+#include "report/engine/printer.h"
 #include "report/eval/errors.h"
 #include "report/eval/globals.h"
 #include "report/eval/strings.h"
+#include "report/model/page.h"
 #include "report/model/report.h"
 
 namespace {
@@ -28,6 +33,66 @@ TfrReportUi &frReportUi()
 {
     static TfrReportUi ui;
     return ui;
+}
+
+namespace {
+
+// OnBeginPage of the report components whose template is being prepared.
+void installBeginPageEvent()
+{
+    static bool installed = false;
+    if (installed)
+        return;
+    installed = true;
+    frPreparedPagesEvents().beginPage = [](TfrReport &report, int pageNo) {
+        const TfrEngineState &e = frEngine();
+        for (TfrReportBuilder *b : {e.current, e.master})
+            if (b && &b->Report == &report && b->events.OnBeginPage) {
+                b->events.OnBeginPage(pageNo);
+                return;
+            }
+    };
+}
+
+} // namespace
+
+TfrReportBuilder::TfrReportBuilder()
+    : m_ownedTemplate(std::make_unique<TfrReport>()), Report(*m_ownedTemplate), EMFPages(&Report)
+{
+    installBeginPageEvent();
+}
+
+TfrReportBuilder::TfrReportBuilder(TfrReport &report) : Report(report), EMFPages(&report)
+{
+    installBeginPageEvent();
+}
+
+TfrReportBuilder::~TfrReportBuilder()
+{
+    if (frReportUi().reportDestroyed)
+        frReportUi().reportDestroyed(*this);
+    TfrEngineState &e = frEngine();
+    if (e.current == this)
+        e.current = nullptr;
+    if (e.master == this)
+        e.master = nullptr;
+}
+
+
+// ---- page setup ------------------------------------------------------------------------
+
+void TfrReportBuilder::ApplyPageSetup(const TfrRect &margins)
+{
+    Prn.Update();
+    for (int i = 0; i < Report.PageCount(); ++i) {
+        TfrPage *page = Report.Page(i);
+        if (!page || page->PageType != ptReport)
+            continue;
+        page->pgMargins = {margins.Left * 18 / 500, margins.Top * 18 / 500, margins.Right * 18 / 500,
+                           margins.Bottom * 18 / 500};
+        page->ChangePaper(Prn.curPaper, 0, 0, Prn.curBin, Prn.curOrientation);
+    }
+    PrepareReport();
 }
 
 // ---- preview ----------------------------------------------------------------------------
@@ -62,7 +127,7 @@ void TfrReportBuilder::LoadPreparedReport(const QString &fileName)
 {
     CurReport = MasterReport = &Report;
     frLoadPreparedReport(EMFPages, fileName);
-    rebuildable = false;
+    m_rebuildable = false;
 }
 
 void TfrReportBuilder::SavePreparedReport(const QString &fileName)
@@ -108,7 +173,7 @@ void TfrReportBuilder::runWithProgress(const QString &firstPart, const QString &
 void TfrReportBuilder::ExportTo(TfrExportFilter &filter, const QString &fileName)
 {
     DocMode = dmPrinting;
-    currentFilter = &filter;
+    m_currentFilter = &filter;
     filter.FileName = fileName;
     const bool borrowed = borrowPagesFromPreview();
     filter.EMFPages = &EMFPages;
@@ -120,11 +185,11 @@ void TfrReportBuilder::ExportTo(TfrExportFilter &filter, const QString &fileName
         {
             self.Report.exportDataHook = nullptr;
             self.Report.exportTextHook = nullptr;
-            if (self.currentFilter)
-                self.currentFilter->EMFPages = nullptr;
+            if (self.m_currentFilter)
+                self.m_currentFilter->EMFPages = nullptr;
             if (borrowed && self.Preview)
                 self.Preview->Connect(&self);
-            self.currentFilter = nullptr;
+            self.m_currentFilter = nullptr;
         }
     } restore{*this, borrowed};
 
@@ -171,7 +236,7 @@ void TfrReportBuilder::ExportBeforeModal()
     TfrProgressUi &ui = frProgressUi();
     if (ui.processMessages)
         ui.processMessages();
-    TfrExportFilter &filter = *currentFilter;
+    TfrExportFilter &filter = *m_currentFilter;
     for (int i = 0; i < EMFPages.GetCount(); ++i) {
         filter.OnBeginPage();
         if (!filter.OnWholePage(EMFPages, i))
