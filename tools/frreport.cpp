@@ -51,7 +51,7 @@
 #include "report/engine/prepare.h"
 #include "report/engine/prepared_file.h"
 #include "report/engine/prepared_pages.h"
-#include "report/engine/print_range.h"
+#include "report/engine/page_range.h"
 #include "report/engine/printer.h"
 #include "report/eval/data_dictionary.h"
 #include "report/eval/db_dataset.h"
@@ -269,10 +269,7 @@ bool applyXlsxOption(TfrOLEExcelExport &f, const QString &name, const QString &v
         return true;
     }
     if (name == QLatin1String("PageRange")) {
-        std::vector<int> pages;
-        try {
-            frParsePageRange(value, 0, pages);
-        } catch (const EfrError &) {
+        if (!TfrPageRange::FromText(value).IsValid()) {
             error = QStringLiteral("--option PageRange: \"%1\" is not a page range such as 1,3,5-12").arg(value);
             return false;
         }
@@ -714,15 +711,7 @@ bool parsePrintOptions(const QStringList &args, PrintRequest &request, QStringLi
 // The range is checked before anything is prepared, so a bad one prints nothing.
 bool checkPageRange(const QString &range)
 {
-    std::vector<int> pages;
-    bool ok = frPageRangeTextValid(range);
-    if (ok) {
-        try {
-            frParsePageRange(range, 1, pages);
-        } catch (const std::exception &) {
-            ok = false;
-        }
-    }
+    const bool ok = TfrPageRange::FromText(range).IsValid();
     if (!ok)
         err() << "bad page range \"" << range
               << "\": give page numbers and ranges separated by commas, for example 1,3,5-12 or 5-" << Qt::endl;

@@ -16,7 +16,6 @@
 #include "report/engine/prepare.h"
 #include "report/engine/prepared_pages.h"
 #include "report/engine/page_engine.h"
-#include "report/engine/print_range.h"
 #include "report/eval/date_format.h"
 #include "report/eval/errors.h"
 #include "report/eval/format_settings.h"
@@ -187,9 +186,8 @@ int TfrOLEExcelExport::ShowModal()
     m_pageEnds.clear();
     m_pageWanted.clear();
     // Read now, so a range that does not read stops the export before anything is written.
-    std::vector<int> pages;
-    m_allPages = !frParsePageRange(range, 0, pages);
-    m_rangeText = range;
+    m_range = TfrPageRange::FromText(range);
+    m_range.ThrowIfInvalid();
     return result;
 }
 
@@ -208,15 +206,8 @@ void TfrOLEExcelExport::OnBeginDoc()
     m_gapRows = 0;
     // A text naming no page exports no page; only an empty one means every page.
     m_pageWanted.clear();
-    if (!m_allPages) {
-        const int pageCount = EMFPages ? EMFPages->GetCount() : frEngine().totalPages;
-        std::vector<int> pages;
-        frParsePageRange(m_rangeText, pageCount, pages);
-        m_pageWanted.assign(size_t(std::max(pageCount, 0)) + 1, false);
-        for (int p : pages)
-            if (p >= 1 && p <= pageCount)
-                m_pageWanted[size_t(p)] = true;
-    }
+    if (!m_range.IsAll())
+        m_pageWanted = m_range.Membership(EMFPages ? EMFPages->GetCount() : frEngine().totalPages);
     // Room for about what the pages hold (a stored text object takes some 100 bytes), so
     // the lists rarely move while they grow.
     if (EMFPages) {
@@ -231,7 +222,7 @@ void TfrOLEExcelExport::OnBeginPage() { ++m_pageNumber; }
 
 bool TfrOLEExcelExport::pagePasses() const
 {
-    if (m_allPages)
+    if (m_range.IsAll())
         return true;
     return m_pageNumber >= 1 && size_t(m_pageNumber) < m_pageWanted.size() && m_pageWanted[size_t(m_pageNumber)];
 }

@@ -15,6 +15,7 @@
 #include <memory>
 #include <vector>
 
+#include "report/engine/page_range.h"
 #include "export/spreadsheet/excel.h"
 #include "report/engine/export_filter.h"
 
@@ -127,10 +128,9 @@ private:
     std::unique_ptr<TFrExcel> m_excel;
     TObjCell m_verticalOffset = 0;
     TObjCell m_lowestBottom = 0;
-    // The pages to export (empty with m_allPages: every page) and the lowest bottom at the
-    // end of every exported page.
-    QString m_rangeText;
-    bool m_allPages = true;
+    // The pages to export (m_pageWanted empty when the range is every page) and the lowest
+    // bottom at the end of every exported page.
+    TfrPageRange m_range;
     std::vector<bool> m_pageWanted;
     std::vector<TObjCell> m_pageEnds;
     int m_pictureNumber = 0;

@@ -4,8 +4,8 @@
 #include <cmath>
 
 #include "report/engine/page_engine.h"
+#include "report/engine/page_range.h"
 #include "report/engine/prepare.h"
-#include "report/engine/print_range.h"
 #include "report/engine/printer.h"
 #include "report/eval/errors.h"
 #include "report/eval/globals.h"
@@ -30,57 +30,6 @@ QRect printTarget(const TfrPageInfo &info)
 }
 
 } // namespace
-
-bool frPageRangeTextValid(const QString &text)
-{
-    for (QChar c : text)
-        if (!(c.isDigit() && c.unicode() < 128) && c != QLatin1Char('-') && c != QLatin1Char(',') &&
-            c != QLatin1Char(' '))
-            return false;
-    return true;
-}
-
-bool frParsePageRange(const QString &text, int pageCount, std::vector<int> &pages)
-{
-    pages.clear();
-    QString s = text;
-    s.remove(QLatin1Char(' '));
-    if (s.isEmpty())
-        return false;
-    if (s.endsWith(QLatin1Char('-')))
-        s += QString::number(pageCount);
-    s += QLatin1Char(',');
-    auto toNumber = [](const QString &t) {
-        bool ok = false;
-        const int n = t.toInt(&ok);
-        if (!ok || t.startsWith(QLatin1Char('+')))
-            throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(t));
-        return n;
-    };
-    int start = 0;        // where the current number begins
-    int rangeStart = -1;  // the open range's first page, -1 none
-    for (int i = 0; i < s.size(); ++i) {
-        const QChar c = s[i];
-        if (c == QLatin1Char('-')) {
-            rangeStart = toNumber(s.mid(start, i - start));
-            start = i + 1;
-        } else if (c == QLatin1Char(',')) {
-            const int n = toNumber(s.mid(start, i - start));
-            if (rangeStart < 0) {
-                pages.push_back(n);
-            } else {
-                // A huge upper bound must not fill memory: pages past the report never print.
-                // 64 bits: a range ending at the largest integer must not wrap around.
-                const qint64 last = std::min(n, std::max(pageCount, rangeStart));
-                for (qint64 p = rangeStart; p <= last; ++p)
-                    pages.push_back(int(p));
-            }
-            rangeStart = -1;
-            start = i + 1;
-        }
-    }
-    return true;
-}
 
 void TfrReportBuilder::PrintPreparedReportDlg()
 {
@@ -159,15 +108,9 @@ void TfrReportBuilder::DoPrintReport(const QString &range, int copies, bool coll
     Prn.SetPrinter(platform);
     if (!platform || Prn.IsVirtual())
         throw EfrError(QStringLiteral("Нет принтера для печати"));
-    std::vector<int> list;
-    const bool limited = frParsePageRange(range, EMFPages.GetCount(), list);
-    std::vector<bool> wanted;
-    if (limited) {
-        wanted.assign(size_t(EMFPages.GetCount()) + 1, false);
-        for (int p : list)
-            if (p >= 1 && p <= EMFPages.GetCount())
-                wanted[size_t(p)] = true;
-    }
+    const TfrPageRange pageRange = TfrPageRange::FromText(range);
+    pageRange.ThrowIfInvalid();
+    const std::vector<bool> wanted = pageRange.Membership(EMFPages.GetCount());
     if (copies < 1)
         copies = 1;
     if (EMFPages.GetCount() == 0)
@@ -198,7 +141,7 @@ void TfrReportBuilder::DoPrintReport(const QString &range, int copies, bool coll
     for (int pass = 0; pass < passes && !aborted; ++pass) {
         for (int i = 0; i < EMFPages.GetCount(); ++i) {
             const int pageNo = i + 1;
-            if (limited && !wanted[size_t(pageNo)])
+            if (!wanted[size_t(pageNo)])
                 continue;
             if ((printPages == frOdd && pageNo % 2 == 0) || (printPages == frEven && pageNo % 2 == 1))
                 continue;

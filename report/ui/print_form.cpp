@@ -21,7 +21,7 @@
 #include <QVBoxLayout>
 #include <vector>
 
-#include "report/engine/print_range.h"
+#include "report/engine/page_range.h"
 #include "report/engine/printer.h"
 #include "report/eval/errors.h"
 #include "report/eval/strings.h"
@@ -335,15 +335,12 @@ QString TfrPrintForm::PageRange(int currentPage) const
 bool TfrPrintForm::PageRangeAcceptable(const QString &text, QString &reason)
 {
     const QString example = QStringLiteral("Например: 1,3,5-12");
-    if (!frPageRangeTextValid(text)) {
+    const TfrPageRange range = TfrPageRange::FromText(text);
+    if (range.Problem() == TfrPageRange::BadCharacter) {
         reason = QStringLiteral("Номера страниц могут содержать только цифры, знаки \"-\" и \",\" и пробелы. ") + example;
         return false;
     }
-    std::vector<int> pages;
-    try {
-        // The page count only completes a trailing "-"; any count checks the form.
-        frParsePageRange(text, 1, pages);
-    } catch (const std::exception &) {
+    if (!range.IsValid()) {
         reason = QStringLiteral("Номера страниц указаны неверно: \"%1\". Введите номера и/или диапазоны страниц, "
                                 "разделенные запятыми. ")
                      .arg(text.trimmed()) +
