@@ -37,6 +37,7 @@
 #include "report/ui/input_dialogs.h"
 #include "report/ui/platform_printers.h"
 #include "report/ui/preview_icons.h"
+#include "report/ui/preview_layout.h"
 #include "report/ui/preview_search.h"
 
 namespace {
@@ -633,73 +634,27 @@ void TfrPreviewForm::FormResize()
     TfrEMFPages &pages = *m_pages;
     const int count = pages.Count();
     m_curPage = std::clamp(m_curPage, 1, count);
-    const TfrPrnInfo &cur = pages[m_curPage - 1].prnInfo;
-    const double W = std::max(1, cur.paperWidthU), H = std::max(1, cur.paperHeightU);
     const int boxW = PBox->width(), boxH = PBox->height();
 
-    // 1. The zoom of the mode.
-    switch (m_mode) {
-    case mdPageWidth: m_zoom = (boxW - 20) / W; break;
-    case mdOnePage: m_zoom = (boxH - 20) / H; break;
-    case mdTwoPages: m_zoom = (boxW - 30) / (2 * W); break;
-    case mdNone: break;
-    }
-    // A box too small for any page still gets pages of a pixel or so.
-    if (!(m_zoom > 0))
-        m_zoom = 0.01;
+    TfrPreviewLayout layout;
+    layout.Arrange(m_mode, m_zoom, QSize(boxW, boxH), count, m_curPage - 1, [&pages](int i) {
+        const TfrPrnInfo &p = pages[i].prnInfo;
+        return QSize(p.paperWidthU, p.paperHeightU);
+    });
+    m_zoom = layout.Zoom();
     checkZoomItem();
     ZoomBtn->setText(QString::number(std::lround(m_zoom * 100)) + QLatin1Char('%'));
-
-    // 2. Pages per row.
-    int x = 10, n = 0, k = 0;
+    m_pagesPerRow = layout.PagesPerRow();
     for (int i = 0; i < count; ++i) {
-        const int e = x + frRound(pages[i].prnInfo.paperWidthU * m_zoom) + 10;
-        if (e > boxW) {
-            k = std::max(k, n);
-            x = 10;
-            n = 0;
-        } else {
-            x = e;
-            ++n;
-            if (i == count - 1)
-                k = std::max(k, n);
-        }
-    }
-    if (k == 0)
-        k = 1;
-    if (m_mode == mdOnePage)
-        k = 1;
-    else if (m_mode == mdTwoPages)
-        k = 2;
-    m_pagesPerRow = k;
-
-    // 3. Rows.
-    int y = 10, maxRight = 0, maxBottom = 0;
-    for (int i = 0; i < count;) {
-        int rowHeight = 0;
-        x = 10;
-        for (int j = 0; j < k && i < count; ++j, ++i) {
-            TfrPageInfo &info = pages[i];
-            const int w = frRound(info.prnInfo.paperWidthU * m_zoom);
-            const int h = frRound(info.prnInfo.paperHeightU * m_zoom);
-            const int left = k == 1 && w < boxW ? (boxW - w) / 2 : x;
-            info.displayRect = {left, y, left + w, y + h};
-            maxRight = std::max(maxRight, left + w);
-            maxBottom = std::max(maxBottom, y + h);
-            x += w + 10;
-            rowHeight = std::max(rowHeight, h);
-        }
-        y += rowHeight + 10;
+        const QRect r = layout.PageRect(i);
+        pages[i].displayRect = {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
     }
 
-    // 4. The horizontal bar stops short of the vertical one.
+    // The horizontal bar stops short of the vertical one.
     m_hSpacer->setVisible(RPanel->isVisibleTo(PreviewPanel));
 
-    // 5. Scroll ranges.
-    int hRange = maxRight - boxW;
-    hRange = hRange < 0 ? 0 : hRange + 10;
-    int vRange = maxBottom - boxH;
-    vRange = vRange < 0 ? 0 : vRange + 10;
+    // Scroll ranges.
+    const int hRange = layout.HorizontalRange(), vRange = layout.VerticalRange();
     {
         const QSignalBlocker bh(HScrollBar), bv(VScrollBar);
         HScrollBar->setRange(0, hRange);
@@ -714,7 +669,7 @@ void TfrPreviewForm::FormResize()
     m_ofx = -HScrollBar->value();
     m_ofy = -VScrollBar->value();
 
-    // 6.
+    // The box takes the keys, and the current page stays in view.
     if (isVisible() || PBox->isVisible())
         PBox->setFocus();
     SetToCurPage();

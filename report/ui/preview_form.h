@@ -19,6 +19,7 @@
 
 #include "report/engine/prepare.h"
 #include "report/model/geometry.h"
+#include "report/ui/preview_layout.h"
 
 class QAction;
 class QActionGroup;
@@ -30,7 +31,6 @@ class TfrEMFPages;
 class TfrPreviewForm;
 
 // How the zoom follows the window.
-enum TfrScaleMode { mdNone, mdPageWidth, mdOnePage, mdTwoPages };
 
 // The zoom and mode of the last preview, for the next one in this process.
 struct TfrPreviewZoomMemory {

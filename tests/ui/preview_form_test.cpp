@@ -49,45 +49,23 @@ TEST(PreviewLayout, ZoomOfEachModeFollowsThePageBox)
     }
 }
 
-TEST(PreviewLayout, WholePageIsCentredOnePerRow)
-{
-    TReport r;
-    r.addPages(2);
-    TfrPreviewForm form;
-    open(form, r.builder, {800, 600});
-    form.N3Click(2);
-    const int w = frRound(740 * form.Zoom()), h = frRound(1040 * form.Zoom());
-    EXPECT_EQ(h, 580);
-    const TfrPageInfo &first = (*form.Pages())[0];
-    EXPECT_EQ(first.displayRect, (TfrRect{(800 - w) / 2, 10, (800 - w) / 2 + w, 10 + h}));
-    EXPECT_EQ((*form.Pages())[1].displayRect.Top, 10 + h + 10);
-    EXPECT_EQ(form.VScrollBar->maximum(), (10 + h + 10 + h) - 600 + 10);
-    EXPECT_FALSE(form.HScrollBar->isEnabled());
-}
-
-TEST(PreviewLayout, ThreePagesPerRowWhenWideEnoughAndRelayoutWhenNarrowed)
+TEST(PreviewLayout, TheFormShowsThePagesWhereTheLayoutPutsThem)
 {
     TReport r;
     r.addPages(7, 200, 300);
     TfrPreviewForm form;
-    open(form, r.builder, {640, 400}); // 10 + 3 x (200 + 10) = 640: three fit exactly
+    open(form, r.builder, {640, 400});
     form.N3Click(100);
-    ASSERT_EQ(form.PagesPerRow(), 3);
-    auto rect = [&](int i) { return (*form.Pages())[i].displayRect; };
-    EXPECT_EQ(rect(0), (TfrRect{10, 10, 210, 310}));
-    EXPECT_EQ(rect(2), (TfrRect{430, 10, 630, 310}));
-    EXPECT_EQ(rect(3), (TfrRect{10, 320, 210, 620}));
-    EXPECT_EQ(rect(6), (TfrRect{10, 630, 210, 930}));
-
-    showWithBox(form, {639, 400});
-    EXPECT_EQ(form.PagesPerRow(), 2);
-    EXPECT_EQ(rect(2), (TfrRect{10, 320, 210, 620}));
-    EXPECT_EQ(rect(6), (TfrRect{10, 940, 210, 1240}));
-    EXPECT_EQ(form.VScrollBar->maximum(), 1240 - 400 + 10);
-
-    showWithBox(form, {420, 400}); // one page per row: centred
-    EXPECT_EQ(form.PagesPerRow(), 1);
-    EXPECT_EQ(rect(0).Left, 110);
+    for (const QSize box : {QSize(640, 400), QSize(639, 400), QSize(420, 400)}) {
+        showWithBox(form, box);
+        TfrPreviewLayout layout;
+        layout.Arrange(mdNone, 1, box, 7, 0, [](int) { return QSize(200, 300); });
+        EXPECT_EQ(form.PagesPerRow(), layout.PagesPerRow());
+        for (int i = 0; i < 7; ++i)
+            EXPECT_EQ((*form.Pages())[i].displayRect.toQRect(), layout.PageRect(i)) << i;
+        EXPECT_EQ(form.VScrollBar->maximum(), layout.VerticalRange());
+        EXPECT_EQ(form.HScrollBar->isEnabled(), layout.HorizontalRange() > 0);
+    }
 }
 
 TEST(PreviewLayout, NoPagesLeaveTheBoxEmptyAndHandlersIdle)
