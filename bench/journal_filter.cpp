@@ -25,49 +25,13 @@
 #include "app/journal_view.h"
 #include "app/main_dm.h"
 #include "report/eval/errors.h"
+#include "testkit/pg_server.h"
 
 namespace {
 
 constexpr int kRows = 1000000;
 
-struct PgServer {
-    QString connect;
-    QString state;
-    QString error;
-
-    QString script() const
-    {
-        return QFileInfo(QStringLiteral(__FILE__)).absoluteDir().filePath(QStringLiteral("../scripts/pg-test-server.sh"));
-    }
-    bool start()
-    {
-        connect = qEnvironmentVariable("FR_PG_CONNECT");
-        if (!connect.isEmpty())
-            return true;
-        state = QDir::temp().filePath(QStringLiteral("fr-bench-filter-pg-%1").arg(QCoreApplication::applicationPid()));
-        QProcess p;
-        p.setProcessChannelMode(QProcess::MergedChannels);
-        p.start(QStringLiteral("bash"), {script(), QStringLiteral("start"), state});
-        if (!p.waitForFinished(120000) || p.exitCode() != 0) {
-            error = QString::fromLocal8Bit(p.readAll());
-            return false;
-        }
-        QFile f(state + QStringLiteral("/connect.txt"));
-        if (!f.open(QIODevice::ReadOnly)) {
-            error = QStringLiteral("no connect.txt");
-            return false;
-        }
-        connect = QString::fromUtf8(f.readAll()).trimmed();
-        return true;
-    }
-    void stop()
-    {
-        if (state.isEmpty())
-            return;
-        QProcess::execute(QStringLiteral("bash"), {script(), QStringLiteral("stop"), state});
-        state.clear();
-    }
-};
+using testkit::PgServer;
 
 // A journal of a million rows, made once per engine and kept for all its benchmarks.
 struct Journal {

@@ -28,7 +28,6 @@
 #include <cstdio>
 #include <map>
 #include <random>
-#include <sys/resource.h>
 
 #include "report/engine/export_filter.h"
 #include "report/engine/pdf_export.h"
@@ -40,7 +39,9 @@
 #include "report/eval/table_cursor.h"
 #include "report/model/fr_globals.h"
 #include "report/model/report.h"
-#include "report/model/template_json.h"
+#include "testkit/journal_data.h"
+#include "testkit/memory.h"
+#include "testkit/paths.h"
 
 namespace {
 
@@ -95,73 +96,70 @@ bool makeDatabase(int rows, const QString &file)
         QSqlQuery q(db);
         q.exec(QStringLiteral("PRAGMA journal_mode=OFF"));
         q.exec(QStringLiteral("PRAGMA synchronous=OFF"));
-        q.exec(QStringLiteral("CREATE TABLE Temp (NumPP INTEGER, NumReis INTEGER, NameFile TEXT, "
-                              "DateCreateFile TEXT, TimeCreateFile TEXT, Size INTEGER, DateProcesFile TEXT, "
-                              "TimeProcesFile TEXT, Ispolnitel TEXT, BriefContents TEXT, ToWhom TEXT)"));
-        db.transaction();
-        q.prepare(QStringLiteral("INSERT INTO Temp VALUES (?,?,?,?,?,?,?,?,?,?,?)"));
         std::mt19937 rng(20260312u + unsigned(rows));
         auto pick = [&](int n) { return int(rng() % unsigned(n)); };
         int run = 1, leftInRun = 0, day = 0;
-        for (int i = 1; i <= rows; ++i) {
-            if (leftInRun == 0) {
-                ++run;
-                leftInRun = 5 + pick(56);
-                day += pick(3);
+        QString brief, toWhom, name;
+        qint64 size = 0;
+        // The row is drawn at its first column; the rest follow in the columns' order.
+        const bool made = testkit::fillJournal(db, rows, QStringLiteral("Temp"), [&](const QString &column, int i) -> QVariant {
+            if (column == QLatin1String("NumPP")) {
+                if (leftInRun == 0) {
+                    ++run;
+                    leftInRun = 5 + pick(56);
+                    day += pick(3);
+                }
+                --leftInRun;
+                brief.clear();
+                const int words = 4 + pick(15);
+                for (int w = 0; w < words; ++w) {
+                    if (w)
+                        brief += QLatin1Char(' ');
+                    brief += u(kWords[pick(int(std::size(kWords)))]);
+                }
+                brief[0] = brief[0].toUpper();
+                toWhom = u(kAddressees[pick(int(std::size(kAddressees)))]);
+                if (pick(3) == 0)
+                    toWhom += QLatin1Char('\n') + u(kAddressees[pick(int(std::size(kAddressees)))]);
+                name = QStringLiteral("%1_%2.%3")
+                           .arg(u(kNameStems[pick(int(std::size(kNameStems)))]))
+                           .arg(pick(100000), 5, 10, QLatin1Char('0'))
+                           .arg(QLatin1String(kExtensions[pick(int(std::size(kExtensions)))]));
+                // Sizes from a few hundred bytes to tens of megabytes, most of them small.
+                size = qint64(std::exp(6.0 + (rng() % 10000) / 10000.0 * 11.0));
+                return i;
             }
-            --leftInRun;
-            QString brief;
-            const int words = 4 + pick(15);
-            for (int w = 0; w < words; ++w) {
-                if (w)
-                    brief += QLatin1Char(' ');
-                brief += u(kWords[pick(int(std::size(kWords)))]);
-            }
-            brief[0] = brief[0].toUpper();
-            QString toWhom = u(kAddressees[pick(int(std::size(kAddressees)))]);
-            if (pick(3) == 0)
-                toWhom += QLatin1Char('\n') + u(kAddressees[pick(int(std::size(kAddressees)))]);
-            const QString name = QStringLiteral("%1_%2.%3")
-                                     .arg(u(kNameStems[pick(int(std::size(kNameStems)))]))
-                                     .arg(pick(100000), 5, 10, QLatin1Char('0'))
-                                     .arg(QLatin1String(kExtensions[pick(int(std::size(kExtensions)))]));
-            // Sizes from a few hundred bytes to tens of megabytes, most of them small.
-            const qint64 size = qint64(std::exp(6.0 + (rng() % 10000) / 10000.0 * 11.0));
-            q.addBindValue(i);
-            q.addBindValue(run);
-            q.addBindValue(name);
-            q.addBindValue(dateText(day - pick(2)));
-            q.addBindValue(QStringLiteral("%1:%2").arg(8 + pick(10), 2, 10, QLatin1Char('0')).arg(pick(60), 2, 10, QLatin1Char('0')));
-            q.addBindValue(size);
-            q.addBindValue(dateText(day));
-            q.addBindValue(QStringLiteral("%1:%2").arg(9 + pick(8), 2, 10, QLatin1Char('0')).arg(pick(60), 2, 10, QLatin1Char('0')));
-            q.addBindValue(u(kExecutors[pick(int(std::size(kExecutors)))]));
-            q.addBindValue(brief);
-            q.addBindValue(toWhom);
-            if (!q.exec())
-                return false;
-        }
-        db.commit();
+            if (column == QLatin1String("NumReis"))
+                return run;
+            if (column == QLatin1String("NameFile"))
+                return name;
+            if (column == QLatin1String("DateCreateFile"))
+                return dateText(day - pick(2));
+            if (column == QLatin1String("TimeCreateFile"))
+                return QStringLiteral("%1:%2").arg(8 + pick(10), 2, 10, QLatin1Char('0')).arg(pick(60), 2, 10, QLatin1Char('0'));
+            if (column == QLatin1String("Size"))
+                return size;
+            if (column == QLatin1String("DateProcesFile"))
+                return dateText(day);
+            if (column == QLatin1String("TimeProcesFile"))
+                return QStringLiteral("%1:%2").arg(9 + pick(8), 2, 10, QLatin1Char('0')).arg(pick(60), 2, 10, QLatin1Char('0'));
+            if (column == QLatin1String("Ispolnitel"))
+                return u(kExecutors[pick(int(std::size(kExecutors)))]);
+            if (column == QLatin1String("BriefContents"))
+                return brief;
+            if (column == QLatin1String("ToWhom"))
+                return toWhom;
+            return {};
+        });
+        if (!made)
+            return false;
         db.close();
     }
     QSqlDatabase::removeDatabase(QStringLiteral("make"));
     return QFile::rename(partial, file);
 }
 
-QByteArray journalTemplate()
-{
-    QDir root = QFileInfo(QStringLiteral(__FILE__)).dir();
-    root.cdUp();
-    QFile f(root.filePath(QStringLiteral("data/Reports/J001.json")));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-long peakMegabytes()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss / 1024;
-}
+long peakMegabytes() { return long(testkit::peakMegabytes()); }
 
 // Counts what an export filter is handed: pages, objects and text lines.
 class CountingFilter : public TfrExportFilter {
@@ -193,9 +191,7 @@ int runOne(int rows)
     dataSet->setObjectName(QStringLiteral("frDBDataSet1"));
     dataSet->SetDataSet(cursor);
     TfrReport report(&owner);
-    report.Owner = &owner;
-    CurReport = &report;
-    frTemplateFromJson(report, journalTemplate());
+    testkit::loadJournalTemplate(report);
 
     TfrReportBuilder builder(report);
     builder.ShowErrorBox = false;

@@ -37,7 +37,10 @@
 #include "report/model/fr_globals.h"
 #include "report/model/memo_view.h"
 #include "report/model/report.h"
-#include "report/model/template_json.h"
+#include "testkit/journal_data.h"
+#include "testkit/journal_report.h"
+#include "testkit/memory.h"
+#include "testkit/paths.h"
 #include "report/model/text_layout.h"
 
 namespace {
@@ -62,25 +65,6 @@ struct Best {
         wall = std::min(wall, w);
     }
 };
-
-double residentMB()
-{
-    long pages = 0, resident = 0;
-    if (FILE *f = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(f);
-    }
-    return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
-}
-
-QByteArray journalTemplate()
-{
-    QDir root = QFileInfo(QStringLiteral(__FILE__)).dir();
-    root.cdUp();
-    QFile f(root.filePath(QStringLiteral("data/Reports/J001.json")));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 // With FR_BENCH_KEEP set the folder (and the PDFs in it) stays for a look.
 QTemporaryDir &folder()
@@ -127,34 +111,34 @@ QSqlDatabase journal()
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
     db.setDatabaseName(folder().filePath(name + QStringLiteral(".db")));
     db.open();
-    QSqlQuery q(db);
-    q.exec(QStringLiteral("CREATE TABLE Temp (NumPP INTEGER, NumReis INTEGER, NameFile TEXT, DateCreateFile TEXT, "
-                          "TimeCreateFile TEXT, Size INTEGER, DateProcesFile TEXT, TimeProcesFile TEXT, "
-                          "Ispolnitel TEXT, BriefContents TEXT, ToWhom TEXT)"));
     const QStringList executors = {u("Иванова А. П."), u("Петров С. Н."), u("Сидорова Е. В."), u("Кузнецов И. И.")};
     const QStringList addressees = {u("Канцелярия"), u("Бухгалтерия"), u("Отдел снабжения"),
                                     u("Бухгалтерия, Отдел снабжения"), u("Юридический отдел"), u("Директору")};
     // Share of briefs with 1, 2, ... 6 lines.
     std::discrete_distribution<int> lineCount({40, 25, 15, 10, 6, 4});
     std::mt19937 rng(20261209);
-    db.transaction();
-    q.prepare(QStringLiteral("INSERT INTO Temp VALUES (?,?,?,?,?,?,?,?,?,?,?)"));
-    for (int i = 1; i <= kRows; ++i) {
-        q.addBindValue(i);
-        q.addBindValue(1 + i / 400);
-        q.addBindValue(i % 3 == 0 ? QStringLiteral("scan_%1.pdf").arg(i, 6, 10, QLatin1Char('0'))
-                                  : QStringLiteral("vh_%1.docx").arg(i, 5, 10, QLatin1Char('0')));
-        q.addBindValue(QStringLiteral("%1.12.2026").arg(1 + i % 28, 2, 10, QLatin1Char('0')));
-        q.addBindValue(QStringLiteral("%1:%2").arg(8 + i % 10, 2, 10, QLatin1Char('0')).arg(i % 60, 2, 10, QLatin1Char('0')));
-        q.addBindValue(1000 + (i * 7919) % 9000000);
-        q.addBindValue(QStringLiteral("%1.12.2026").arg(1 + (i + 1) % 28, 2, 10, QLatin1Char('0')));
-        q.addBindValue(QStringLiteral("09:30"));
-        q.addBindValue(executors[i % executors.size()]);
-        q.addBindValue(brief(rng, lineCount(rng) + 1));
-        q.addBindValue(addressees[(i * 5) % addressees.size()]);
-        q.exec();
-    }
-    db.commit();
+    testkit::fillJournal(db, kRows, QStringLiteral("Temp"), [&](const QString &column, int i) -> QVariant {
+        if (column == QLatin1String("NumReis"))
+            return 1 + i / 400;
+        if (column == QLatin1String("NameFile"))
+            return i % 3 == 0 ? QStringLiteral("scan_%1.pdf").arg(i, 6, 10, QLatin1Char('0'))
+                              : QStringLiteral("vh_%1.docx").arg(i, 5, 10, QLatin1Char('0'));
+        if (column == QLatin1String("DateCreateFile"))
+            return QStringLiteral("%1.12.2026").arg(1 + i % 28, 2, 10, QLatin1Char('0'));
+        if (column == QLatin1String("TimeCreateFile"))
+            return QStringLiteral("%1:%2").arg(8 + i % 10, 2, 10, QLatin1Char('0')).arg(i % 60, 2, 10, QLatin1Char('0'));
+        if (column == QLatin1String("Size"))
+            return 1000 + (i * 7919) % 9000000;
+        if (column == QLatin1String("DateProcesFile"))
+            return QStringLiteral("%1.12.2026").arg(1 + (i + 1) % 28, 2, 10, QLatin1Char('0'));
+        if (column == QLatin1String("Ispolnitel"))
+            return executors[i % executors.size()];
+        if (column == QLatin1String("BriefContents"))
+            return brief(rng, lineCount(rng) + 1);
+        if (column == QLatin1String("ToWhom"))
+            return addressees[(i * 5) % addressees.size()];
+        return {};
+    });
     return db;
 }
 
@@ -169,16 +153,8 @@ struct PreparedJournal {
     PreparedJournal()
     {
         QSqlDatabase db = journal();
-        auto *cursor = new TfrTableCursor(&owner);
-        cursor->setObjectName(QStringLiteral("Temp"));
-        cursor->setDatabase(db);
-        cursor->setTableName(QStringLiteral("Temp"));
-        cursor->Open();
-        auto *dataSet = new TfrDBDataSet(&owner);
-        dataSet->setObjectName(QStringLiteral("frDBDataSet1"));
-        dataSet->SetDataSet(cursor);
-        CurReport = &report;
-        frTemplateFromJson(report, journalTemplate());
+        testkit::bindJournal(owner, db);
+        testkit::loadJournalTemplate(report);
         builder.ShowErrorBox = false;
         builder.ShowProgress = false;
         if (!builder.PrepareReport())
@@ -188,7 +164,7 @@ struct PreparedJournal {
                 if (v.Name == QStringLiteral("DataBriefContents"))
                     ++briefLines[int(v.Memo.size())];
             });
-        preparedMB = residentMB();
+        preparedMB = testkit::residentMegabytes();
     }
 };
 
@@ -207,11 +183,11 @@ struct MemoryTrace {
 std::pair<double, double> exportOnce(PreparedJournal &j, const QString &out, MemoryTrace &memory)
 {
     const int pages = j.builder.EMFPages.GetCount();
-    memory.before = memory.peak = residentMB();
+    memory.before = memory.peak = testkit::residentMegabytes();
     j.builder.events.OnProgress = [&](int n) {
         if (n % 25 != 0 && n != pages)
             return;
-        const double now = residentMB();
+        const double now = testkit::residentMegabytes();
         memory.peak = std::max(memory.peak, now);
         if (n <= pages / 10)
             memory.atTenth = std::max(memory.atTenth, now);

@@ -25,74 +25,25 @@
 #include "report/model/fr_globals.h"
 #include "report/model/memo_view.h"
 #include "report/model/report.h"
-#include "report/model/template_json.h"
 #include "report/ui/preview_form.h"
+#include "testkit/journal_data.h"
+#include "testkit/memory.h"
+#include "testkit/paths.h"
 
 namespace {
 
 constexpr int kRows = 100000;
 
-QString u(const char *s) { return QString::fromUtf8(s); }
-
-double residentMB()
-{
-    long pages = 0, resident = 0;
-    if (FILE *f = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(f);
-    }
-    return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
-}
-
 // Freed memory goes back to the system, so resident sizes compare what is held.
 double trimmedMB()
 {
     malloc_trim(0);
-    return residentMB();
-}
-
-QByteArray journalTemplate()
-{
-    QDir root = QFileInfo(QStringLiteral(__FILE__)).dir();
-    root.cdUp();
-    QFile f(root.filePath(QStringLiteral("data/Reports/J001.json")));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void fillJournal(QSqlDatabase &db)
-{
-    QSqlQuery q(db);
-    q.exec(QStringLiteral("CREATE TABLE Temp (NumPP INTEGER, NumReis INTEGER, NameFile TEXT, DateCreateFile TEXT, "
-                          "TimeCreateFile TEXT, Size INTEGER, DateProcesFile TEXT, TimeProcesFile TEXT, "
-                          "Ispolnitel TEXT, BriefContents TEXT, ToWhom TEXT)"));
-    db.transaction();
-    q.prepare(QStringLiteral("INSERT INTO Temp VALUES (?,?,?,?,?,?,?,?,?,?,?)"));
-    for (int i = 1; i <= kRows; ++i) {
-        q.addBindValue(i);
-        q.addBindValue(1 + i / 500);
-        q.addBindValue(QStringLiteral("incoming_%1.pdf").arg(i, 6, 10, QLatin1Char('0')));
-        q.addBindValue(QStringLiteral("08.12.26"));
-        q.addBindValue(QStringLiteral("14:05"));
-        q.addBindValue(1000 + i);
-        q.addBindValue(QStringLiteral("09.12.26"));
-        q.addBindValue(QStringLiteral("09:30"));
-        q.addBindValue(u("Иванова А. П."));
-        q.addBindValue(i % 7 == 0 ? u("Письмо о согласовании графика поставок оборудования на первый квартал")
-                                  : u("Входящее письмо"));
-        q.addBindValue(u("Канцелярия"));
-        q.exec();
-    }
-    db.commit();
+    return testkit::residentMegabytes();
 }
 
 void BM_PreviewJournal100k(benchmark::State &state)
 {
-    QTemporaryDir dir;
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("preview_bench"));
-    db.setDatabaseName(dir.filePath(QStringLiteral("journal.db")));
-    db.open();
-    fillJournal(db);
+    QSqlDatabase db = testkit::journalDatabase(kRows);
 
     // The widgets' own start-up (styles, fonts) is not the preview's cost: warm it up.
     {
@@ -117,8 +68,7 @@ void BM_PreviewJournal100k(benchmark::State &state)
         builder.Report.Dataset = dataSet;
         builder.ShowErrorBox = false;
         builder.ShowProgress = false;
-        CurReport = &builder.Report;
-        frTemplateFromJson(builder.Report, journalTemplate());
+        testkit::loadJournalTemplate(builder.Report);
         if (!builder.PrepareReport()) {
             state.SkipWithError(builder.LastError.toStdString().c_str());
             return;
@@ -140,14 +90,14 @@ void BM_PreviewJournal100k(benchmark::State &state)
         QCoreApplication::processEvents();
         form.PBox->repaint();
         const double firstMs = double(t.nsecsElapsed()) / 1e6;
-        double peak = residentMB();
+        double peak = testkit::residentMegabytes();
         const bool firstShown = form.Pages()->Unpacked(0) != nullptr;
 
         t.restart();
         form.FormKeyDown(Qt::Key_End, Qt::ControlModifier);
         form.PBox->repaint();
         const double lastMs = double(t.nsecsElapsed()) / 1e6;
-        peak = std::max(peak, residentMB());
+        peak = std::max(peak, testkit::residentMegabytes());
         const bool lastShown = form.Pages()->Unpacked(pages - 1) != nullptr;
 
         // Scrolling back through a stretch of pages, as an operator paging up does.
@@ -155,7 +105,7 @@ void BM_PreviewJournal100k(benchmark::State &state)
         for (int i = 0; i < 50; ++i) {
             form.FormKeyDown(Qt::Key_PageUp, Qt::ControlModifier);
             form.PBox->repaint();
-            peak = std::max(peak, residentMB());
+            peak = std::max(peak, testkit::residentMegabytes());
         }
         const double pageUpMs = double(t.nsecsElapsed()) / 1e6 / 50;
         int unpacked = 0;
@@ -254,6 +204,5 @@ int main(int argc, char **argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    QSqlDatabase::removeDatabase(QStringLiteral("preview_bench"));
     return 0;
 }

@@ -32,61 +32,17 @@
 #include "report/eval/table_cursor.h"
 #include "report/model/fr_globals.h"
 #include "report/model/report.h"
-#include "report/model/template_json.h"
+#include "testkit/journal_data.h"
+#include "testkit/journal_report.h"
+#include "testkit/memory.h"
+#include "testkit/paths.h"
 
 namespace {
-
-QString u(const char *s) { return QString::fromUtf8(s); }
-
-QByteArray journalTemplate()
-{
-    QDir root = QFileInfo(QStringLiteral(__FILE__)).dir();
-    root.cdUp();
-    QFile f(root.filePath(QStringLiteral("data/Reports/J001.json")));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 QTemporaryDir &folder()
 {
     static QTemporaryDir dir;
     return dir;
-}
-
-// A journal of that many rows: file names, dates, sizes, executors, and briefs of a few
-// words or of two wrapped lines.
-QSqlDatabase journal(int rows)
-{
-    const QString name = QStringLiteral("journal%1").arg(rows);
-    if (QSqlDatabase::contains(name))
-        return QSqlDatabase::database(name);
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-    db.setDatabaseName(folder().filePath(name + QStringLiteral(".db")));
-    db.open();
-    QSqlQuery q(db);
-    q.exec(QStringLiteral("CREATE TABLE Temp (NumPP INTEGER, NumReis INTEGER, NameFile TEXT, DateCreateFile TEXT, "
-                          "TimeCreateFile TEXT, Size INTEGER, DateProcesFile TEXT, TimeProcesFile TEXT, "
-                          "Ispolnitel TEXT, BriefContents TEXT, ToWhom TEXT)"));
-    const QString briefs[] = {u("Входящее письмо"), u("Письмо о согласовании графика поставок оборудования"),
-                              u("Счёт на оплату"), u("Договор поставки с приложениями"), u("Акт сверки")};
-    const QString people[] = {u("Иванова А. П."), u("Петров С. В."), u("Сидорова Е. Н.")};
-    db.transaction();
-    q.prepare(QStringLiteral("INSERT INTO Temp VALUES (?,?,?,?,?,?,?,?,?,?,?)"));
-    for (int i = 1; i <= rows; ++i) {
-        q.addBindValue(i);
-        q.addBindValue(1 + i / 500);
-        q.addBindValue(QStringLiteral("incoming_%1.pdf").arg(i, 6, 10, QLatin1Char('0')));
-        q.addBindValue(QStringLiteral("08.12.2026"));
-        q.addBindValue(QStringLiteral("14:%1").arg(i % 60, 2, 10, QLatin1Char('0')));
-        q.addBindValue(1000 + 137 * i);
-        q.addBindValue(QStringLiteral("09.12.2026"));
-        q.addBindValue(QStringLiteral("09:30"));
-        q.addBindValue(people[i % 3]);
-        q.addBindValue(briefs[i % 5]);
-        q.addBindValue(i % 2 ? u("Канцелярия") : u("Бухгалтерия, отдел снабжения"));
-        q.exec();
-    }
-    db.commit();
-    return db;
 }
 
 // The journal prepared once per size, kept for every benchmark of that size.
@@ -103,17 +59,9 @@ Prepared &prepared(int rows)
     if (p)
         return *p;
     p = std::make_unique<Prepared>();
-    auto *cursor = new TfrTableCursor(&p->owner);
-    cursor->setObjectName(QStringLiteral("Temp"));
-    cursor->setDatabase(journal(rows));
-    cursor->setTableName(QStringLiteral("Temp"));
-    cursor->Open();
-    auto *dataSet = new TfrDBDataSet(&p->owner);
-    dataSet->setObjectName(QStringLiteral("frDBDataSet1"));
-    dataSet->SetDataSet(cursor);
+    testkit::bindJournal(p->owner, testkit::journalDatabase(rows));
     p->report = new TfrReport(&p->owner);
-    CurReport = p->report;
-    frTemplateFromJson(*p->report, journalTemplate());
+    testkit::loadJournalTemplate(*p->report);
     p->report->DoublePassReport = false;
     p->builder = std::make_unique<TfrReportBuilder>(*p->report);
     p->builder->ShowErrorBox = false;
@@ -121,25 +69,6 @@ Prepared &prepared(int rows)
     p->builder->PrepareReport();
     return *p;
 }
-
-double statusMegabytes(const char *field)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind(field, 0) == 0)
-            return std::stod(line.substr(std::strlen(field))) / 1024;
-    return 0;
-}
-
-// Resets the resident high-water mark; gives the resident size now.
-double resetPeak()
-{
-    std::ofstream("/proc/self/clear_refs") << "5";
-    return statusMegabytes("VmRSS:");
-}
-
-double peakMegabytes() { return statusMegabytes("VmHWM:"); }
 
 void journalSettings(TfrOLEExcelExport &f)
 {
@@ -158,9 +87,9 @@ void exportJournal(benchmark::State &state, bool best)
         filter.ShowDialog = false;
         if (!best)
             journalSettings(filter);
-        const double before = resetPeak();
+        const double before = testkit::resetPeakMemory();
         p.builder->ExportTo(filter, out);
-        peak = peakMegabytes();
+        peak = testkit::peakMegabytes();
         extra = peak - before;
     }
     state.counters["rows"] = rows;
@@ -351,9 +280,9 @@ void floor(benchmark::State &state, bool best)
     const QByteArray out = QFile::encodeName(folder().filePath(QStringLiteral("floor%1.xlsx").arg(rows)));
     double peak = 0, extra = 0;
     for (auto _ : state) {
-        const double before = resetPeak();
+        const double before = testkit::resetPeakMemory();
         writeFloor(f, out.constData());
-        peak = peakMegabytes();
+        peak = testkit::peakMegabytes();
         extra = peak - before;
     }
     state.counters["rows"] = rows;

@@ -26,13 +26,9 @@ using namespace prepare_test;
 namespace {
 
 using journal_test::fillJournal;
-using journal_test::templatePath;
 
 TEST(PrepareJournal, HundredRowsGiveNumberedPagesWithWrappedBriefs)
 {
-    QFile json(templatePath());
-    if (!json.open(QIODevice::ReadOnly))
-        GTEST_SKIP() << "no journal template description";
     QTemporaryDir dir;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("journal_test"));
@@ -41,18 +37,10 @@ TEST(PrepareJournal, HundredRowsGiveNumberedPagesWithWrappedBriefs)
         fillJournal(db, 100);
 
         QObject owner;
-        auto *cursor = new TfrTableCursor(&owner);
-        cursor->setObjectName(QStringLiteral("Temp"));
-        cursor->setDatabase(db);
-        cursor->setTableName(QStringLiteral("Temp"));
-        cursor->Open();
-        auto *dataSet = new TfrDBDataSet(&owner);
-        dataSet->setObjectName(QStringLiteral("frDBDataSet1"));
-        dataSet->SetDataSet(cursor);
+        testkit::bindJournal(owner, db);
 
         TfrReport report(&owner);
-        CurReport = &report;
-        frTemplateFromJson(report, json.readAll());
+        ASSERT_TRUE(testkit::loadJournalTemplate(report)) << "no journal template description";
         TfrReportBuilder builder(report);
         builder.ShowErrorBox = false;
         ASSERT_TRUE(builder.PrepareReport()) << builder.LastError.toStdString();

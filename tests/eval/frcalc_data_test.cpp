@@ -22,8 +22,7 @@ protected:
     void SetUp() override
     {
         program = QCoreApplication::applicationDirPath() + u("/frcalc");
-        if (!QFileInfo::exists(program))
-            GTEST_SKIP() << "frcalc is not built next to the tests";
+        ASSERT_TRUE(QFileInfo::exists(program)) << "frcalc is not built next to the tests";
         dbFile = dir.filePath(u("data.db"));
         {
             QSqlDatabase db = QSqlDatabase::addDatabase(u("QSQLITE"), u("frcalc_data_test"));

@@ -18,8 +18,7 @@ protected:
     void SetUp() override
     {
         program = QCoreApplication::applicationDirPath() + QStringLiteral("/frcalc");
-        if (!QFileInfo::exists(program))
-            GTEST_SKIP() << "frcalc is not built next to the tests";
+        ASSERT_TRUE(QFileInfo::exists(program)) << "frcalc is not built next to the tests";
     }
 
     ToolRun run(const QStringList &arguments)

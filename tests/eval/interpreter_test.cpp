@@ -391,8 +391,7 @@ protected:
     void SetUp() override
     {
         program = QCoreApplication::applicationDirPath() + QStringLiteral("/frcalc");
-        if (!QFileInfo::exists(program))
-            GTEST_SKIP() << "frcalc is not built next to the tests";
+        ASSERT_TRUE(QFileInfo::exists(program)) << "frcalc is not built next to the tests";
         ASSERT_TRUE(dir.isValid());
     }
     QStringList run(const QString &script, int &status, const QStringList &extra = {})

@@ -295,8 +295,7 @@ protected:
     {
         TemplateJsonTest::SetUp();
         program = QCoreApplication::applicationDirPath() + QStringLiteral("/frreport");
-        if (!QFileInfo::exists(program))
-            GTEST_SKIP() << "frreport is not built next to the tests";
+        ASSERT_TRUE(QFileInfo::exists(program)) << "frreport is not built next to the tests";
         ASSERT_TRUE(dir.isValid());
     }
     ToolRun run(const QStringList &arguments)

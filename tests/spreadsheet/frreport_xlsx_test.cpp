@@ -23,8 +23,8 @@ protected:
     {
         program = QCoreApplication::applicationDirPath() + QStringLiteral("/frreport");
         journalTemplate = QCoreApplication::applicationDirPath() + QStringLiteral("/Reports/J001.frf");
-        if (!QFileInfo::exists(program) || !QFileInfo::exists(journalTemplate))
-            GTEST_SKIP() << "frreport and the journal template are not built next to the tests";
+        ASSERT_TRUE(QFileInfo::exists(program)) << "frreport is not built next to the tests";
+        ASSERT_TRUE(QFileInfo::exists(journalTemplate)) << "the journal template is not built next to the tests";
         ASSERT_TRUE(dir.isValid());
         {
             QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("frreport_xlsx"));

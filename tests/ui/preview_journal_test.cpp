@@ -1,4 +1,5 @@
-// The journal's own pages in the preview: its template over a journal in SQLite, looked at
+// The journal's own pages in the preview: its template over a journal in SQLite (rows of
+// its own, for the search), looked at
 // at 100 %, page width, whole page and two pages, and searched. With FR_PREVIEW_SHOTS set to
 // a folder the window is also saved there as a picture at each step (run under xvfb-run
 // with QT_QPA_PLATFORM=xcb to see it as a screen shows it).
@@ -17,20 +18,12 @@
 #include "report/eval/db_dataset.h"
 #include "report/eval/table_cursor.h"
 #include "report/model/template_json.h"
+#include "testkit/paths.h"
 #include "tests/ui/preview_test_support.h"
 
 using namespace previewtest;
 
 namespace {
-
-QByteArray journalTemplate()
-{
-    QDir root = QFileInfo(QStringLiteral(__FILE__)).dir();
-    root.cdUp();
-    root.cdUp();
-    QFile f(root.filePath(QStringLiteral("data/Reports/J001.json")));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 void fillJournal(QSqlDatabase &db, int rows)
 {
@@ -80,7 +73,7 @@ void shoot(TfrPreviewForm &form, const QString &name)
 
 TEST(PreviewJournal, TheJournalAtEachZoomAndAfterASearch)
 {
-    const QByteArray description = journalTemplate();
+    const QByteArray description = testkit::journalTemplateJson();
     ASSERT_FALSE(description.isEmpty());
     QTemporaryDir dir;
     const QString connection = QStringLiteral("preview_journal");
