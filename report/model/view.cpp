@@ -13,6 +13,7 @@
 #include "report/model/band.h"
 #include "report/model/fr_globals.h"
 #include "report/model/page.h"
+#include "report/model/registry.h"
 #include "report/model/report.h"
 
 namespace {
@@ -262,6 +263,31 @@ void TfrView::Assign(TfrView &From)
     From.SaveToStream(s);
     s.seek(0);
     LoadFromStream(s);
+}
+
+std::unique_ptr<TfrView> TfrView::Clone()
+{
+    std::unique_ptr<TfrView> copy = frCreateObject(Typ, ClassName());
+    if (!copy)
+        return nullptr;
+    // The record of a template object, read as the current version; put back whatever happens.
+    struct Restore {
+        TfrView &view;
+        bool prepared;
+        quint8 version;
+        ~Restore()
+        {
+            view.inPreparedPage = prepared;
+            frVersion = version;
+        }
+    } restore{*this, inPreparedPage, frVersion};
+    inPreparedPage = false;
+    TfrStream s;
+    SaveToStream(s);
+    s.seek(0);
+    frVersion = 25;
+    copy->LoadFromStream(s);
+    return copy;
 }
 
 void TfrView::CreateUniqueName()

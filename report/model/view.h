@@ -11,6 +11,7 @@
 #include <QRegion>
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 #include "report/model/geometry.h"
 #include "report/model/object.h"
@@ -143,6 +144,11 @@ public:
 
     // Name, Typ and selectedMark, then everything else through the stream (frVersion 25).
     void Assign(TfrView &From);
+    // A new object of the same class holding a copy of this one's template record (its name
+    // included) with an identity of its own, for an editor's copy and paste; this object
+    // and the stream version stay as they were. EClassNotFound for an add-in class that is
+    // not registered.
+    std::unique_ptr<TfrView> Clone();
     void SetBounds(int ALeft, int ATop, int AWidth, int AHeight);
     // nameStem + the smallest n (1..10000) that no object of CurReport has; empty if none.
     void CreateUniqueName();

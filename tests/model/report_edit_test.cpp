@@ -256,3 +256,39 @@ TEST_F(ReportEditTest, LoadingAndCopyingTellOneReplacementAndQuietTellsNothing)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ReportEditTest, ObjectsCloneThroughTheirRecordsAndKeepTheirOwn)
+{
+    TfrPage *page = source.Page(0);
+    for (const auto &original : page->Objects) {
+        TfrView &v = *original;
+        v.inPreparedPage = false;
+        TfrStream before;
+        v.SaveToStream(before);
+        frVersion = 21;
+        std::unique_ptr<TfrView> copy = v.Clone();
+        ASSERT_TRUE(copy) << v.Name.toStdString();
+        EXPECT_EQ(frVersion, 21) << v.Name.toStdString();
+        EXPECT_NE(copy->objectNumber, v.objectNumber);
+        EXPECT_EQ(copy->Name, v.Name);
+        EXPECT_EQ(copy->ClassName(), v.ClassName());
+        frVersion = 25;
+        TfrStream after, copied;
+        v.SaveToStream(after);
+        copy->SaveToStream(copied);
+        EXPECT_EQ(after.data().toHex(), before.data().toHex()) << v.Name.toStdString();
+        EXPECT_EQ(copied.data().toHex(), before.data().toHex()) << v.Name.toStdString();
+    }
+    // A view of a prepared page clones as the template object it came from and stays prepared.
+    TfrView &memo = *source.FindObject(QStringLiteral("Memo1"));
+    memo.inPreparedPage = true;
+    std::unique_ptr<TfrView> copy = memo.Clone();
+    EXPECT_TRUE(memo.inPreparedPage);
+    EXPECT_FALSE(copy->inPreparedPage);
+    EXPECT_EQ(copy->scriptLines, memo.scriptLines);
+    memo.inPreparedPage = false;
+}
+
+} // namespace
