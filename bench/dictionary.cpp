@@ -9,6 +9,7 @@
 #include "report/eval/stream.h"
 #include "report/model/fr_globals.h"
 #include "report/model/report.h"
+#include "testkit/bench_main.h"
 
 namespace {
 
@@ -72,13 +73,4 @@ BENCHMARK(BM_LoadTemplateWithDictionary)->Arg(80000)->Unit(benchmark::kMilliseco
 
 } // namespace
 
-int main(int argc, char **argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    frGlobals();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char **argv) { return testkit::benchmarkMain(argc, argv); }

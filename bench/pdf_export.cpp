@@ -37,6 +37,7 @@
 #include "report/model/fr_globals.h"
 #include "report/model/memo_view.h"
 #include "report/model/report.h"
+#include "testkit/bench_main.h"
 #include "testkit/journal_data.h"
 #include "testkit/journal_report.h"
 #include "testkit/memory.h"
@@ -332,13 +333,4 @@ BENCHMARK(BM_PdfExportBesideFloor)->Unit(benchmark::kMillisecond)->Iterations(1)
 
 } // namespace
 
-int main(int argc, char **argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    frGlobals();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char **argv) { return testkit::benchmarkMain(argc, argv); }

@@ -10,6 +10,7 @@
 #include "report/eval/globals.h"
 #include "report/model/fr_globals.h"
 #include "report/model/report.h"
+#include "testkit/bench_main.h"
 #include "testkit/journal_data.h"
 #include "testkit/journal_report.h"
 #include "testkit/memory.h"
@@ -49,13 +50,4 @@ BENCHMARK(BM_PrepareJournalTwoPass)->Arg(10000)->Arg(100000)->Unit(benchmark::kM
 
 } // namespace
 
-int main(int argc, char **argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    frGlobals();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char **argv) { return testkit::benchmarkMain(argc, argv); }

@@ -26,6 +26,7 @@
 #include "report/model/memo_view.h"
 #include "report/model/report.h"
 #include "report/ui/preview_form.h"
+#include "testkit/bench_main.h"
 #include "testkit/journal_data.h"
 #include "testkit/memory.h"
 #include "testkit/paths.h"
@@ -196,13 +197,4 @@ BENCHMARK(BM_PreviewManyPages)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillis
 
 } // namespace
 
-int main(int argc, char **argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    frGlobals();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char **argv) { return testkit::benchmarkMain<QApplication>(argc, argv); }

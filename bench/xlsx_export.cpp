@@ -32,6 +32,7 @@
 #include "report/eval/table_cursor.h"
 #include "report/model/fr_globals.h"
 #include "report/model/report.h"
+#include "testkit/bench_main.h"
 #include "testkit/journal_data.h"
 #include "testkit/journal_report.h"
 #include "testkit/memory.h"
@@ -306,13 +307,4 @@ BENCHMARK(BM_XlsxFloorBest)->Arg(10000)->Arg(100000)->Unit(benchmark::kMilliseco
 
 } // namespace
 
-int main(int argc, char **argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    frGlobals();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char **argv) { return testkit::benchmarkMain(argc, argv); }

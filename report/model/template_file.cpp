@@ -86,12 +86,19 @@ void TfrReport::LoadTemplate(const QString &FileName, QStringList &Description, 
     ErrorFlag = false;
     ErrorStr.clear();
     stream.seek(pagesStart);
+    // The pages are replaced whatever happens: an editor hears it once.
     try {
         Pages.LoadFromStream(stream);
     } catch (const EClassNotFound &) {
+        NotifyChange(TfrChange{});
         throw; // what did load stays, as with any template
     } catch (...) {
-        resetToEmptyPage();
+        {
+            TfrQuietChanges quiet(*this);
+            resetToEmptyPage();
+        }
+        NotifyChange(TfrChange{});
         throw;
     }
+    NotifyChange(TfrChange{});
 }

@@ -2,6 +2,7 @@
 // template and shares nothing with it, and one notice per change.
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
 #include <set>
 
 #include "template_test_support.h"
@@ -237,6 +238,18 @@ TEST_F(ReportEditTest, LoadingAndCopyingTellOneReplacementAndQuietTellsNothing)
     ASSERT_EQ(rec.changes.size(), 1u);
     EXPECT_EQ(rec.changes[0].kind, frcReplaced);
     EXPECT_EQ(target.ChangeListener(), &rec);
+
+    // A template file's pages replace the template's.
+    QTemporaryDir dir;
+    const QString frt = dir.filePath(QStringLiteral("t.frt"));
+    source.SaveTemplate(frt, {QStringLiteral("description")}, QImage());
+    rec.changes.clear();
+    QStringList description;
+    QImage picture;
+    target.LoadTemplate(frt, description, picture, true);
+    ASSERT_EQ(rec.changes.size(), 1u);
+    EXPECT_EQ(rec.changes[0].kind, frcReplaced);
+    EXPECT_EQ(target.PageCount(), source.PageCount());
 
     // A newer version is refused before anything changes: nothing to tell.
     rec.changes.clear();
