@@ -17,16 +17,14 @@
 #include "report/eval/ui_hooks.h"
 #include "report/model/fr_globals.h"
 #include "report/model/template_json.h"
+#include "testkit/paths.h"
 #include "template_test_support.h"
 
 namespace {
 
 using namespace template_test;
 
-QString sourceFile(const char *relative)
-{
-    return QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/../../") + QString::fromLatin1(relative);
-}
+QString sourceFile(const char *relative) { return testkit::sourcePath(QString::fromLatin1(relative)); }
 
 QByteArray readFile(const QString &name)
 {

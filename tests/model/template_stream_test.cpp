@@ -27,6 +27,7 @@
 #include "report/model/registry.h"
 #include "report/model/subreport_view.h"
 #include "report/model/template_json.h"
+#include "testkit/paths.h"
 
 namespace {
 
@@ -583,7 +584,7 @@ void checkEveryTruncation(const QByteArray &full, std::vector<Message> &messages
 
 TEST_F(TemplateStreamTest, EveryTruncationOfTheJournalTemplateIsHandled)
 {
-    QFile json(QFileInfo(QStringLiteral(__FILE__)).absolutePath() + u("/../../data/Reports/J001.json"));
+    QFile json(testkit::sourcePath(QStringLiteral("data/Reports/J001.json")));
     ASSERT_TRUE(json.open(QIODevice::ReadOnly));
     TfrReport r;
     frTemplateFromJson(r, json.readAll());
