@@ -52,6 +52,15 @@ QVariant journalValue(const QString &column, int i)
 
 } // namespace
 
+int journalColumn(const QString &name)
+{
+    const QList<TfrFieldDef> &fields = JournalFieldDefs();
+    for (qsizetype i = 0; i < fields.size(); ++i)
+        if (fields[i].name == name)
+            return int(i);
+    return -1;
+}
+
 QString journalTableSql(const QString &table)
 {
     QStringList columns;
@@ -90,14 +99,14 @@ bool fillJournal(QSqlDatabase &db, int rows, const QString &table, const Journal
     return db.commit() || fail(db.lastError());
 }
 
-bool makeJournalFile(const QString &path, int rows, const QString &table)
+bool makeJournalFile(const QString &path, int rows, const QString &table, const JournalValue &value)
 {
     const QString name = QStringLiteral("testkit_") + QUuid::createUuid().toString(QUuid::WithoutBraces);
     bool ok = false;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         db.setDatabaseName(path);
-        ok = db.open() && fillJournal(db, rows, table);
+        ok = db.open() && fillJournal(db, rows, table, value);
         db.close();
     }
     QSqlDatabase::removeDatabase(name);

@@ -13,6 +13,9 @@ namespace testkit {
 // numbers as INTEGER, texts as TEXT.
 QString journalTableSql(const QString &table = QStringLiteral("Temp"));
 
+// The position of a column among the journal's columns, -1 for a name it does not have.
+int journalColumn(const QString &name);
+
 // The value of a column (by its name) in row i (from 1), for data that must look a certain
 // way; an invalid QVariant keeps the kit's value. Called column by column, row by row.
 using JournalValue = std::function<QVariant(const QString &column, int i)>;
@@ -26,7 +29,8 @@ bool fillJournal(QSqlDatabase &db, int rows, const QString &table = QStringLiter
 
 // A SQLite file at path holding a journal table of that many rows (the connection is
 // closed again); false when it cannot be made.
-bool makeJournalFile(const QString &path, int rows, const QString &table = QStringLiteral("Temp"));
+bool makeJournalFile(const QString &path, int rows, const QString &table = QStringLiteral("Temp"),
+                     const JournalValue &value = {});
 
 // An open SQLite connection to a journal of that many rows in table "Temp", made once per
 // size in a temporary folder that lives as long as the process.

@@ -17,6 +17,8 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
+#include "testkit/journal_data.h"
+
 namespace {
 
 QString u(const char *s) { return QString::fromUtf8(s); }
@@ -40,27 +42,15 @@ protected:
 
     void makeJournal(int rows)
     {
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("frreport_prepare_test"));
-            db.setDatabaseName(path("journal.db"));
-            ASSERT_TRUE(db.open());
-            QSqlQuery q(db);
-            ASSERT_TRUE(q.exec(QStringLiteral(
-                "CREATE TABLE Temp (NumPP INTEGER, NumReis INTEGER, NameFile TEXT, DateCreateFile TEXT, "
-                "TimeCreateFile TEXT, Size INTEGER, DateProcesFile TEXT, TimeProcesFile TEXT, Ispolnitel TEXT, "
-                "BriefContents TEXT, ToWhom TEXT)")));
-            q.prepare(QStringLiteral("INSERT INTO Temp VALUES (?,?,?,?,?,?,?,?,?,?,?)"));
-            for (int i = 1; i <= rows; ++i) {
-                for (const QVariant &v : {QVariant(i), QVariant(3), QVariant(QStringLiteral("file_%1.pdf").arg(i)),
-                                          QVariant(u("08.12.2026")), QVariant(u("14:00")), QVariant(100 * i),
-                                          QVariant(u("09.12.2026")), QVariant(u("09:30")), QVariant(u("Петров")),
-                                          QVariant(u("Письмо")), QVariant(u("Канцелярия"))})
-                    q.addBindValue(v);
-                ASSERT_TRUE(q.exec());
-            }
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("frreport_prepare_test"));
+        const bool made = testkit::makeJournalFile(path("journal.db"), rows, QStringLiteral("Temp"),
+                                                   [](const QString &column, int i) -> QVariant {
+            const QVariant values[] = {i, 3, QStringLiteral("file_%1.pdf").arg(i), u("08.12.2026"), u("14:00"),
+                                       100 * i, u("09.12.2026"), u("09:30"), u("Петров"), u("Письмо"),
+                                       u("Канцелярия")};
+            const int c = testkit::journalColumn(column);
+            return c >= 0 && c < int(std::size(values)) ? values[c] : QVariant();
+        });
+        ASSERT_TRUE(made);
     }
 
     ToolRun run(const QStringList &arguments)

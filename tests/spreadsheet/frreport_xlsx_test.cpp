@@ -11,6 +11,8 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
+#include "testkit/journal_data.h"
+
 namespace {
 
 QString u(const char *s) { return QString::fromUtf8(s); }
@@ -26,28 +28,15 @@ protected:
         ASSERT_TRUE(QFileInfo::exists(program)) << "frreport is not built next to the tests";
         ASSERT_TRUE(QFileInfo::exists(journalTemplate)) << "the journal template is not built next to the tests";
         ASSERT_TRUE(dir.isValid());
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("frreport_xlsx"));
-            db.setDatabaseName(path("journal.db"));
-            ASSERT_TRUE(db.open());
-            QSqlQuery q(db);
-            ASSERT_TRUE(q.exec(QStringLiteral(
-                "CREATE TABLE Temp (NumPP INTEGER, NumReis INTEGER, NameFile TEXT, DateCreateFile TEXT, "
-                "TimeCreateFile TEXT, Size INTEGER, DateProcesFile TEXT, TimeProcesFile TEXT, Ispolnitel TEXT, "
-                "BriefContents TEXT, ToWhom TEXT)")));
-            q.prepare(QStringLiteral("INSERT INTO Temp VALUES (?,?,?,?,?,?,?,?,?,?,?)"));
-            for (int i = 1; i <= kRows; ++i) {
-                for (const QVariant &v :
-                     {QVariant(i), QVariant(7), QVariant(QStringLiteral("incoming_%1.pdf").arg(i)),
-                      QVariant(u("08.12.2026")), QVariant(u("14:05")), QVariant(1000 * i), QVariant(u("09.12.2026")),
-                      QVariant(u("09:30")), QVariant(u("Иванова А. П.")),
-                      QVariant(i % 7 == 0 ? u(kLongBrief) : u("Входящее письмо")), QVariant(u("Канцелярия"))})
-                    q.addBindValue(v);
-                ASSERT_TRUE(q.exec());
-            }
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("frreport_xlsx"));
+        const bool made = testkit::makeJournalFile(path("journal.db"), kRows, QStringLiteral("Temp"),
+                                                   [](const QString &column, int i) -> QVariant {
+            const QVariant values[] = {i, 7, QStringLiteral("incoming_%1.pdf").arg(i), u("08.12.2026"), u("14:05"),
+                                       1000 * i, u("09.12.2026"), u("09:30"), u("Иванова А. П."),
+                                       i % 7 == 0 ? u(kLongBrief) : u("Входящее письмо"), u("Канцелярия")};
+            const int c = testkit::journalColumn(column);
+            return c >= 0 && c < int(std::size(values)) ? values[c] : QVariant();
+        });
+        ASSERT_TRUE(made);
     }
 
     QString path(const char *name) const { return dir.filePath(QString::fromLatin1(name)); }
