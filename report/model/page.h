@@ -3,7 +3,8 @@
 // views and value resolution read. Dialog pages carry a form description instead.
 //
 // The paper comes from the printer service: a page asks for its paper and keeps what the
-// printer made of it. The page engine's building operations extend the page.
+// printer made of it. The page engine (TfrPageEngine, report/engine) builds prepared pages from
+// a template page and keeps its runtime state in the fields below.
 #pragma once
 
 #include <QString>
