@@ -343,9 +343,7 @@ void TFrExcel::SaveAs(const QString &fileName)
     try {
         frWriteXlsx(s, fileName, kSheetName);
     } catch (const EfrError &e) {
-        // What was written is no workbook. Only a file is removed, never a device or folder.
-        if (QFileInfo(fileName).isFile())
-            QFile::remove(fileName);
+        // Nothing half written reached the name: a file that was there is still whole.
         throw EfrError(QStringLiteral("Не удалось сохранить книгу Excel \"%1\": %2").arg(fileName, e.message()));
     }
     if (Visible && frOpenWorkbook())

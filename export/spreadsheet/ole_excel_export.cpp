@@ -500,9 +500,9 @@ void TfrOLEExcelExport::AfterExport(const QString &FileName)
         }
         if (OpenExcelAfterExport)
             m_excel->SetVisible(true);
-        // The framework left an empty file under the name; the workbook takes its place.
-        if (QFileInfo(FileName).isFile())
-            QFile::remove(FileName);
+        // The framework left an empty file under a new name; the workbook takes its place.
+        // A file that was there before stays until the workbook is complete.
+        removeEmptyTarget(FileName);
         m_excel->SaveAs(FileName);
     } catch (...) {
         // Nothing half made stays behind: neither the workbook nor the empty file.
