@@ -139,4 +139,17 @@ TEST_F(HostileTemplate, DumpOfABadPreparedFileNamesTheFile)
     EXPECT_TRUE(QString::fromUtf8(r.err).contains(bad)) << r.err.toStdString();
 }
 
+// The engine's warnings reach the tool's standard error: here the README's warning when no
+// swap file can be made and the pages stay in memory.
+TEST_F(HostileTemplate, WarningsReachStandardError)
+{
+    qputenv("FR_PAGE_MEMORY", "0");
+    qputenv("FR_SWAP_DIR", QFile::encodeName(path("no-such-folder")));
+    const TToolResult r = prepare(journalTemplate, "--frp", path("out.frp"));
+    qunsetenv("FR_PAGE_MEMORY");
+    qunsetenv("FR_SWAP_DIR");
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("no-such-folder")) << r.err.toStdString();
+}
+
 } // namespace
