@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QTemporaryFile>
 #include <cerrno>
 #include <cstdio>
@@ -33,15 +34,44 @@ QString frWriteErrorText(const QString &fileName, const QString &reason)
 
 // ---- TfrOutputFile ----------------------------------------------------------------------
 
-TfrOutputFile::TfrOutputFile(const QString &fileName) : m_name(fileName), m_file(fileName) {}
+QString frWriteTarget(const QString &fileName)
+{
+    const QFileInfo info(fileName);
+    if (info.isSymLink()) {
+        const QString target = info.canonicalFilePath();
+        if (!target.isEmpty())
+            return target;
+    }
+    return fileName;
+}
+
+namespace {
+
+// A device or pipe under the name: it cannot be replaced by a file.
+bool replaceable(const QString &target)
+{
+    const QFileInfo info(target);
+    return !info.exists() || info.isFile();
+}
+
+} // namespace
+
+TfrOutputFile::TfrOutputFile(const QString &fileName) : m_name(fileName)
+{
+    const QString target = frWriteTarget(fileName);
+    if (replaceable(target))
+        m_file = std::make_unique<QSaveFile>(target);
+    else
+        m_file = std::make_unique<QFile>(target);
+}
 
 TfrOutputFile::~TfrOutputFile() { close(); }
 
 bool TfrOutputFile::open()
 {
     // Unbuffered underneath: the buffer here is the only one, so every failure is seen.
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        setErrorString(m_file.errorString());
+    if (!m_file->open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        setErrorString(m_file->errorString());
         return false;
     }
     m_buffer.reserve(kBufferSize);
@@ -64,7 +94,7 @@ bool TfrOutputFile::drain()
     qint64 left = m_buffer.size();
     int attempts = 0;
     while (left > 0 && m_reason.isEmpty()) {
-        const qint64 n = m_file.write(p, left);
+        const qint64 n = m_file->write(p, left);
         if (n > 0) {
             p += n;
             left -= n;
@@ -73,7 +103,7 @@ bool TfrOutputFile::drain()
             continue;
         }
         // A short write first, then the write that fails tells why.
-        const QString reason = m_file.errorString();
+        const QString reason = m_file->errorString();
         if (!unhelpful(reason) || ++attempts > 1)
             m_reason = unhelpful(reason) ? systemReason(ENOSPC) : reason;
     }
@@ -83,6 +113,17 @@ bool TfrOutputFile::drain()
     return m_reason.isEmpty();
 }
 
+void TfrOutputFile::discard()
+{
+    m_buffer.clear();
+    if (auto *save = dynamic_cast<QSaveFile *>(m_file.get())) {
+        save->cancelWriting();
+        save->commit();
+    } else {
+        m_file->close();
+    }
+}
+
 void TfrOutputFile::commit()
 {
     if (!isOpen())
@@ -90,14 +131,20 @@ void TfrOutputFile::commit()
     // Writers that end their document when the device closes (PDF) write their last bytes
     // here, into the buffer.
     QIODevice::close();
-    const bool written = drain();
-    if (!written) {
-        m_file.cancelWriting();
-        m_file.commit();
+    if (!drain()) {
+        discard();
         throw EfrError(frWriteErrorText(m_name, m_reason));
     }
-    if (!m_file.commit()) {
-        const QString reason = m_file.errorString();
+    bool ok = true;
+    if (auto *save = dynamic_cast<QSaveFile *>(m_file.get())) {
+        ok = save->commit();
+    } else {
+        ok = m_file->flush();
+        m_file->close();
+        ok = ok && m_file->error() == QFileDevice::NoError;
+    }
+    if (!ok) {
+        const QString reason = m_file->errorString();
         throw EfrError(frWriteErrorText(m_name, unhelpful(reason) ? systemReason(ENOSPC) : reason));
     }
 }
@@ -107,16 +154,19 @@ void TfrOutputFile::close()
     if (!isOpen())
         return;
     QIODevice::close();
-    m_buffer.clear();
-    m_file.cancelWriting();
-    m_file.commit();
+    discard();
 }
 
 // ---- TfrReplacingPath -------------------------------------------------------------------
 
-TfrReplacingPath::TfrReplacingPath(const QString &fileName) : m_name(fileName)
+TfrReplacingPath::TfrReplacingPath(const QString &fileName) : m_name(frWriteTarget(fileName))
 {
-    const QFileInfo info(fileName);
+    if (!replaceable(m_name)) {
+        m_temp = m_name;
+        m_direct = true;
+        return;
+    }
+    const QFileInfo info(m_name);
     QTemporaryFile temp(info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".XXXXXX"));
     temp.setAutoRemove(false);
     if (!temp.open())
@@ -126,12 +176,14 @@ TfrReplacingPath::TfrReplacingPath(const QString &fileName) : m_name(fileName)
 
 TfrReplacingPath::~TfrReplacingPath()
 {
-    if (!m_done)
+    if (!m_done && !m_direct)
         QFile::remove(m_temp);
 }
 
 void TfrReplacingPath::commit()
 {
+    if (m_direct)
+        return;
     // A new file gets the permissions a file created here would get, not the temporary's
     // private ones; a replaced file keeps its own.
     const QFileInfo old(m_name);

@@ -1,15 +1,18 @@
 // Files that replace their target only when complete: a failed or killed write leaves the
 // file that was at the target's name as it was. Both report the system's reason for a
 // failed write ("No space left on device"), also for a write that stopped half way.
+// A target that is a link is followed; one that is no regular file (a device, a pipe) is
+// written directly: it cannot be replaced, and must never be.
 //
 //   TfrOutputFile     a device to write into (the prepared-report file's way: QSaveFile)
 //   TfrReplacingPath  a name in the target's folder for a library that writes by name
 //                     (libxlsxwriter), moved over the target when the library is done
 #pragma once
 
+#include <QFileDevice>
 #include <QIODevice>
-#include <QSaveFile>
 #include <QString>
+#include <memory>
 
 class TfrOutputFile : public QIODevice {
 public:
@@ -34,8 +37,10 @@ protected:
 private:
     bool drain();
 
+    void discard();
+
     QString m_name;
-    QSaveFile m_file;
+    std::unique_ptr<QFileDevice> m_file; // a QSaveFile, or a QFile for a device
     QByteArray m_buffer;
     qint64 m_written = 0;
     QString m_reason; // the first write failure
@@ -59,7 +64,11 @@ private:
     QString m_name;
     QString m_temp;
     bool m_done = false;
+    bool m_direct = false; // the target is no regular file: written in place
 };
+
+// Where a write to fileName really goes: a link's target, else the name itself.
+QString frWriteTarget(const QString &fileName);
 
 // The message of a file that could not be written completely.
 QString frWriteErrorText(const QString &fileName, const QString &reason);

@@ -204,6 +204,30 @@ TEST_F(ExportDisk, ASuccessfulExportReplacesTheOldFileWhole)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Hidden | QDir::Files).filter(QStringLiteral(".out")).size(), 0);
 }
 
+// A target that is no regular file is written in place, never replaced by a file; a link
+// is followed and stays a link.
+TEST_F(ExportDisk, ADeviceIsWrittenInPlaceAndALinkIsFollowed)
+{
+    makePrepared(20);
+    for (const char *option : {"--pdf", "--xlsx"}) {
+        SCOPED_TRACE(option);
+        const TToolResult full = exportTo(option, QStringLiteral("/dev/full"));
+        EXPECT_EQ(full.status, 1);
+        EXPECT_TRUE(QString::fromUtf8(full.err).contains(QString::fromLocal8Bit(std::strerror(ENOSPC))))
+            << full.err.toStdString();
+        EXPECT_FALSE(QFileInfo(QStringLiteral("/dev/full")).isFile()) << "the device is still a device";
+
+        const QString real = path(QLatin1String(option) == QLatin1String("--pdf") ? "real.pdf" : "real.xlsx");
+        const QString link = real + QStringLiteral(".link");
+        writeOld(real);
+        ASSERT_TRUE(QFile::link(real, link));
+        const TToolResult r = exportTo(option, link);
+        ASSERT_EQ(r.status, 0) << r.err.toStdString();
+        EXPECT_TRUE(QFileInfo(link).isSymLink());
+        EXPECT_NE(contentOf(real), kOldContent) << "the link's target got the export";
+    }
+}
+
 // kill -9 at several moments of an export over an existing file: the file is always either
 // the old one or a complete new one, never a torn one.
 TEST_F(ExportDisk, AKillDuringTheExportLeavesTheOldFileOrACompleteOne)
