@@ -500,6 +500,10 @@ int prepareWith(const QString &templateFile, const QString &dbFile, const QList<
     }
     if (errorShown)
         return kExitFailure;
+    // The outputs read the prepared pages only: the tables' rows can go, which leaves the
+    // export the memory they held.
+    for (TfrTableCursor *cursor : owner.findChildren<TfrTableCursor *>())
+        cursor->Close();
     bool written = true;
     if (!jsonOut.isEmpty())
         written = writeFile(jsonOut, preparedPagesToJson(builder.EMFPages));

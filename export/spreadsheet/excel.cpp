@@ -28,6 +28,13 @@ void TFrExcelArray::Set(int row, int col, QStringView text)
     m_texts.append(text);
 }
 
+void TFrExcelArray::SetStored(int row, int col, qsizetype start, qsizetype length)
+{
+    if (row < 0 || col < 0 || row >= m_rowCount || col >= m_colCount)
+        return;
+    m_entries.push_back({row, col, start, length});
+}
+
 TfrOpenWorkbook &frOpenWorkbook()
 {
     static TfrOpenWorkbook open = [](const QString &fileName) {
@@ -284,6 +291,12 @@ void TFrExcel::SendArrayValue(const TFrExcelArray &values)
         std::stable_sort(order.begin(), order.end(), before);
     for (size_t i = 0; i < order.size(); ++i) {
         const TFrExcelArray::Entry &e = *order[i];
+        if (i == 0 || order[i - 1]->row != e.row) {
+            size_t n = 1;
+            while (i + n < order.size() && order[i + n]->row == e.row)
+                ++n;
+            s.reserveValues(r.row + e.row, n);
+        }
         if (i + 1 < order.size() && order[i + 1]->row == e.row && order[i + 1]->col == e.col)
             continue;
         s.setValue(r.row + e.row, r.col + e.col, values.text(e));

@@ -29,6 +29,10 @@ public:
     int colCount() const { return m_colCount; }
     // Entries outside the array are ignored.
     void Set(int row, int col, QStringView text);
+    // An entry whose text lies in a store handed over later with adoptTexts (the export's
+    // collected texts), so the texts are never held twice.
+    void SetStored(int row, int col, qsizetype start, qsizetype length);
+    void adoptTexts(QString texts) { m_texts = std::move(texts); }
     void reserve(size_t entries, qsizetype textLength)
     {
         m_entries.reserve(entries);

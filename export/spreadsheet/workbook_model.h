@@ -133,6 +133,13 @@ public:
     const TfrXlsValue *valueAt(int row, int col) const;
     // Room for that many more characters of cell text.
     void reserveText(qsizetype more) { m_texts.reserve(m_texts.size() + more); }
+    // Room for that many more values in a row: filled value by value, a row's list would
+    // otherwise grow by doubling and leave much of itself unused.
+    void reserveValues(int row, size_t more)
+    {
+        std::vector<TfrXlsValue> &values = this->row(row).values;
+        values.reserve(values.size() + more);
+    }
     // The text of a value (empty for a number).
     QStringView text(const TfrXlsValue &v) const { return QStringView(m_texts).mid(v.textStart, v.textLength); }
     // The number a typed text stands for, under the rule of setValue.
