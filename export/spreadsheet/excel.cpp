@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QUrl>
 #include <algorithm>
+#include <numeric>
 #include <climits>
 #include <cmath>
 
@@ -273,33 +274,50 @@ void TFrExcel::SetCellFillColor(qint32 colour)
     formatRange([colour](TfrXlsFormat &f) { f.fillColor = colour; });
 }
 
-void TFrExcel::SendArrayValue(const TFrExcelArray &values)
+void TFrExcel::SendArrayValue(const TFrExcelArray &values) { sendArray(const_cast<TFrExcelArray &>(values), false); }
+
+void TFrExcel::SendArrayValue(TFrExcelArray &&values) { sendArray(values, true); }
+
+void TFrExcel::sendArray(TFrExcelArray &values, bool mayTakeTexts)
 {
     const Range &r = range();
     TfrWorksheetModel &s = sheet();
     s.clearValues(r.row, r.col, r.lastRow, r.lastCol);
-    s.reserveText(values.textLength());
-    std::vector<const TFrExcelArray::Entry *> order;
-    order.reserve(values.entries().size());
-    for (const TFrExcelArray::Entry &e : values.entries())
-        if (e.row <= r.lastRow - r.row && e.col <= r.lastCol - r.col)
-            order.push_back(&e);
+    const std::vector<TFrExcelArray::Entry> &entries = values.entries();
+    auto inRange = [&](const TFrExcelArray::Entry &e) { return e.row <= r.lastRow - r.row && e.col <= r.lastCol - r.col; };
     // Row by row; of two entries for one cell the later one counts. Entries mostly come
-    // in that order already.
-    auto before = [](const auto *a, const auto *b) { return a->row != b->row ? a->row < b->row : a->col < b->col; };
-    if (!std::is_sorted(order.begin(), order.end(), before))
-        std::stable_sort(order.begin(), order.end(), before);
-    for (size_t i = 0; i < order.size(); ++i) {
-        const TFrExcelArray::Entry &e = *order[i];
-        if (i == 0 || order[i - 1]->row != e.row) {
+    // in that order already, and are then walked as they are.
+    auto before = [](const TFrExcelArray::Entry &a, const TFrExcelArray::Entry &b) {
+        return a.row != b.row ? a.row < b.row : a.col < b.col;
+    };
+    std::vector<quint32> order;
+    if (!std::is_sorted(entries.begin(), entries.end(), before)) {
+        order.resize(entries.size());
+        std::iota(order.begin(), order.end(), 0u);
+        std::stable_sort(order.begin(), order.end(),
+                         [&](quint32 a, quint32 b) { return before(entries[a], entries[b]); });
+    }
+    auto at = [&](size_t i) -> const TFrExcelArray::Entry & { return entries[order.empty() ? i : order[i]]; };
+    // A sheet without texts takes the array's texts as they are instead of copying them.
+    const bool taken = mayTakeTexts && s.takeTexts(values.takeTexts());
+    if (!taken)
+        s.reserveText(values.textLength());
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const TFrExcelArray::Entry &e = at(i);
+        if (!inRange(e))
+            continue;
+        if (i == 0 || at(i - 1).row != e.row) {
             size_t n = 1;
-            while (i + n < order.size() && order[i + n]->row == e.row)
+            while (i + n < entries.size() && at(i + n).row == e.row)
                 ++n;
             s.reserveValues(r.row + e.row, n);
         }
-        if (i + 1 < order.size() && order[i + 1]->row == e.row && order[i + 1]->col == e.col)
+        if (i + 1 < entries.size() && at(i + 1).row == e.row && at(i + 1).col == e.col)
             continue;
-        s.setValue(r.row + e.row, r.col + e.col, values.text(e));
+        if (taken)
+            s.setStoredValue(r.row + e.row, r.col + e.col, e.start, e.length);
+        else
+            s.setValue(r.row + e.row, r.col + e.col, values.text(e));
     }
 }
 

@@ -14,6 +14,7 @@
 #include <QImage>
 #include <QString>
 #include <functional>
+#include <utility>
 #include <memory>
 #include <vector>
 
@@ -33,6 +34,8 @@ public:
     // collected texts), so the texts are never held twice.
     void SetStored(int row, int col, qsizetype start, qsizetype length);
     void adoptTexts(QString texts) { m_texts = std::move(texts); }
+    // Hands the store of texts over (the array's entries then point into the taker's).
+    QString takeTexts() { return std::exchange(m_texts, QString()); }
     void reserve(size_t entries, qsizetype textLength)
     {
         m_entries.reserve(entries);
@@ -114,6 +117,8 @@ public:
     void SetCellFillColor(qint32 colour);
     // The range's values from the array, in one transfer.
     void SendArrayValue(const TFrExcelArray &values);
+    // The same; a sheet that holds no text yet takes the array's texts instead of a copy.
+    void SendArrayValue(TFrExcelArray &&values);
 
     // What the filter reaches through the application's objects directly:
     // Rows(row).PageBreak := code (xlPageBreakManual); a row past the sheet is ignored.
@@ -136,6 +141,7 @@ public:
     const TfrWorksheetModel *Worksheet() const { return m_sheet.get(); }
 
 private:
+    void sendArray(TFrExcelArray &values, bool mayTakeTexts);
     struct Range {
         int col = 0, row = 0, lastCol = 0, lastRow = 0;
         bool set() const { return col > 0; }

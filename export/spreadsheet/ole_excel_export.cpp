@@ -772,6 +772,6 @@ void TfrOLEExcelExport::ExportPage()
     values.adoptTexts(std::move(m_texts));
     ClearLastPage();
     x.SetRange(1, 1, NX - 1, NY - 1);
-    x.SendArrayValue(values);
+    x.SendArrayValue(std::move(values));
     m_firstRowOffset = lastRow - 1;
 }

@@ -129,6 +129,16 @@ public:
     // locale (an integer, or a decimal with a comma) and the cell is not formatted as text;
     // otherwise the text, cut to the application's limit. An empty text empties the cell.
     void setValue(int row, int col, QStringView text);
+    // A sheet that holds no text yet takes the store as its own (true); then
+    // setStoredValue types the text found at start in it, without copying.
+    bool takeTexts(QString store)
+    {
+        if (!m_texts.isEmpty())
+            return false;
+        m_texts = std::move(store);
+        return true;
+    }
+    void setStoredValue(int row, int col, qsizetype start, qsizetype length);
     void clearValues(int firstRow, int firstCol, int lastRow, int lastCol);
     const TfrXlsValue *valueAt(int row, int col) const;
     // Room for that many more characters of cell text.
@@ -202,6 +212,7 @@ private:
     };
 
     Row &row(int r);
+    void typeValue(int row, int col, QStringView text, qsizetype storedAt);
     template <class T> void applyRow(Row &row, int firstCol, int lastCol, T &transform)
     {
         std::vector<Span> &s = row.spans;
