@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QUrl>
 #include <algorithm>
+#include <limits>
 #include <numeric>
 #include <climits>
 #include <cmath>
@@ -25,7 +26,10 @@ void TFrExcelArray::Set(int row, int col, QStringView text)
 {
     if (row < 0 || col < 0 || row >= m_rowCount || col >= m_colCount)
         return;
-    m_entries.push_back({row, col, m_texts.size(), text.size()});
+    // The store stays within what an entry's offsets can reach.
+    if (m_texts.size() + text.size() > qsizetype(std::numeric_limits<quint32>::max()))
+        throw EfrError(QStringLiteral("Слишком много текста для листа Excel"));
+    m_entries.push_back({row, col, quint32(m_texts.size()), quint32(text.size())});
     m_texts.append(text);
 }
 
@@ -33,7 +37,7 @@ void TFrExcelArray::SetStored(int row, int col, qsizetype start, qsizetype lengt
 {
     if (row < 0 || col < 0 || row >= m_rowCount || col >= m_colCount)
         return;
-    m_entries.push_back({row, col, start, length});
+    m_entries.push_back({row, col, quint32(start), quint32(length)});
 }
 
 TfrOpenWorkbook &frOpenWorkbook()

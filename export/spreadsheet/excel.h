@@ -31,7 +31,7 @@ public:
     // Entries outside the array are ignored.
     void Set(int row, int col, QStringView text);
     // An entry whose text lies in a store handed over later with adoptTexts (the export's
-    // collected texts), so the texts are never held twice.
+    // collected texts, which stay below 4 G characters), so the texts are never held twice.
     void SetStored(int row, int col, qsizetype start, qsizetype length);
     void adoptTexts(QString texts) { m_texts = std::move(texts); }
     // Hands the store of texts over (the array's entries then point into the taker's).
@@ -43,10 +43,11 @@ public:
     }
     qsizetype textLength() const { return m_texts.size(); }
 
+    // 16 bytes: a report's million cells keep a million of these.
     struct Entry {
         int row, col;
-        qsizetype start;
-        qsizetype length;
+        quint32 start;
+        quint32 length;
     };
     // In the order set; a cell set twice holds the later text.
     const std::vector<Entry> &entries() const { return m_entries; }

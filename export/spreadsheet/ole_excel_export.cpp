@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <algorithm>
+#include <limits>
 #include <cmath>
 #include <numeric>
 
@@ -292,8 +293,11 @@ void TfrOLEExcelExport::collect(TfrView *View, TfrMemoView *memo, TObjCell top)
     o.textLength = int(std::min<qint64>(length, INT_MAX));
     if (memo) {
         // CleanReturns of the whole text, made in one pass into the text store.
-        o.start = m_texts.size();
-        m_texts.resize(o.start + qsizetype(length));
+        if (m_texts.size() + length > qsizetype(std::numeric_limits<quint32>::max()))
+            throw EfrError(QStringLiteral("Отчет не помещается на лист Excel: в нем больше %1 знаков текста")
+                               .arg(std::numeric_limits<quint32>::max()));
+        o.start = quint32(m_texts.size());
+        m_texts.resize(qsizetype(o.start) + qsizetype(length));
         QChar *out = m_texts.data() + o.start;
         qsizetype n = 0;
         for (const QString &line : memo->Memo) {

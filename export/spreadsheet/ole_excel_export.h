@@ -113,7 +113,7 @@ private:
     // a million objects holds a million of these, so they are small.
     struct TCollected {
         TObjCell Top = 0;   // stacked
-        qsizetype start = 0; // of the text in m_texts
+        quint32 start = 0;  // of the text in m_texts
         int Left = 0, Width = 0, Height = 0;
         int textLength = 0; // of the whole text: the third sort key
         int length = 0;     // of the text: CleanReturns of the whole text
