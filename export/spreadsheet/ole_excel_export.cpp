@@ -342,6 +342,7 @@ void TfrOLEExcelExport::collect(TfrView *View, TfrMemoView *memo, TObjCell top)
         }
         o.picture = int(m_pictures.size());
         m_pictures.push_back(std::move(picture));
+        m_pictureSizes.push_back(QSize(View->Width, View->Height));
     }
     m_objects.push_back(std::move(o));
 }
@@ -427,6 +428,7 @@ void TfrOLEExcelExport::ClearLastPage()
     m_styleIds.clear();
     m_texts = QString();
     m_pictures.clear();
+    m_pictureSizes.clear();
     m_placements.clear();
     m_placements.shrink_to_fit();
     m_fontNames.clear();
@@ -471,20 +473,13 @@ void TfrOLEExcelExport::OrderObjectByCells()
     for (size_t i = 1; i < m_objects.size() && sorted; ++i)
         sorted = CompareObjects(int(i - 1), int(i)) <= 0;
     if (!sorted) {
-        // Sorted over a compact copy of the keys.
-        struct Key {
-            TObjCell top;
-            int left, length, index;
-        };
-        std::vector<Key> keys;
-        keys.reserve(m_objects.size());
-        for (size_t i = 0; i < m_objects.size(); ++i)
-            keys.push_back({m_objects[i].Top, m_objects[i].Left, m_objects[i].textLength, int(i)});
-        std::sort(keys.begin(), keys.end(), [](const Key &a, const Key &b) {
-            return std::tie(a.top, a.left, a.length, a.index) < std::tie(b.top, b.left, b.length, b.index);
+        // The numbers are sorted, not copies of the keys: a million objects would need
+        // another 24 MB for those. The index decides between equal keys.
+        std::sort(order.begin(), order.end(), [this](int a, int b) {
+            const TCollected &x = m_objects[size_t(a)];
+            const TCollected &y = m_objects[size_t(b)];
+            return std::tie(x.Top, x.Left, x.textLength, a) < std::tie(y.Top, y.Left, y.textLength, b);
         });
-        for (size_t i = 0; i < keys.size(); ++i)
-            order[i] = keys[i].index;
     }
 
     // An object reaching up to 10 pixels into the next column or row does not span it.
@@ -670,6 +665,21 @@ void TfrOLEExcelExport::ExportPage()
         runs[kind] = {col, row, v};
     };
 
+    // The loop needs little of each object: that little in placement order, and the full
+    // records go before the sheet and the array grow.
+    struct TCell {
+        quint32 start;
+        int length, style, picture;
+    };
+    std::vector<TCell> cells;
+    cells.reserve(m_placements.size());
+    for (const TObjPos &pos : m_placements) {
+        const TCollected &o = m_objects[size_t(pos.obj)];
+        cells.push_back({o.start, o.length, o.style, o.picture});
+    }
+    m_objects.clear();
+    m_objects.shrink_to_fit();
+
     const size_t count = m_placements.size();
     const double startTime = double(QDateTime::currentMSecsSinceEpoch());
     double remainingDays = 0;
@@ -679,7 +689,7 @@ void TfrOLEExcelExport::ExportPage()
         if (k == 0 || progress.due())
             progress.line(QStringLiteral("Объектов: %1 - Осталось: %2").arg(done).arg(frTimeToStr(remainingDays)));
         const TObjPos &pos = m_placements[k];
-        const TCollected &o = m_objects[size_t(pos.obj)];
+        const TCell &o = cells[k];
         const int col = pos.col + 1;
         const int row = pos.row + 1;
         int colCount = pos.colCount;
@@ -688,7 +698,7 @@ void TfrOLEExcelExport::ExportPage()
         lastCol = col + colCount;
         lastRow = row + rowCount;
 
-        if (o.isText()) {
+        if (o.picture < 0) {
             const TCellStyle &st = m_styles[size_t(o.style)];
             const QStringView text = QStringView(m_texts).mid(o.start, o.length);
             // What the application would take for a number stays the text it is.
@@ -751,7 +761,8 @@ void TfrOLEExcelExport::ExportPage()
         } else {
             ++m_pictureNumber;
             const int n = x.PastePicture(m_pictures[size_t(o.picture)]);
-            x.SetPictureSize(n, double(o.Width) / 1.5, double(o.Height) / 1.5);
+            const QSize &size = m_pictureSizes[size_t(o.picture)];
+            x.SetPictureSize(n, double(size.width()) / 1.5, double(size.height()) / 1.5);
         }
 
         ++done;

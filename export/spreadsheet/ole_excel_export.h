@@ -138,6 +138,7 @@ private:
     std::vector<TCellStyle> m_styles;
     std::unordered_map<TCellStyle, int, TCellStyleHash> m_styleIds;
     std::vector<QImage> m_pictures; // the drawings of the objects that are not text
+    std::vector<QSize> m_pictureSizes; // and their sizes
     QString m_texts;                // the texts of the objects, one after the other
     std::unique_ptr<TFrExcel> m_excel;
     TObjCell m_verticalOffset = 0;
