@@ -106,8 +106,13 @@ protected:
         ASSERT_EQ(r.status, 0) << r.err.toStdString();
     }
 
+    // --pdf and --xlsx export the prepared file; --frp prepares the journal again into out.
     TToolResult exportTo(const char *option, const QString &out)
     {
+        if (QLatin1String(option) == QLatin1String("--frp"))
+            return frRunTool(program, {QStringLiteral("prepare"), journalTemplate, QStringLiteral("--db"),
+                                       path("journal.db"), QStringLiteral("--dataset"),
+                                       QStringLiteral("frDBDataSet1=Temp"), QStringLiteral("--frp"), out});
         return frRunTool(program, {QStringLiteral("export"), path("journal.frp"), QLatin1String(option), out});
     }
 
@@ -147,9 +152,8 @@ TEST_F(ExportDisk, AFullDiskFailsWithTheSystemsReasonAndKeepsTheOldFile)
 {
     makePrepared(60);
     const QString reason = QString::fromLocal8Bit(std::strerror(ENOSPC));
-    for (const char *option : {"--pdf", "--xlsx"}) {
-        const QString name = QString::fromLatin1(option) == QLatin1String("--pdf") ? QStringLiteral("out.pdf")
-                                                                                    : QStringLiteral("out.xlsx");
+    for (const char *option : {"--pdf", "--xlsx", "--frp"}) {
+        const QString name = QStringLiteral("out.") + QString::fromLatin1(option + 2);
         const TToolResult ok = exportTo(option, dir.filePath(name));
         ASSERT_EQ(ok.status, 0) << ok.err.toStdString();
         const qint64 size = sizeOf(dir.filePath(name));
