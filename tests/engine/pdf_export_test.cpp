@@ -287,7 +287,7 @@ TEST(PdfExport, TerminatedStopsBetweenPages)
     EXPECT_EQ(pdfPageCount(out), 6);
 }
 
-TEST(PdfExport, FailureHalfWayClosesAReadableFileAndTheFilterWorksAgain)
+TEST(PdfExport, FailureHalfWayLeavesTheOldFileAndTheFilterWorksAgain)
 {
     NumberedPages t(3);
     TfrPageInfo &second = t.builder.EMFPages[1];
@@ -298,6 +298,11 @@ TEST(PdfExport, FailureHalfWayClosesAReadableFileAndTheFilterWorksAgain)
 
     QTemporaryDir dir;
     const QString out = dir.filePath(QStringLiteral("broken.pdf"));
+    {
+        QFile old(out);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("old");
+    }
     TfrPdfExport filter;
     try {
         t.builder.ExportTo(filter, out);
@@ -306,7 +311,9 @@ TEST(PdfExport, FailureHalfWayClosesAReadableFileAndTheFilterWorksAgain)
         EXPECT_TRUE(e.message().startsWith(u("Страница 2:"))) << e.message().toStdString();
     }
     EXPECT_EQ(t.builder.currentFilter, nullptr);
-    EXPECT_EQ(pdfPageCount(out), 1) << "the file was finished when it closed";
+    QFile kept(out);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), QByteArray("old")) << "the file that was there stays whole";
     EXPECT_EQ(t.builder.EMFPages.Unpacked(1), nullptr);
 
     second.paperWidth = width;
