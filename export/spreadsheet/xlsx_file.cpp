@@ -11,6 +11,7 @@
 
 #include "export/spreadsheet/excel_constants.h"
 #include "export/spreadsheet/workbook_model.h"
+#include "report/eval/c_locale.h"
 #include "report/eval/errors.h"
 #include "report/model/geometry.h"
 
@@ -301,6 +302,8 @@ private:
 
 void frWriteXlsx(const TfrWorksheetModel &sheet, const QString &fileName, const QString &sheetName)
 {
+    // The library writes its XML numbers with printf: "5.42578125", never the desktop's "5,42578125".
+    const TfrCNumericScope cNumbers;
     const QByteArray name = QFile::encodeName(fileName);
     const QByteArray tmp = QFile::encodeName(QDir::tempPath());
     lxw_workbook_options options{};
