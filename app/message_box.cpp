@@ -5,7 +5,10 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileIconProvider>
+#include <QFileInfo>
 
 TUiHooks &frAppUiHooks()
 {
@@ -72,12 +75,76 @@ int frExecDialog(QDialog &dialog)
     return dialog.exec();
 }
 
+namespace {
+
+// Qt's own names for kinds of entries ("Folder", "txt File") are not in its translations.
+class TRussianIconProvider : public QFileIconProvider {
+public:
+    QString type(const QFileInfo &info) const override
+    {
+        if (info.isRoot())
+            return QStringLiteral("Диск");
+        if (info.isDir())
+            return QStringLiteral("Папка");
+        const QString suffix = info.suffix();
+        return suffix.isEmpty() ? QStringLiteral("Файл") : QStringLiteral("Файл %1").arg(suffix);
+    }
+};
+
+QString &lastFolder()
+{
+    static QString folder;
+    return folder;
+}
+
+} // namespace
+
+QString frLastFileDialogFolder()
+{
+    return lastFolder();
+}
+
+void frSetLastFileDialogFolder(const QString &folder)
+{
+    lastFolder() = folder;
+}
+
+std::unique_ptr<QFileDialog> frMakeOpenFileDialog(QWidget *parent, const QString &caption, const QString &dir,
+                                                  const QStringList &filters)
+{
+    QString start = dir;
+    if (start.isEmpty() || !QFileInfo(start).isDir())
+        start = lastFolder();
+    if (start.isEmpty() || !QFileInfo(start).isDir())
+        start = QDir::homePath();
+    auto dialog = std::make_unique<QFileDialog>(frMessageOwner(parent), caption, start,
+                                                filters.join(QStringLiteral(";;")));
+    dialog->setObjectName(QStringLiteral("FileDialog"));
+    // The desktop's own dialog may speak another language; Qt's speaks ours.
+    dialog->setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    static TRussianIconProvider icons;
+    dialog->setIconProvider(&icons);
+    dialog->setLabelText(QFileDialog::LookIn, QStringLiteral("Папка:"));
+    dialog->setLabelText(QFileDialog::FileName, QStringLiteral("Имя файла:"));
+    dialog->setLabelText(QFileDialog::FileType, QStringLiteral("Тип файлов:"));
+    dialog->setLabelText(QFileDialog::Accept, QStringLiteral("Открыть"));
+    dialog->setLabelText(QFileDialog::Reject, QStringLiteral("Отмена"));
+    return dialog;
+}
+
 QString frGetOpenFileName(QWidget *parent, const QString &caption, const QString &dir,
                           const QStringList &filters)
 {
     if (frAppUiHooks().openFileName)
         return frAppUiHooks().openFileName(parent, caption, dir, filters);
-    return QFileDialog::getOpenFileName(parent, caption, dir, filters.join(QStringLiteral(";;")));
+    const std::unique_ptr<QFileDialog> dialog = frMakeOpenFileDialog(parent, caption, dir, filters);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
+        return QString();
+    const QString chosen = dialog->selectedFiles().constFirst();
+    lastFolder() = QFileInfo(chosen).absolutePath();
+    return chosen;
 }
 
 bool frOpenUrl(const QUrl &url)
@@ -87,9 +154,9 @@ bool frOpenUrl(const QUrl &url)
     return QDesktopServices::openUrl(url);
 }
 
-bool frMoveToTrash(const QString &path)
+bool frMoveToTrash(const QString &path, QString *reason)
 {
     if (frAppUiHooks().moveToTrash)
         return frAppUiHooks().moveToTrash(path);
-    return frMoveFileToTrash(path);
+    return frMoveFileToTrash(path, nullptr, reason);
 }
