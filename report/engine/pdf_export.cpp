@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -82,6 +83,7 @@ void TfrPdfExport::OnBeginDoc()
     m_writer = std::make_unique<QPdfWriter>(Stream);
     m_writer->setResolution(kPdfResolution);
     m_writer->setCreator(QCoreApplication::applicationName());
+    m_writer->setTitle(Title.isEmpty() ? QFileInfo(FileName).completeBaseName() : Title);
     // The file closes before OnEndDoc only when a callback failed: the document is ended
     // then, while the file is still open (its buffer is dropped by the close, so flushed).
     QFile *file = Stream;
