@@ -1218,7 +1218,7 @@ bool TfrPreviewForm::FindText()
         m_searchPage = 0;
         m_resumeRecord = 0;
         message(QStringLiteral("Поиск дошёл до конца отчёта: больше «%1» не найдено.\n"
-                               "Следующий поиск начнётся с первой страницы.").arg(shown),
+                               "F3 — искать снова с первой страницы.").arg(shown),
                 frLoadStr(53000), kMbOk | kMbIconInformation);
     } else {
         message(QStringLiteral("Текст «%1» не найден.").arg(shown), frLoadStr(53000), kMbOk | kMbIconInformation);
