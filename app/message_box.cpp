@@ -1,6 +1,7 @@
 #include "app/message_box.h"
 
 #include "app/desktop_trash.h"
+#include "report/ui/preview_form.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -132,6 +133,55 @@ std::unique_ptr<QFileDialog> frMakeOpenFileDialog(QWidget *parent, const QString
     dialog->setLabelText(QFileDialog::Accept, QStringLiteral("Открыть"));
     dialog->setLabelText(QFileDialog::Reject, QStringLiteral("Отмена"));
     return dialog;
+}
+
+std::unique_ptr<QFileDialog> frMakeSaveFileDialog(QWidget *parent, const QString &caption, const QString &dir,
+                                                  const QStringList &filters)
+{
+    std::unique_ptr<QFileDialog> dialog = frMakeOpenFileDialog(parent, caption, dir, filters);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    dialog->setLabelText(QFileDialog::FileType, QStringLiteral("Тип файла:"));
+    dialog->setLabelText(QFileDialog::Accept, QStringLiteral("Сохранить"));
+    return dialog;
+}
+
+namespace {
+
+// "description|mask|description|mask" as the file dialog's filters.
+QStringList dialogFilters(const QString &filter)
+{
+    const QStringList parts = filter.split(u'|');
+    QStringList result;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        const QString desc = parts[i].trimmed();
+        const QString mask = QString(parts[i + 1]).replace(u';', u' ');
+        result << (desc.endsWith(u')') ? desc : desc + QStringLiteral(" (") + mask + u')');
+    }
+    return result;
+}
+
+} // namespace
+
+void frInstallFileDialogs()
+{
+    TfrPreviewDialogs &d = frPreviewDialogs();
+    d.openFileName = [](QWidget *parent, const QString &filter) {
+        return frGetOpenFileName(parent, QStringLiteral("Открыть отчет"), QString(), dialogFilters(filter));
+    };
+    d.saveFileName = [](QWidget *parent, const QString &filter, int &filterIndex) {
+        const QStringList filters = dialogFilters(filter);
+        const std::unique_ptr<QFileDialog> dialog =
+            frMakeSaveFileDialog(parent, QStringLiteral("Сохранить отчет"), QString(), filters);
+        if (filterIndex >= 1 && filterIndex <= filters.size())
+            dialog->selectNameFilter(filters[filterIndex - 1]);
+        if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
+            return QString();
+        filterIndex = int(filters.indexOf(dialog->selectedNameFilter())) + 1;
+        const QString chosen = dialog->selectedFiles().constFirst();
+        lastFolder() = QFileInfo(chosen).absolutePath();
+        return chosen;
+    };
 }
 
 QString frGetOpenFileName(QWidget *parent, const QString &caption, const QString &dir,

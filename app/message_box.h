@@ -59,6 +59,12 @@ int frExecDialog(QDialog &dialog);
 // picked a file, else in the home folder.
 std::unique_ptr<QFileDialog> frMakeOpenFileDialog(QWidget *parent, const QString &caption, const QString &dir,
                                                   const QStringList &filters);
+// The same for saving (a prepared report or an export from the preview).
+std::unique_ptr<QFileDialog> frMakeSaveFileDialog(QWidget *parent, const QString &caption, const QString &dir,
+                                                  const QStringList &filters);
+// The preview's open and save dialogs become the program's own (Russian, opening where the
+// operator last was).
+void frInstallFileDialogs();
 // The folder the next file dialog opens in when its caller names none.
 QString frLastFileDialogFolder();
 void frSetLastFileDialogFolder(const QString &folder);

@@ -12,10 +12,12 @@
 #include <QFontMetrics>
 #include <QListWidget>
 #include <QThread>
+#include <QTimer>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
 #include "app/connection_dialog.h"
+#include "report/ui/preview_form.h"
 #include "test_helpers.h"
 
 using namespace apptest;
@@ -189,6 +191,35 @@ TEST_F(FolderChoiceTest, TheFileDialogSpeaksRussianAndOpensWhereTheOperatorLastW
     frSetLastFileDialogFolder(QString());
     const auto fresh = frMakeOpenFileDialog(nullptr, "x", QString(), {});
     EXPECT_EQ(QDir(fresh->directory()).absolutePath(), QDir::homePath());
+}
+
+TEST_F(FolderChoiceTest, ThePreviewSavesThroughTheSameDialogWhereTheOperatorLastWas)
+{
+    const TfrPreviewDialogs saved = frPreviewDialogs();
+    frInstallFileDialogs();
+    frSetLastFileDialogFolder(home.folder());
+    QString seenFolder, seenAccept, seenType;
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        ASSERT_TRUE(dialog);
+        seenFolder = QDir(dialog->directory()).absolutePath();
+        seenAccept = dialog->labelText(QFileDialog::Accept);
+        seenType = dialog->selectedNameFilter();
+        dialog->selectNameFilter(QStringLiteral("Файл PDF (*.pdf)"));
+        dialog->selectFile(home.path() + QStringLiteral("/journal.pdf"));
+        static_cast<QDialog *>(dialog)->accept();
+    });
+    int index = 2;
+    const QString chosen = frPreviewDialogs().saveFileName(
+        nullptr, QStringLiteral("Отчет (*.frp)|*.frp|Книга Excel (*.xlsx)|*.xlsx|Файл PDF (*.pdf)|*.pdf"), index);
+    frPreviewDialogs() = saved;
+    EXPECT_EQ(seenFolder, QDir(home.folder()).absolutePath()) << "not the program's folder";
+    EXPECT_EQ(seenAccept, "Сохранить");
+    EXPECT_EQ(seenType, "Книга Excel (*.xlsx)") << "the preselected format";
+    EXPECT_EQ(chosen, home.path() + QStringLiteral("/journal.pdf"));
+    EXPECT_EQ(index, 3);
+    EXPECT_EQ(frLastFileDialogFolder(), QDir(home.path()).absolutePath()) << "the next dialog opens there";
+    frSetLastFileDialogFolder(QString());
 }
 
 TEST_F(FolderChoiceTest, TheConnectionDialogIsWideEnoughForItsTitle)
