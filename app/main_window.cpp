@@ -334,6 +334,9 @@ TFMain::TFMain(QWidget *parent) : QMainWindow(parent), m_ini(frConfigPath())
 
 TFMain::~TFMain()
 {
+    // An executor typed a moment ago is kept however the window goes.
+    if (m_executorTimer.isActive())
+        frGuard([&] { saveExecutor(); });
     // The file list reports its own teardown after the actions are gone.
     m_files->disconnect(this);
     if (FMain == this)
