@@ -134,6 +134,12 @@ TEST_F(FolderChoiceTest, TheFolderAndTheExecutorAreKeptAsSoonAsTheyChange)
     window.executorBox()->setEditText(QStringLiteral("Петрова"));
     // Written a moment after typing stops, without "Выход".
     EXPECT_TRUE(waitFor([&] { return Cfg::Ispoln(home.ini()) == "Петрова"; }));
+    {
+        // Typed just before the window goes: kept all the same.
+        TFMain closing;
+        closing.executorBox()->setEditText(QStringLiteral("Сидоров"));
+    }
+    EXPECT_EQ(Cfg::Ispoln(home.ini()), "Сидоров");
 }
 
 TEST_F(FolderChoiceTest, AFailedDeleteNamesTheFileAndWhy)
