@@ -175,6 +175,11 @@ int TfrOLEExcelExport::ShowModal()
         CellsFontColor = dialog.CB_FontColor->isChecked();
         ExportPictures = dialog.CB_Pictures->isChecked();
         OpenExcelAfterExport = dialog.CB_OpenExcel->isChecked();
+        // The dialog refuses OK while a field does not read; a cancelled dialog keeps the
+        // numbers that were there.
+        QString problem;
+        if (result != 1 && dialog.InvalidField(problem))
+            return result;
         // A scale of zero or less would give sizes without meaning (and divide by zero).
         auto scale = [](const QString &text) {
             const qint32 percent = frStrToInt(text);

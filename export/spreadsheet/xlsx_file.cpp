@@ -18,6 +18,7 @@
 
 #include "export/spreadsheet/excel_constants.h"
 #include "export/spreadsheet/workbook_model.h"
+#include "report/eval/c_locale.h"
 #include "report/eval/errors.h"
 #include "report/eval/output_file.h"
 #include "report/model/geometry.h"
@@ -365,6 +366,8 @@ void frWriteXlsx(const TfrWorksheetModel &sheet, const QString &fileName, const 
     // The workbook goes to a new name in the target's folder and replaces the target when
     // complete: a full disk or a kill half way leaves a file that was there as it was.
     TfrReplacingPath target(fileName);
+    // The library writes its XML numbers with printf: "5.42578125", never the desktop's "5,42578125".
+    const TfrCNumericScope cNumbers;
     const QByteArray name = QFile::encodeName(target.path());
     const QByteArray tmp = QFile::encodeName(QDir::tempPath());
     lxw_workbook_options options{};

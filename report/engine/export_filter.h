@@ -61,6 +61,8 @@ public:
     std::vector<std::unique_ptr<TfrTextRec>> Lines;
     bool ShowDialog = false; // each filter's constructor sets it; the base ignores it
     bool Default = false;    // preselected in the preview's save dialog
+    // The report's title (its Title, else the template's name), set by ExportTo.
+    QString Title;
     TBeforeExportEvent OnBeforeExport;
     TAfterExportEvent OnAfterExport;
 

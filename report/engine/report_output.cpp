@@ -112,6 +112,7 @@ void TfrReportBuilder::ExportTo(TfrExportFilter &filter, const QString &fileName
     DocMode = dmPrinting;
     currentFilter = &filter;
     filter.FileName = fileName;
+    filter.Title = Title.isEmpty() ? Report.DocInfo.name : Title;
     const bool borrowed = borrowPagesFromPreview();
     filter.EMFPages = &EMFPages;
     // The pages go back to the preview and the filter is forgotten also after an error.

@@ -102,12 +102,17 @@ TEST(PdfExport, JournalOfHundredRowsReadsBackPageForPage)
             const QStringList lines = plain(cell->text).split(u'|');
             const QRectF box(cell->left * kPoints, cell->top * kPoints, cell->width * kPoints,
                              cell->height * kPoints);
-            for (const QString &line : lines) {
+            for (const QString &printed : lines) {
+                // The brief contents hyphenate: the reader joins a word split at a line's
+                // end, so the line is looked for without its hyphen.
+                const QString line = printed.endsWith(u'-') ? printed.chopped(1) : printed;
                 EXPECT_TRUE(text.contains(line)) << line.toStdString();
                 seen << line;
                 if (lines.size() < 2)
                     continue;
                 for (const QString &word : line.split(u' ', Qt::SkipEmptyParts)) {
+                    if (printed.endsWith(u'-') && line.endsWith(word))
+                        continue; // read back as part of the joined word
                     const auto it = std::find_if(words.begin(), words.end(), [&](const Word &w) {
                         return w.text == word && box.contains(w.box.center());
                     });
