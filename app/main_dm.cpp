@@ -190,6 +190,8 @@ void TMainDM::createSchema(QSqlDatabase &db)
     const QStringList statements = {
         QStringLiteral("CREATE TABLE IF NOT EXISTS \"Журнал\" (%1, %2)").arg(key, QString::fromLatin1(kColumns)),
         QStringLiteral("CREATE INDEX IF NOT EXISTS \"Журнал_NumPP\" ON \"Журнал\" (\"NumPP\")"),
+        // The check for files registered before, one lookup per file of a run.
+        QStringLiteral("CREATE INDEX IF NOT EXISTS \"Журнал_NameFile\" ON \"Журнал\" (\"NameFile\", \"Size\")"),
     };
     for (const QString &sql : statements) {
         QSqlQuery q(db);

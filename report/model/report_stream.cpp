@@ -14,6 +14,7 @@
 #include "report/eval/ui_hooks.h"
 #include "report/model/page.h"
 #include "report/model/report.h"
+#include "report/model/template_limits.h"
 
 namespace {
 
@@ -204,6 +205,11 @@ bool TfrReport::loadStream(TfrStream &Stream, bool &touched)
         frSetPlatformPrinters(frPlatformPrinters());
     CurReport = this;
     if (Stream.atEnd()) {
+        // An empty form resource leaves the report empty; an empty file is no template.
+        if (Stream.isFileStream()) {
+            showError(frLoadStr(sInvalidFormat));
+            return false;
+        }
         Dictionary().Clear();
         return true;
     }
@@ -231,6 +237,10 @@ bool TfrReport::loadStream(TfrStream &Stream, bool &touched)
             readAttributes(Stream);
         else
             ClearAttribs();
+    } catch (const ETemplateLimit &e) {
+        showError(frLoadStr(sInvalidFormat) + QLatin1Char('\r') + e.message());
+        resetToEmptyPage();
+        return false;
     } catch (const std::exception &) {
         showError(frLoadStr(sInvalidFormat));
         resetToEmptyPage();
