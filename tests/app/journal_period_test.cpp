@@ -204,14 +204,19 @@ struct Shown {
     QStringList operator[](const char *name) const { return texts.value(QString::fromLatin1(name)); }
 };
 
+// Waits for the preview the print opens (preparation may run its own event loop first),
+// records its pages and closes it.
 Shown capturePreview(const std::function<void()> &print)
 {
     Shown shown;
-    QTimer::singleShot(0, [&] {
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
         for (QWidget *w : QApplication::topLevelWidgets()) {
             auto *form = dynamic_cast<TfrPreviewForm *>(w);
             if (!form || !form->isVisible())
                 continue;
+            poll.stop();
             ++shown.windows;
             TfrEMFPages &pages = *form->Pages();
             for (int i = 0; i < pages.Count(); ++i)
@@ -220,9 +225,12 @@ Shown capturePreview(const std::function<void()> &print)
                     shown.texts[v.Name] << v.Memo.join(QLatin1Char(' ')).remove(QChar(1)).trimmed();
                 });
             form->ExitBtnClick();
+            return;
         }
     });
+    poll.start();
     print();
+    poll.stop();
     return shown;
 }
 

@@ -74,7 +74,7 @@ protected:
     Shown print(TFWork &work)
     {
         Shown shown;
-        QTimer::singleShot(0, [&] {
+        QTimer::singleShot(0, &work, [&] { // gone with the window when no preview opens
             const QList<TfrPreviewForm *> forms = openPreviews();
             shown.windows = int(forms.size());
             if (forms.isEmpty())
