@@ -301,6 +301,30 @@ TEST_P(JournalPeriodTest, PeriodExecutorRunsAndTextCombine)
               QStringList({QStringLiteral("Д'Артаньян Ш."), QStringLiteral("Иванов И. И."), QStringLiteral("Петрова А. В.")}));
 }
 
+TEST_P(JournalPeriodTest, APeriodOfSeveralPagesGivesEveryRowOnceInNumberOrder)
+{
+    // Numbers repeat and run against the order of insertion; the period's index finds
+    // the rows, the pages follow the numbers.
+    QList<Row> many;
+    const int n = TJournalModel::kPageRows * 2 + 41;
+    for (int i = 0; i < n; ++i)
+        many << Row{qlonglong((i * 7919) % (n / 2) + 1000), QDate(2026, 5, 1 + i % 31), QStringLiteral("Петрова А. В."),
+                    7, QStringLiteral("май_%1.pdf").arg(i), QStringLiteral("Письмо"), QStringLiteral("Канцелярия")};
+    insertRows(dm.Database(), many);
+    QList<Row> all = rows;
+    all << many;
+    TJournalModel model(dm.Database());
+    for (const QString &executor : {QString(), QStringLiteral("Петрова А. В.")}) {
+        TJournalSelection may = period(QDate(2026, 5, 1), QDate(2026, 5, 31));
+        may.executor = executor;
+        model.setSelection(may);
+        EXPECT_EQ(model.rowCount(), TJournalModel::kPageRows);
+        const QStringList names = modelNames(model);
+        EXPECT_EQ(names.size(), n);
+        EXPECT_EQ(names, expectedNames(all, may));
+    }
+}
+
 TEST_P(JournalPeriodTest, QuickChoicesFindTheirDaysAroundPeriodEnds)
 {
     TJournalModel model(dm.Database());

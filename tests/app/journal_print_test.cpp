@@ -74,7 +74,7 @@ protected:
     Shown print(TFWork &work)
     {
         Shown shown;
-        QTimer::singleShot(0, &work, [&] { // gone with the window when no preview opens
+        QTimer::singleShot(0, [&] {
             const QList<TfrPreviewForm *> forms = openPreviews();
             shown.windows = int(forms.size());
             if (forms.isEmpty())
