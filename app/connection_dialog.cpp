@@ -4,9 +4,11 @@
 #include "app/message_box.h"
 #include "app/settings.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -40,6 +42,9 @@ TConnectionDialog::TConnectionDialog(const QString &connectString, QWidget *pare
 {
     setObjectName(QStringLiteral("ConnectionDialog"));
     setWindowTitle(QStringLiteral("Свойства связи с данными"));
+    // Wide enough for the whole title beside the title bar's buttons.
+    const QFont titleFont = QApplication::font("QMdiSubWindowTitleBar");
+    setMinimumWidth(QFontMetrics(titleFont).horizontalAdvance(windowTitle()) * 5 / 4 + 160);
 
     auto *layout = new QVBoxLayout(this);
     auto *top = new QFormLayout;
@@ -143,11 +148,12 @@ QString TConnectionDialog::connectionString() const
 
 void TConnectionDialog::BBrowseFileClick()
 {
+    // The folder of the file named, else where the operator last was.
     QString dir = m_file->text().trimmed();
     if (!dir.isEmpty() && QFileInfo(dir).isRelative())
         dir = frAppFolder() + dir;
-    if (dir.isEmpty())
-        dir = frAppFolder();
+    if (!dir.isEmpty())
+        dir = QFileInfo(dir).absolutePath();
     const QString path = frGetOpenFileName(this, QStringLiteral("Файл базы данных"), dir,
                                            {QStringLiteral("Базы данных SQLite (*.db *.sqlite *.sqlite3)"),
                                             QStringLiteral("Все файлы (*)")});

@@ -124,8 +124,19 @@ QVariant TfrCursorModel::data(const QModelIndex &index, int role) const
     const int field = fieldOfColumn(index.column());
     if (!index.isValid() || field < 0 || index.row() >= rowCount())
         return {};
-    if (role == Qt::DisplayRole)
+    if (role == Qt::DisplayRole) {
+        if (m_columns.at(index.column()).groupDigits) {
+            bool ok = false;
+            const qint64 n = m_cursor->RowValue(index.row(), field).toString().toLongLong(&ok);
+            if (ok)
+                return frGroupDigits(n);
+        }
         return m_cursor->RowDisplayText(index.row(), field);
+    }
+    if (role == Qt::ToolTipRole && m_columns.at(index.column()).groupDigits == false)
+        return m_cursor->RowDisplayText(index.row(), field);
+    if (role == Qt::TextAlignmentRole && m_columns.at(index.column()).groupDigits)
+        return int(Qt::AlignRight | Qt::AlignVCenter);
     if (role == Qt::EditRole)
         return m_cursor->RowValue(index.row(), field).toString();
     return {};
@@ -238,10 +249,13 @@ void TfrDBGrid::fitColumns()
 {
     // The designed widths are the least a column gets; our fonts may need more room for
     // the title or the rows on screen.
+    // A long file name widens its column only so far: the grid must fit the screen, and
+    // the whole name shows in its tooltip and editor.
     ensurePolished();
+    constexpr int kWidestFitted = 320;
     for (int i = 0; i < m_model->columns().size(); ++i) {
         const int hint = std::max(horizontalHeader()->sectionSizeHint(i), sizeHintForColumn(i));
-        setColumnWidth(i, std::max(m_model->columns().at(i).width, hint));
+        setColumnWidth(i, std::max(m_model->columns().at(i).width, std::min(hint, kWidestFitted)));
     }
 }
 

@@ -23,6 +23,8 @@ struct TfrGridColumn {
     // 0 takes the field's own limits from 0 up.
     qint64 minimum = 0;
     qint64 maximum = 0;
+    // Shown with the digits in groups ("7 500 000"), as the journal view shows sizes.
+    bool groupDigits = false;
 };
 
 class TfrCursorModel : public QAbstractTableModel {

@@ -80,29 +80,39 @@ QString frHomeTrashFolder()
     return trash;
 }
 
-bool frMoveFileToTrash(const QString &path, QString *pathInTrash)
+bool frMoveFileToTrash(const QString &path, QString *pathInTrash, QString *reason)
 {
+    auto fail = [reason](const QString &why) {
+        if (reason)
+            *reason = why;
+        return false;
+    };
     const QString source = QFileInfo(path).absoluteFilePath();
     const QString folder = QFileInfo(source).absolutePath();
     if (!presentAt(source))
-        return false;
+        return fail(QStringLiteral("файла больше нет в папке"));
     if (kFreedesktopTrash) {
         // A home trash inside the folder is refused before anything is made there.
         const QString trash = homeTrashPath();
         if (!trash.isEmpty() && isInside(trash, folder))
-            return false;
+            return fail(QStringLiteral("Корзина («%1») находится внутри этой папки").arg(trash));
         // Without a home trash Qt would fall back to the current directory.
         if (frHomeTrashFolder().isEmpty())
-            return false;
+            return fail(QStringLiteral("не удалось создать Корзину «%1»")
+                            .arg(trash.isEmpty() ? QStringLiteral("~/.local/share/Trash") : trash));
     }
     const QStringList before = subfolders(folder);
     QString trashed;
-    if (!QFile::moveToTrash(source, &trashed))
-        return false;
+    QFile file(source);
+    if (!file.moveToTrash()) {
+        const QString why = file.errorString();
+        return fail(why.isEmpty() ? QStringLiteral("не удалось переместить файл в Корзину") : why);
+    }
+    trashed = file.fileName();
     if (pathInTrash)
         *pathInTrash = trashed;
     if (presentAt(source))
-        return false;
+        return fail(QStringLiteral("файл остался в папке"));
     // Judged with symbolic links resolved: a trash reached through a link may still be
     // inside the folder.
     const QString landed = resolvedPath(trashed);
@@ -118,5 +128,5 @@ bool frMoveFileToTrash(const QString &path, QString *pathInTrash)
     removeEmptyFolders(trashFolder + QStringLiteral("/info"), resolvedFolder, before);
     if (pathInTrash)
         pathInTrash->clear();
-    return false;
+    return fail(QStringLiteral("Корзина оказалась внутри этой папки; файл оставлен на месте"));
 }

@@ -15,5 +15,6 @@ QString frHomeTrashFolder();
 
 // Moves one file to the trash. True only when the file has left its folder for a trash
 // outside that folder; a file that landed inside its own folder is put back, and the
-// folders made for it there are removed again. pathInTrash receives where it went.
-bool frMoveFileToTrash(const QString &path, QString *pathInTrash = nullptr);
+// folders made for it there are removed again. pathInTrash receives where it went, reason
+// why it did not go (in words for the operator).
+bool frMoveFileToTrash(const QString &path, QString *pathInTrash = nullptr, QString *reason = nullptr);

@@ -142,3 +142,53 @@ void AppendRunToTemp(TMainDM &dm, const QList<TJournalFileRecord> &records, qint
         throw EfrError(error);
     }
 }
+
+QList<TJournalDuplicate> FindJournalDuplicates(TMainDM &dm)
+{
+    QSqlDatabase db = dm.Database();
+    const bool pg = frEngineOf(db) == TfrDbEngine::dePostgreSQL;
+    // The run's own temporary table, never a table of that name in the database.
+    const QString temp = pg ? QStringLiteral("pg_temp.\"Temp\"") : QStringLiteral("temp.\"Temp\"");
+    const QString journal = pg ? QStringLiteral("\"Журнал\"") : QStringLiteral("main.\"Журнал\"");
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    const QString sql = QStringLiteral(
+        "SELECT t.\"id\", t.\"NameFile\", t.\"NumPP\", j.\"NumPP\" FROM %1 t JOIN %2 j "
+        "ON j.\"NameFile\" = t.\"NameFile\" AND j.\"Size\" = t.\"Size\" "
+        "AND j.\"DateCreateFile\" = t.\"DateCreateFile\" AND j.\"TimeCreateFile\" = t.\"TimeCreateFile\" "
+        "ORDER BY t.\"id\", j.\"NumPP\"").arg(temp, journal);
+    if (!q.exec(sql))
+        throw EfrError(errorText(q.lastError()));
+    QList<TJournalDuplicate> found;
+    qint64 lastRow = -1;
+    while (q.next()) {
+        const qint64 row = q.value(0).toLongLong();
+        if (found.isEmpty() || row != lastRow) {
+            found.append({q.value(1).toString(), q.value(2).toLongLong(), {}});
+            lastRow = row;
+        }
+        found.last().journalNumbers.append(q.value(3).toLongLong());
+    }
+    return found;
+}
+
+QString JournalDuplicatesText(const QList<TJournalDuplicate> &duplicates)
+{
+    // A long list would push the buttons off the screen: the first ones and a count.
+    constexpr int kListed = 12;
+    QStringList lines;
+    for (int i = 0; i < duplicates.size() && i < kListed; ++i) {
+        const TJournalDuplicate &d = duplicates.at(i);
+        QStringList numbers;
+        for (qint64 n : d.journalNumbers)
+            numbers << QString::number(n);
+        lines << QStringLiteral("«%1» — № %2").arg(d.NameFile, numbers.join(QStringLiteral(", ")));
+    }
+    if (duplicates.size() > kListed)
+        lines << QStringLiteral("… и ещё %1").arg(duplicates.size() - kListed);
+    const QString head = duplicates.size() == 1 ? QStringLiteral("Этот файл рейса уже зарегистрирован в журнале:")
+                                                : QStringLiteral("Файлы рейса уже зарегистрированы в журнале (%1):")
+                                                      .arg(duplicates.size());
+    return head + QStringLiteral("\n") + lines.join(u'\n')
+         + QStringLiteral("\n\n«Сохранить» — записать рейс в журнал ещё раз, «Отмена» — вернуться к рейсу.");
+}

@@ -46,3 +46,17 @@ QList<TJournalFileRecord> CollectRunFiles(const QString &folder, const QString &
 // ADOTable must not be open on Temp while this runs; the caller opens it afterwards.
 void AppendRunToTemp(TMainDM &dm, const QList<TJournalFileRecord> &records, qint64 firstNumPP,
                      int runNumber);
+
+// A file of the run that the journal holds already: the same name, size, file date and
+// time (the same file processed once more).
+struct TJournalDuplicate {
+    QString NameFile;
+    qint64 runNumPP = 0;             // its number in this run
+    QList<qint64> journalNumbers;    // where the journal has it, in ascending order
+};
+
+// The files of Temp already in Журнал, in run order; one query, served by the journal's
+// index on the file name. Database errors raise EfrError.
+QList<TJournalDuplicate> FindJournalDuplicates(TMainDM &dm);
+// The question before saving such a run: the files with their journal numbers.
+QString JournalDuplicatesText(const QList<TJournalDuplicate> &duplicates);

@@ -205,6 +205,8 @@ void TMainDM::createSchema(QSqlDatabase &db)
     const QStringList statements = {
         QStringLiteral("CREATE TABLE IF NOT EXISTS \"Журнал\" (%1, %2)").arg(key, QString::fromLatin1(kColumns)),
         QStringLiteral("CREATE INDEX IF NOT EXISTS \"Журнал_NumPP\" ON \"Журнал\" (\"NumPP\")"),
+        // The check for files registered before, one lookup per file of a run.
+        QStringLiteral("CREATE INDEX IF NOT EXISTS \"Журнал_NameFile\" ON \"Журнал\" (\"NameFile\", \"Size\")"),
         QStringLiteral("CREATE INDEX IF NOT EXISTS \"Журнал_DateProces\" ON \"Журнал\" (%1)").arg(JournalDateKey()),
         QStringLiteral("CREATE INDEX IF NOT EXISTS \"Журнал_Ispolnitel\" ON \"Журнал\" (\"Ispolnitel\", %1)")
             .arg(JournalDateKey()),
@@ -220,6 +222,7 @@ void TMainDM::createSchema(QSqlDatabase &db)
             QSqlQuery check(db);
             if (check.exec(QStringLiteral("SELECT to_regclass('\"Журнал\"') IS NOT NULL AND "
                                           "to_regclass('\"Журнал_NumPP\"') IS NOT NULL AND "
+                                          "to_regclass('\"Журнал_NameFile\"') IS NOT NULL AND "
                                           "to_regclass('\"Журнал_DateProces\"') IS NOT NULL AND "
                                           "to_regclass('\"Журнал_Ispolnitel\"') IS NOT NULL"))
                 && check.next() && check.value(0).toBool())

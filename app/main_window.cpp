@@ -12,6 +12,7 @@
 #include "report/eval/errors.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
@@ -151,6 +152,7 @@ void TfrDirectoryTree::syncChildren(QTreeWidgetItem *item)
     const QString path = item->data(0, PathRole).toString();
     const QStringList names =
         QDir(path).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    const QString current = directory();
     // The current folder and the folders above it stay while they exist, hidden or not.
     QSet<QTreeWidgetItem *> onCurrentPath;
     for (QTreeWidgetItem *up = currentItem(); up; up = up->parent())
@@ -190,10 +192,13 @@ void TfrDirectoryTree::syncChildren(QTreeWidgetItem *item)
     if (!currentGone)
         return;
     // The current folder went away: this folder takes over.
+    emit folderGone(current, path);
+    m_movingByItself = true;
     if (currentItem() == item)
         emit directoryChanged(path);
     else
         setCurrentItem(item);
+    m_movingByItself = false;
 }
 
 void TfrDirectoryTree::syncWatched()
@@ -265,11 +270,16 @@ QString TfrDirectoryTree::directory() const
 
 void TfrDirectoryTree::rebuild()
 {
-    QString dir = directory();
+    const QString before = directory();
+    QString dir = before;
     while (!QFileInfo(dir).isDir() && dir != m_root && !dir.isEmpty())
         dir = QFileInfo(dir).path();
+    if (dir != before)
+        emit folderGone(before, dir);
+    m_movingByItself = dir != before;
     setDrive(m_root);
     setDirectory(dir);
+    m_movingByItself = false;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -297,8 +307,18 @@ TFMain::TFMain(QWidget *parent) : QMainWindow(parent), m_ini(frConfigPath())
     buildLayout();
     setWindowTitle(QStringLiteral("Журнал"));
 
-    setCurrentFolder(Cfg::CurrentDir(m_ini));
+    m_applyingSettings = true;
+    const QString stored = Cfg::CurrentDir(m_ini);
+    setCurrentFolder(stored);
     setExecutor(Cfg::Ispoln(m_ini));
+    m_applyingSettings = false;
+    if (cleanFolder(stored) != currentFolder() || !QFileInfo(stored).isDir()) {
+        // Said once the window is on the screen.
+        m_programFolderNote = QStringLiteral("Папка «%1», указанная в настройках, не найдена.\n"
+                                             "Открыта папка «%2». Выберите папку с принятыми файлами.")
+                                  .arg(QDir::toNativeSeparators(stored), QDir::toNativeSeparators(currentFolder()));
+        m_noteShown = false;
+    }
 
     if (!MainDM)
         throw EfrError(QStringLiteral("Модуль данных не создан"));
@@ -314,6 +334,9 @@ TFMain::TFMain(QWidget *parent) : QMainWindow(parent), m_ini(frConfigPath())
 
 TFMain::~TFMain()
 {
+    // An executor typed a moment ago is kept however the window goes.
+    if (m_executorTimer.isActive())
+        frGuard([&] { saveExecutor(); });
     // The file list reports its own teardown after the actions are gone.
     m_files->disconnect(this);
     if (FMain == this)
@@ -407,6 +430,24 @@ void TFMain::buildLayout()
     connect(m_tree, &TfrDirectoryTree::directoryChanged, this, [this](const QString &dir) {
         frGuard([&] { folderChanged(dir); });
     });
+    connect(m_tree, &TfrDirectoryTree::folderGone, this,
+            [this](const QString &gone, const QString &replacement) { folderTookOver(gone, replacement); });
+    // Picking the folder the program chose is choosing it.
+    connect(m_tree, &QTreeWidget::itemClicked, this, [this] {
+        if (!m_tree->movingByItself() && folderChosenByProgram()) {
+            m_programFolderNote.clear();
+            Cfg::SetCurrentDir(m_ini, currentFolder());
+        }
+    });
+    // The executor is kept as it is typed: a logout must not lose it. A short pause first,
+    // so typing a name is one write, not one per key.
+    m_executorTimer.setSingleShot(true);
+    m_executorTimer.setInterval(400);
+    connect(m_executor, &QComboBox::editTextChanged, this, [this] {
+        if (!m_applyingSettings)
+            m_executorTimer.start();
+    });
+    connect(&m_executorTimer, &QTimer::timeout, this, [this] { saveExecutor(); });
     connect(m_drives, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (!m_fillingDrives)
             frGuard([&] { DriveChange(index); });
@@ -472,6 +513,12 @@ void TFMain::DriveChange(int index)
 
 void TFMain::folderChanged(const QString &dir)
 {
+    // The operator's choice is kept at once (a logout must not lose it); a folder the
+    // program fell back to is not.
+    if (!m_applyingSettings && !m_tree->movingByItself()) {
+        m_programFolderNote.clear();
+        Cfg::SetCurrentDir(m_ini, dir);
+    }
     // The process's working directory stays where it was: nothing may land in the
     // incoming folder by being written to "here".
     if (!m_folderWatcher.directories().isEmpty())
@@ -568,16 +615,57 @@ void TFMain::updateFileActions()
     m_delete->setEnabled(!m_files->selectedItems().isEmpty());
 }
 
+void TFMain::folderTookOver(const QString &gone, const QString &replacement)
+{
+    m_programFolderNote = QStringLiteral("Папка «%1» больше не существует.\nВыбрана папка «%2». "
+                                         "Выберите папку с принятыми файлами.")
+                              .arg(QDir::toNativeSeparators(gone), QDir::toNativeSeparators(replacement));
+    // Over a run or a dialog it waits for the start button.
+    m_noteShown = QApplication::activeModalWidget() == nullptr && isVisible();
+    if (m_noteShown)
+        QTimer::singleShot(0, this, [this, note = m_programFolderNote] { frWarning(this, note); });
+}
+
+void TFMain::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (m_noteShown || m_programFolderNote.isEmpty())
+        return;
+    m_noteShown = true;
+    QTimer::singleShot(0, this, [this, note = m_programFolderNote] { frWarning(this, note); });
+}
+
+void TFMain::saveExecutor()
+{
+    m_executorTimer.stop();
+    Cfg::SetIspoln(m_ini, executor());
+}
+
 void TFMain::ALFileStartWorkExecute()
 {
-    TFWork work({executor(), currentFolder(), {}}, this);
+    const QString folder = currentFolder();
+    // Never a run on a folder the operator did not choose.
+    if (!QFileInfo(folder).isDir()) {
+        frWarning(this, QStringLiteral("Папка «%1» не найдена: она удалена или переименована.\n"
+                                       "Выберите папку с принятыми файлами и начните обработку снова.")
+                            .arg(QDir::toNativeSeparators(folder)));
+        return;
+    }
+    if (folderChosenByProgram()) {
+        m_noteShown = true;
+        frWarning(this, m_programFolderNote + QStringLiteral("\nОбработка не начата."));
+        return;
+    }
+    TFWork work({executor(), folder, {}}, this);
     frExecDialog(work);
 }
 
 void TFMain::ALFileExitExecute()
 {
-    Cfg::SetCurrentDir(m_ini, currentFolder());
-    Cfg::SetIspoln(m_ini, executor());
+    // A folder the program fell back to does not replace the operator's in the settings.
+    if (!folderChosenByProgram())
+        Cfg::SetCurrentDir(m_ini, currentFolder());
+    saveExecutor();
     // The main window is the last one: closing it ends the event loop.
     close();
 }
@@ -638,11 +726,15 @@ void TFMain::PUMDeleteFilesExecute()
         refreshFiles();
         return;
     }
-    bool failed = false;
-    for (const QString &path : paths)
-        failed = !frMoveToTrash(path) || failed;
-    if (failed)
-        frNotice(this, deleteErrorText());
+    QStringList failures;
+    for (const QString &path : paths) {
+        QString reason;
+        if (!frMoveToTrash(path, &reason))
+            failures << QStringLiteral("«%1»: %2").arg(QFileInfo(path).fileName(),
+                                                       reason.isEmpty() ? QStringLiteral("причина неизвестна") : reason);
+    }
+    if (!failures.isEmpty())
+        frWarning(this, deleteErrorText() + QStringLiteral(":\n") + failures.join(u'\n'));
     refreshFiles();
 }
 

@@ -36,9 +36,13 @@ public:
     // Brings the read folders in line with the disk now (the watcher does it shortly
     // after a change by itself).
     void syncWatched();
+    // True while the tree moves away from a folder that went, not at the operator's word.
+    bool movingByItself() const { return m_movingByItself; }
 
 signals:
     void directoryChanged(const QString &dir);
+    // The current folder has gone; the tree is about to make `replacement` current.
+    void folderGone(const QString &gone, const QString &replacement);
 
 private:
     QTreeWidgetItem *itemFor(const QString &dir);
@@ -52,6 +56,7 @@ private:
     QFileSystemWatcher m_watcher;
     QSet<QString> m_changed;
     QTimer m_syncTimer;
+    bool m_movingByItself = false;
 };
 
 class TFMain : public QMainWindow {
@@ -88,9 +93,13 @@ public:
 
     static QString deleteErrorText();
     static QString deleteAbortedText();
+    // The folder the program chose in place of the operator's (gone, or missing from the
+    // settings); a run is refused until the operator picks a folder.
+    bool folderChosenByProgram() const { return !m_programFolderNote.isEmpty(); }
 
 protected:
     void keyReleaseEvent(QKeyEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     QAction *addAction(const char *name, const QString &caption, void (TFMain::*handler)());
@@ -101,6 +110,8 @@ private:
     void DriveChange(int index);
     void loadExecutors();
     void updateFileActions();
+    void folderTookOver(const QString &gone, const QString &replacement);
+    void saveExecutor();
 
     TIniFile m_ini;
     TfrDirectoryTree *m_tree = nullptr;
@@ -120,6 +131,11 @@ private:
     // The current folder, so the file list follows what other programs do in it.
     QFileSystemWatcher m_folderWatcher;
     QTimer m_filesTimer;
+    // What the operator is told when the program picked the folder; empty once they pick.
+    QString m_programFolderNote;
+    bool m_noteShown = true;
+    bool m_applyingSettings = false;
+    QTimer m_executorTimer;
 };
 
 extern TFMain *FMain;

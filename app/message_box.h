@@ -8,8 +8,10 @@
 #include <QStringList>
 #include <QUrl>
 #include <functional>
+#include <memory>
 
 class QDialog;
+class QFileDialog;
 class QWidget;
 
 struct TMessageRequest {
@@ -52,7 +54,22 @@ bool frConfirm(QWidget *parent, const QString &caption, const QString &text,
 QWidget *frMessageOwner(QWidget *preferred);
 
 int frExecDialog(QDialog &dialog);
+// The program's file-open dialog, in Russian throughout (Qt's own dialog, whatever the
+// desktop offers). It opens in `dir` when that folder exists, else where the operator last
+// picked a file, else in the home folder.
+std::unique_ptr<QFileDialog> frMakeOpenFileDialog(QWidget *parent, const QString &caption, const QString &dir,
+                                                  const QStringList &filters);
+// The same for saving (a prepared report or an export from the preview).
+std::unique_ptr<QFileDialog> frMakeSaveFileDialog(QWidget *parent, const QString &caption, const QString &dir,
+                                                  const QStringList &filters);
+// The preview's open and save dialogs become the program's own (Russian, opening where the
+// operator last was).
+void frInstallFileDialogs();
+// The folder the next file dialog opens in when its caller names none.
+QString frLastFileDialogFolder();
+void frSetLastFileDialogFolder(const QString &folder);
 QString frGetOpenFileName(QWidget *parent, const QString &caption, const QString &dir,
                           const QStringList &filters);
 bool frOpenUrl(const QUrl &url);
-bool frMoveToTrash(const QString &path);
+// reason receives why a file could not go (empty when a test hook said no).
+bool frMoveToTrash(const QString &path, QString *reason = nullptr);

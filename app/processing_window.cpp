@@ -7,8 +7,12 @@
 #include "app/number_input.h"
 #include "app/settings.h"
 #include "report/eval/errors.h"
+#include "report/eval/ini_file.h"
+#include "report/ui/preview_form.h"
 
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -31,7 +35,7 @@ const QList<TfrGridColumn> &workColumns()
         {QStringLiteral("NameFile"), QStringLiteral("Имя файла"), 190},
         {QStringLiteral("DateCreateFile"), QStringLiteral("Дата создания"), 61},
         {QStringLiteral("TimeCreateFile"), QStringLiteral("Время Создания"), 49},
-        {QStringLiteral("Size"), QStringLiteral("Размер"), 75, 0, kMaxFileSize},
+        {QStringLiteral("Size"), QStringLiteral("Размер"), 75, 0, kMaxFileSize, true},
         {QStringLiteral("DateProcesFile"), QStringLiteral("Дата обработки"), 60},
         {QStringLiteral("TimeProcesFile"), QStringLiteral("Время обработки"), 38},
         {QStringLiteral("Ispolnitel"), QStringLiteral("Исполнитель"), 93},
@@ -46,6 +50,9 @@ QPushButton *makeButton(const char *name, const QString &text, QWidget *parent)
     button->setAutoDefault(false);
     return button;
 }
+
+// Where the window's size and place are kept between runs, beside the preview's.
+const QString kPositionSection = QStringLiteral("FWork");
 
 TMainDM &dataModule()
 {
@@ -71,6 +78,12 @@ QString TFWork::discardQuestionText()
 {
     return QStringLiteral("Введённые краткое содержание, получатели и другие изменения рейса не сохранены.\n"
                           "Закрыть окно без сохранения?");
+}
+
+QString TFWork::emptyRunText()
+{
+    return QStringLiteral("В рейсе нет ни одного файла: сохранять нечего.\n"
+                          "Журнал и нумерация рейсов не изменены.");
 }
 
 QString TFWork::dateWarningText()
@@ -128,13 +141,7 @@ TFWork::TFWork(const TWorkInputs &inputs, QWidget *owner)
     m_brief->bind(table(), QStringLiteral("BriefContents"));
     m_toWhom->bind(table(), QStringLiteral("ToWhom"));
 
-    // Wide enough for every column of the grid.
-    int gridWidth = m_grid->verticalHeader()->sizeHint().width() + m_grid->frameWidth() * 2
-                  + m_grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4;
-    for (int i = 0; i < m_model->columnCount(); ++i)
-        gridWidth += m_grid->columnWidth(i);
-    m_grid->setMinimumWidth(gridWidth);
-    setFixedSize(QSize(672, 373).expandedTo(sizeHint()));
+    placeWindow();
 
     // What the run looks like before the operator touches it, so "Отмена" knows whether
     // there is work to lose.
@@ -172,13 +179,16 @@ void TFWork::buildLayout()
 {
     setObjectName(QStringLiteral("FWork"));
     setWindowTitle(QStringLiteral("FWork"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint);
+    // A window of its own size: it can be resized and maximised, the grid taking the room.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint
+                   | Qt::WindowCloseButtonHint);
+    setSizeGripEnabled(true);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
     m_grid = new TfrDBGrid(this);
     m_grid->setObjectName(QStringLiteral("DBGrid1"));
-    layout->addWidget(m_grid, 1);
+    layout->addWidget(m_grid, 3);
 
     m_navigator = new TfrDBNavigator(this);
     m_navigator->setObjectName(QStringLiteral("DBNavigator1"));
@@ -201,7 +211,7 @@ void TFWork::buildLayout()
     add->setToolTip(QStringLiteral("Добавить выбранного получателя"));
     bottom->addWidget(add, 1, 2, Qt::AlignVCenter);
 
-    bottom->addWidget(new QLabel(QStringLiteral("Список получаталей"), this), 0, 3);
+    bottom->addWidget(new QLabel(QStringLiteral("Список получателей"), this), 0, 3);
     m_addressees = new QListWidget(this);
     m_addressees->setObjectName(QStringLiteral("LBPol"));
     bottom->addWidget(m_addressees, 1, 3);
@@ -219,13 +229,13 @@ void TFWork::buildLayout()
     for (QWidget *w : {static_cast<QWidget *>(m_brief), static_cast<QWidget *>(m_toWhom),
                        static_cast<QWidget *>(m_addressees)}) {
         w->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Expanding);
-        w->setMinimumWidth(120);
+        w->setMinimumSize(120, 72);
     }
     bottom->setColumnStretch(0, 3);
     bottom->setColumnStretch(1, 3);
     bottom->setColumnStretch(3, 2);
     bottom->setRowStretch(1, 1);
-    layout->addLayout(bottom);
+    layout->addLayout(bottom, 1);
 
     connect(add, &QPushButton::clicked, this, [this] { frGuard([&] { BAddPolClick(); }); });
     connect(print, &QPushButton::clicked, this, [this] { frGuard([&] { BPrintClick(); }); });
@@ -235,13 +245,82 @@ void TFWork::buildLayout()
 
 void TFWork::keyPressEvent(QKeyEvent *event)
 {
-    // A stray Escape must not throw away a run the operator has been describing; the run
-    // is left by "Отмена" or the close box.
-    if (event->key() == Qt::Key_Escape) {
+    // Esc leaves like the close box: a run with edits asks first (reject).
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
         event->accept();
+        frGuard([&] { reject(); });
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+QRect TFWork::availableArea() const
+{
+    const QWidget *owner = parentWidget();
+    QScreen *screen = owner && owner->screen() ? owner->screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect(0, 0, 1280, 720);
+}
+
+void TFWork::placeWindow()
+{
+    // Every column of the grid in view when the screen has room for it.
+    int gridWidth = m_grid->verticalHeader()->sizeHint().width() + m_grid->frameWidth() * 2
+                  + m_grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4;
+    for (int i = 0; i < m_model->columnCount(); ++i)
+        gridWidth += m_grid->columnWidth(i);
+    const QMargins margins = layout()->contentsMargins();
+    const QRect area = availableArea();
+    // The title bar and the frame come on top of the window's own size.
+    const QSize room(area.width() - 16, area.height() - 40);
+    setMinimumSize(minimumSizeHint().boundedTo(room));
+    QSize size = QSize(gridWidth + margins.left() + margins.right(), 600).expandedTo(QSize(672, 373));
+    size = size.boundedTo(room).expandedTo(minimumSize());
+
+    bool maximized = false;
+    const QString file = frFormPositionFile();
+    if (!file.isEmpty()) {
+        const TIniFile ini(file);
+        if (ini.ValueExists(kPositionSection, QStringLiteral("Width"))) {
+            const QRect kept(ini.ReadInteger(kPositionSection, QStringLiteral("Left"), 0),
+                             ini.ReadInteger(kPositionSection, QStringLiteral("Top"), 0),
+                             ini.ReadInteger(kPositionSection, QStringLiteral("Width"), 0),
+                             ini.ReadInteger(kPositionSection, QStringLiteral("Height"), 0));
+            // A size from a larger display is cut down to this one.
+            if (kept.width() > 0 && kept.height() > 0) {
+                size = kept.size().boundedTo(room).expandedTo(minimumSize());
+                maximized = ini.ReadBool(kPositionSection, QStringLiteral("Maximized"), false);
+            }
+        }
+    }
+    resize(size);
+    move(area.center() - QPoint(size.width() / 2, size.height() / 2 + 12));
+    if (maximized)
+        setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void TFWork::savePlacement()
+{
+    const QString file = frFormPositionFile();
+    if (file.isEmpty() || !isVisible())
+        return;
+    const bool maximized = isMaximized();
+    const QRect g = maximized ? normalGeometry() : geometry();
+    try {
+        TIniFile ini(file);
+        ini.WriteInteger(kPositionSection, QStringLiteral("Left"), g.x());
+        ini.WriteInteger(kPositionSection, QStringLiteral("Top"), g.y());
+        ini.WriteInteger(kPositionSection, QStringLiteral("Width"), g.width());
+        ini.WriteInteger(kPositionSection, QStringLiteral("Height"), g.height());
+        ini.WriteBool(kPositionSection, QStringLiteral("Maximized"), maximized);
+    } catch (const EfrError &) {
+        // A window that cannot remember its size still closes.
+    }
+}
+
+void TFWork::done(int result)
+{
+    savePlacement();
+    QDialog::done(result);
 }
 
 void TFWork::runCommandFile(const QString &commandLine, const QString &folder)
@@ -335,6 +414,18 @@ void TFWork::BSaveWorkClick()
 {
     // What the operator is still typing belongs to the run.
     postPendingEdits();
+    // Nothing to save must not use up a run number: the journal would get a hole.
+    if (!table()->Active() || table()->RowCount() == 0) {
+        frNotice(this, emptyRunText());
+        QDialog::reject();
+        return;
+    }
+    const QList<TJournalDuplicate> duplicates = FindJournalDuplicates(dataModule());
+    if (!duplicates.isEmpty()
+        && frShowMessage({this, QMessageBox::Warning, QStringLiteral("Внимание!"), JournalDuplicatesText(duplicates),
+                          QMessageBox::Save | QMessageBox::Cancel, QMessageBox::Cancel})
+               != QMessageBox::Save)
+        return;
     try {
         dataModule().AddToJournal();
     } catch (...) {

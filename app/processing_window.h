@@ -52,17 +52,24 @@ public:
     // "Отмена" and the close box: with an edited run the operator confirms first
     // (No is the default); without edits the window closes at once.
     void reject() override;
+    // Keeps the window's size and place for the next run, however it closes.
+    void done(int result) override;
 
     static QString dateWarningText();
     static QString blankExecutorText();
     static QString noAddresseeText();
     static QString discardQuestionText();
+    static QString emptyRunText();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void buildLayout();
+    // Opens fitting the screen's available area, at the size kept from the last run.
+    void placeWindow();
+    void savePlacement();
+    QRect availableArea() const;
     QDateTime now() const;
     void runCommandFile(const QString &commandLine, const QString &folder);
     QList<QStringList> runRows() const;

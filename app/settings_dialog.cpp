@@ -255,9 +255,11 @@ void TFNastr::BBDConnectStringClick()
 
 void TFNastr::BBrouseBatClick()
 {
+    // An empty field opens where the operator last was, not in the program's folder.
+    const QString current = m_pathBatFile->text().trimmed();
     const QString path = frGetOpenFileName(
-        this, QStringLiteral("Командный файл"), QFileInfo(m_pathBatFile->text()).path(),
-        {QStringLiteral("Командные фaйлы (*.bat *.cmd *.sh)"), QStringLiteral("Все файлы (*)")});
+        this, QStringLiteral("Командный файл"), current.isEmpty() ? QString() : QFileInfo(current).absolutePath(),
+        {QStringLiteral("Командные файлы (*.bat *.cmd *.sh)"), QStringLiteral("Все файлы (*)")});
     if (path.isEmpty())
         return;
     m_pathBatFile->setText(path);

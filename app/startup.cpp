@@ -3,6 +3,7 @@
 #include "app/application.h"
 #include "app/main_dm.h"
 #include "app/main_window.h"
+#include "app/message_box.h"
 #include "app/settings.h"
 #include "report/eval/errors.h"
 #include "report/eval/globals.h"
@@ -72,6 +73,7 @@ int frRunJournal(const TStartupOptions &options)
         frInstallProgressForm();
         frInstallPrintDialog();
         frInstallPreviewForm();
+        frInstallFileDialogs();
         // Window sizes and positions live beside the program's settings.
         frFormPositionFile() = frAppFolder() + QStringLiteral("forms.ini");
         // Lives until the event loop ends: its QPrinter must go before the application.

@@ -3,6 +3,7 @@
 // loads must save, load and save again to the same bytes. Errors are the expected
 // outcome of most inputs; crashes, hangs, sanitizer reports and a broken round trip are
 // the findings.
+#include <QBrush>
 #include <QByteArray>
 #include <QGuiApplication>
 #include <QImage>
@@ -49,6 +50,10 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
         QImage image(8, 8, QImage::Format_ARGB32_Premultiplied);
         QPainter p(&image);
         memo.Draw(&p);
+        // Qt's pattern brushes keep their images in a cache made on first use; made after
+        // the handler below, it would go before the application and take it down at exit.
+        for (int style = Qt::Dense1Pattern; style <= Qt::DiagCrossPattern; ++style)
+            p.fillRect(image.rect(), QBrush(Qt::black, Qt::BrushStyle(style)));
     }
     std::atexit([] { gApp.reset(); });
     return 0;

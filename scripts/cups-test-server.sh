@@ -156,7 +156,8 @@ EOF
   echo "$pid" > "$state/cupsd.pid"
   for _ in $(seq 1 100); do
     kill -0 "$pid" 2>/dev/null || break
-    if lpstat -h "127.0.0.1:$port" -r >/dev/null 2>&1; then
+    # lpstat exits 0 also when nothing answers, so its words decide.
+    if [ "$(lpstat -h "127.0.0.1:$port" -r 2>/dev/null || true)" = "scheduler is running" ]; then
       started=$port
       break
     fi
@@ -174,13 +175,42 @@ if [ -z "$started" ]; then
 fi
 
 server="127.0.0.1:$started"
+# A scheduler that has just come up with empty cache folders may still turn requests away
+# for a moment, so each administration request gets a few seconds of retries.
+admin() {
+  for _ in $(seq 1 50); do
+    if lpadmin -h "$server" "$@" >>"$root/log/lpadmin.out" 2>&1; then return 0; fi
+    kill -0 "$pid" 2>/dev/null || return 1
+    sleep 0.2
+  done
+  return 1
+}
 for q in Capture Capture2; do
-  if ! lpadmin -h "$server" -p "$q" -E -v capture:/ -m raw >>"$root/log/lpadmin.out" 2>&1; then
+  if ! admin -p "$q" -E -v capture:/ -m raw; then
     cat "$root/log/lpadmin.out" "$root/log/error_log" >&2 2>/dev/null || true
     echo "cups-test-server: the queue $q could not be made" >&2
     exit 1
   fi
 done
-lpadmin -h "$server" -d Capture >>"$root/log/lpadmin.out" 2>&1
+if ! admin -d Capture; then
+  cat "$root/log/lpadmin.out" >&2 2>/dev/null || true
+  echo "cups-test-server: the queue Capture could not be made the default" >&2
+  exit 1
+fi
+# The queues are ready when the scheduler lists them as accepting jobs.
+ready=""
+for _ in $(seq 1 50); do
+  accepting=$(lpstat -h "$server" -a 2>/dev/null || true)
+  if grep -q '^Capture accepting requests' <<<"$accepting" && grep -q '^Capture2 accepting requests' <<<"$accepting"; then
+    ready=1
+    break
+  fi
+  sleep 0.2
+done
+if [ -z "$ready" ]; then
+  lpstat -h "$server" -a >&2 2>&1 || true
+  echo "cups-test-server: the queues do not accept jobs" >&2
+  exit 1
+fi
 echo "$server" > "$state/server.txt"
 echo "cups-test-server: listening on $server ($root), jobs in $state/jobs"

@@ -94,5 +94,20 @@ if [ -z "$started" ]; then
   exit 1
 fi
 
+# pg_ctl -w trusts the pid file; a query that comes back is what the tests need.
+ready=""
+for _ in $(seq 1 100); do
+  if as_owner "$bindir/psql" -h 127.0.0.1 -p "$started" -U frtest -d postgres -XAtqc 'select 1' 2>/dev/null | grep -qx 1; then
+    ready=1
+    break
+  fi
+  sleep 0.1
+done
+if [ -z "$ready" ]; then
+  cat "$cluster/server.log" >&2 || true
+  echo "pg-test-server: the server does not answer on 127.0.0.1:$started" >&2
+  exit 1
+fi
+
 echo "Provider=PostgreSQL;Host=127.0.0.1;Port=$started;Database=postgres;User ID=frtest" > "$state/connect.txt"
 echo "pg-test-server: listening on 127.0.0.1:$started ($cluster)"

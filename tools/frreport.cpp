@@ -339,8 +339,8 @@ bool writePdf(TfrReportBuilder &builder, const QString &out)
     try {
         builder.ExportTo(filter, out);
     } catch (const EfrError &e) {
-        QFile::remove(out);
-        err() << out << ": " << e.message() << Qt::endl;
+        // A file that was at out is still whole: the export replaces it only when complete.
+        err() << e.message() << Qt::endl;
         return false;
     }
     return true;
@@ -500,6 +500,10 @@ int prepareWith(const QString &templateFile, const QString &dbFile, const QList<
     }
     if (errorShown)
         return kExitFailure;
+    // The outputs read the prepared pages only: the tables' rows can go, which leaves the
+    // export the memory they held.
+    for (TfrTableCursor *cursor : owner.findChildren<TfrTableCursor *>())
+        cursor->Close();
     bool written = true;
     if (!jsonOut.isEmpty())
         written = writeFile(jsonOut, preparedPagesToJson(builder.EMFPages));
@@ -613,7 +617,12 @@ int runDump(const Command &self, const QStringList &args)
     if (file.endsWith(QLatin1String(".frp"), Qt::CaseInsensitive)) {
         TfrReport report;
         TfrEMFPages pages(&report);
-        frLoadPreparedReport(pages, file);
+        try {
+            frLoadPreparedReport(pages, file);
+        } catch (const EfrError &e) {
+            err() << file << ": " << e.message() << Qt::endl;
+            return kExitFailure;
+        }
         const QByteArray json = preparedPagesToJson(pages);
         fwrite(json.constData(), 1, size_t(json.size()), stdout);
         return kExitOk;
@@ -828,12 +837,15 @@ int main(int argc, char **argv)
     // Fonts need a GUI application; the offscreen platform needs no display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Qt's own chatter (runtime folders of the offscreen platform) is not the tool's output.
+    // Qt's own chatter while the application starts (runtime folders of the offscreen
+    // platform) is not the tool's output; warnings after that are (no swap file, say).
+    static bool started = false;
     qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &message) {
-        if (type == QtCriticalMsg || type == QtFatalMsg)
+        if (type == QtCriticalMsg || type == QtFatalMsg || (type == QtWarningMsg && started))
             err() << message << Qt::endl;
     });
     QGuiApplication app(argc, argv);
+    started = true;
     installMessageHook();
     frGlobals();
 

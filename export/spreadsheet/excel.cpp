@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QUrl>
 #include <algorithm>
+#include <limits>
+#include <numeric>
 #include <climits>
 #include <cmath>
 
@@ -24,8 +26,18 @@ void TFrExcelArray::Set(int row, int col, QStringView text)
 {
     if (row < 0 || col < 0 || row >= m_rowCount || col >= m_colCount)
         return;
-    m_entries.push_back({row, col, m_texts.size(), text.size()});
+    // The store stays within what an entry's offsets can reach.
+    if (m_texts.size() + text.size() > qsizetype(std::numeric_limits<quint32>::max()))
+        throw EfrError(QStringLiteral("Слишком много текста для листа Excel"));
+    m_entries.push_back({row, col, quint32(m_texts.size()), quint32(text.size())});
     m_texts.append(text);
+}
+
+void TFrExcelArray::SetStored(int row, int col, qsizetype start, qsizetype length)
+{
+    if (row < 0 || col < 0 || row >= m_rowCount || col >= m_colCount)
+        return;
+    m_entries.push_back({row, col, quint32(start), quint32(length)});
 }
 
 TfrOpenWorkbook &frOpenWorkbook()
@@ -266,27 +278,50 @@ void TFrExcel::SetCellFillColor(qint32 colour)
     formatRange([colour](TfrXlsFormat &f) { f.fillColor = colour; });
 }
 
-void TFrExcel::SendArrayValue(const TFrExcelArray &values)
+void TFrExcel::SendArrayValue(const TFrExcelArray &values) { sendArray(const_cast<TFrExcelArray &>(values), false); }
+
+void TFrExcel::SendArrayValue(TFrExcelArray &&values) { sendArray(values, true); }
+
+void TFrExcel::sendArray(TFrExcelArray &values, bool mayTakeTexts)
 {
     const Range &r = range();
     TfrWorksheetModel &s = sheet();
     s.clearValues(r.row, r.col, r.lastRow, r.lastCol);
-    s.reserveText(values.textLength());
-    std::vector<const TFrExcelArray::Entry *> order;
-    order.reserve(values.entries().size());
-    for (const TFrExcelArray::Entry &e : values.entries())
-        if (e.row <= r.lastRow - r.row && e.col <= r.lastCol - r.col)
-            order.push_back(&e);
+    const std::vector<TFrExcelArray::Entry> &entries = values.entries();
+    auto inRange = [&](const TFrExcelArray::Entry &e) { return e.row <= r.lastRow - r.row && e.col <= r.lastCol - r.col; };
     // Row by row; of two entries for one cell the later one counts. Entries mostly come
-    // in that order already.
-    auto before = [](const auto *a, const auto *b) { return a->row != b->row ? a->row < b->row : a->col < b->col; };
-    if (!std::is_sorted(order.begin(), order.end(), before))
-        std::stable_sort(order.begin(), order.end(), before);
-    for (size_t i = 0; i < order.size(); ++i) {
-        const TFrExcelArray::Entry &e = *order[i];
-        if (i + 1 < order.size() && order[i + 1]->row == e.row && order[i + 1]->col == e.col)
+    // in that order already, and are then walked as they are.
+    auto before = [](const TFrExcelArray::Entry &a, const TFrExcelArray::Entry &b) {
+        return a.row != b.row ? a.row < b.row : a.col < b.col;
+    };
+    std::vector<quint32> order;
+    if (!std::is_sorted(entries.begin(), entries.end(), before)) {
+        order.resize(entries.size());
+        std::iota(order.begin(), order.end(), 0u);
+        std::stable_sort(order.begin(), order.end(),
+                         [&](quint32 a, quint32 b) { return before(entries[a], entries[b]); });
+    }
+    auto at = [&](size_t i) -> const TFrExcelArray::Entry & { return entries[order.empty() ? i : order[i]]; };
+    // A sheet without texts takes the array's texts as they are instead of copying them.
+    const bool taken = mayTakeTexts && s.takeTexts(values.takeTexts());
+    if (!taken)
+        s.reserveText(values.textLength());
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const TFrExcelArray::Entry &e = at(i);
+        if (!inRange(e))
             continue;
-        s.setValue(r.row + e.row, r.col + e.col, values.text(e));
+        if (i == 0 || at(i - 1).row != e.row) {
+            size_t n = 1;
+            while (i + n < entries.size() && at(i + n).row == e.row)
+                ++n;
+            s.reserveValues(r.row + e.row, n);
+        }
+        if (i + 1 < entries.size() && at(i + 1).row == e.row && at(i + 1).col == e.col)
+            continue;
+        if (taken)
+            s.setStoredValue(r.row + e.row, r.col + e.col, e.start, e.length);
+        else
+            s.setValue(r.row + e.row, r.col + e.col, values.text(e));
     }
 }
 
@@ -343,9 +378,7 @@ void TFrExcel::SaveAs(const QString &fileName)
     try {
         frWriteXlsx(s, fileName, kSheetName);
     } catch (const EfrError &e) {
-        // What was written is no workbook. Only a file is removed, never a device or folder.
-        if (QFileInfo(fileName).isFile())
-            QFile::remove(fileName);
+        // Nothing half written reached the name: a file that was there is still whole.
         throw EfrError(QStringLiteral("Не удалось сохранить книгу Excel \"%1\": %2").arg(fileName, e.message()));
     }
     if (Visible && frOpenWorkbook())

@@ -14,6 +14,7 @@
 #include <QImage>
 #include <QString>
 #include <functional>
+#include <utility>
 #include <memory>
 #include <vector>
 
@@ -29,6 +30,12 @@ public:
     int colCount() const { return m_colCount; }
     // Entries outside the array are ignored.
     void Set(int row, int col, QStringView text);
+    // An entry whose text lies in a store handed over later with adoptTexts (the export's
+    // collected texts, which stay below 4 G characters), so the texts are never held twice.
+    void SetStored(int row, int col, qsizetype start, qsizetype length);
+    void adoptTexts(QString texts) { m_texts = std::move(texts); }
+    // Hands the store of texts over (the array's entries then point into the taker's).
+    QString takeTexts() { return std::exchange(m_texts, QString()); }
     void reserve(size_t entries, qsizetype textLength)
     {
         m_entries.reserve(entries);
@@ -36,10 +43,11 @@ public:
     }
     qsizetype textLength() const { return m_texts.size(); }
 
+    // 16 bytes: a report's million cells keep a million of these.
     struct Entry {
         int row, col;
-        qsizetype start;
-        qsizetype length;
+        quint32 start;
+        quint32 length;
     };
     // In the order set; a cell set twice holds the later text.
     const std::vector<Entry> &entries() const { return m_entries; }
@@ -110,6 +118,8 @@ public:
     void SetCellFillColor(qint32 colour);
     // The range's values from the array, in one transfer.
     void SendArrayValue(const TFrExcelArray &values);
+    // The same; a sheet that holds no text yet takes the array's texts instead of a copy.
+    void SendArrayValue(TFrExcelArray &&values);
 
     // What the filter reaches through the application's objects directly:
     // Rows(row).PageBreak := code (xlPageBreakManual); a row past the sheet is ignored.
@@ -132,6 +142,7 @@ public:
     const TfrWorksheetModel *Worksheet() const { return m_sheet.get(); }
 
 private:
+    void sendArray(TFrExcelArray &values, bool mayTakeTexts);
     struct Range {
         int col = 0, row = 0, lastCol = 0, lastRow = 0;
         bool set() const { return col > 0; }

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <algorithm>
+#include <limits>
 #include <cmath>
 #include <numeric>
 
@@ -60,6 +61,9 @@ void removeEmptyTarget(const QString &fileName)
 }
 
 // The six formatting runs: which cell attribute, its value, and where it started.
+// Edges added before the lists are compacted within one page.
+constexpr size_t kCompactEvery = 1 << 16;
+
 enum TRunKind { rkFontStyle, rkFontSize, rkFontName, rkHAlign, rkVAlign, rkFontColor, rkCount };
 
 struct TRun {
@@ -171,6 +175,11 @@ int TfrOLEExcelExport::ShowModal()
         CellsFontColor = dialog.CB_FontColor->isChecked();
         ExportPictures = dialog.CB_Pictures->isChecked();
         OpenExcelAfterExport = dialog.CB_OpenExcel->isChecked();
+        // The dialog refuses OK while a field does not read; a cancelled dialog keeps the
+        // numbers that were there.
+        QString problem;
+        if (result != 1 && dialog.InvalidField(problem))
+            return result;
         // A scale of zero or less would give sizes without meaning (and divide by zero).
         auto scale = [](const QString &text) {
             const qint32 percent = frStrToInt(text);
@@ -222,9 +231,24 @@ void TfrOLEExcelExport::OnBeginDoc()
     if (EMFPages) {
         const size_t objects = size_t(EMFPages->PackedBytes() / 64);
         m_objects.reserve(objects);
-        m_xEdges.reserve(2 * objects);
-        m_yEdges.reserve(2 * objects);
     }
+    m_xSorted = m_ySorted = 0;
+}
+
+// Sorts what was added to the list since the last call and drops repeats, so the lists
+// hold about one edge per column and row instead of two per object.
+void TfrOLEExcelExport::compactEdges(std::vector<TObjCell> &list, size_t &sorted)
+{
+    const auto mid = list.begin() + qsizetype(sorted);
+    std::sort(mid, list.end());
+    auto from = mid == list.begin() ? mid : mid - 1;
+    if (mid != list.begin() && mid != list.end() && *(mid - 1) > *mid) {
+        // A page whose objects reach above the last one's edges (rare): merged in.
+        std::inplace_merge(list.begin(), mid, list.end());
+        from = list.begin();
+    }
+    list.erase(std::unique(from, list.end()), list.end());
+    sorted = list.size();
 }
 
 void TfrOLEExcelExport::OnBeginPage() { ++m_pageNumber; }
@@ -238,6 +262,8 @@ bool TfrOLEExcelExport::pagePasses() const
 
 void TfrOLEExcelExport::OnEndPage()
 {
+    compactEdges(m_xEdges, m_xSorted);
+    compactEdges(m_yEdges, m_ySorted);
     m_verticalOffset = m_lowestBottom;
     if (pagePasses())
         m_pageEnds.push_back(m_lowestBottom);
@@ -264,8 +290,6 @@ void TfrOLEExcelExport::collect(TfrView *View, TfrMemoView *memo, TObjCell top)
     o.Top = top;
     o.Width = View->Width;
     o.Height = View->Height;
-    o.FrameTyp = View->FrameTyp;
-    o.FillColor = View->FillColor;
     // The whole text is every line followed by a line break (CR LF); its length is the
     // third sort key.
     qint64 length = 0;
@@ -274,9 +298,11 @@ void TfrOLEExcelExport::collect(TfrView *View, TfrMemoView *memo, TObjCell top)
     o.textLength = int(std::min<qint64>(length, INT_MAX));
     if (memo) {
         // CleanReturns of the whole text, made in one pass into the text store.
-        o.isText = true;
-        o.start = m_texts.size();
-        m_texts.resize(o.start + qsizetype(length));
+        if (m_texts.size() + length > qsizetype(std::numeric_limits<quint32>::max()))
+            throw EfrError(QStringLiteral("Отчет не помещается на лист Excel: в нем больше %1 знаков текста")
+                               .arg(std::numeric_limits<quint32>::max()));
+        o.start = quint32(m_texts.size());
+        m_texts.resize(qsizetype(o.start) + qsizetype(length));
         QChar *out = m_texts.data() + o.start;
         qsizetype n = 0;
         for (const QString &line : memo->Memo) {
@@ -289,11 +315,15 @@ void TfrOLEExcelExport::collect(TfrView *View, TfrMemoView *memo, TObjCell top)
             --n;
         m_texts.truncate(o.start + n);
         o.length = int(std::min<qsizetype>(n, INT_MAX));
-        o.fontName = fontNameId(memo->Font.Name);
-        o.fontSize = memo->Font.Size;
-        o.fontStyle = memo->Font.Style;
-        o.fontColor = memo->Font.Color;
-        o.Alignment = memo->Alignment;
+        TCellStyle style;
+        style.FrameTyp = View->FrameTyp;
+        style.FillColor = View->FillColor;
+        style.fontName = fontNameId(memo->Font.Name);
+        style.fontSize = memo->Font.Size;
+        style.fontStyle = memo->Font.Style;
+        style.fontColor = memo->Font.Color;
+        style.Alignment = memo->Alignment;
+        o.style = styleId(style);
     } else {
         // The object draws itself at the origin of a bitmap one pixel larger than itself.
         QImage picture;
@@ -317,8 +347,27 @@ void TfrOLEExcelExport::collect(TfrView *View, TfrMemoView *memo, TObjCell top)
         }
         o.picture = int(m_pictures.size());
         m_pictures.push_back(std::move(picture));
+        m_pictureSizes.push_back(QSize(View->Width, View->Height));
     }
     m_objects.push_back(std::move(o));
+}
+
+size_t TfrOLEExcelExport::TCellStyleHash::operator()(const TCellStyle &s) const noexcept
+{
+    return qHashMulti(0, s.fontName, s.fontSize, s.fontColor, s.Alignment, s.FillColor, s.fontStyle, s.FrameTyp);
+}
+
+int TfrOLEExcelExport::styleId(const TCellStyle &style)
+{
+    // Neighbouring objects mostly share their look.
+    if (!m_styles.empty() && m_styles.back() == style)
+        return int(m_styles.size()) - 1;
+    if (auto it = m_styleIds.find(style); it != m_styleIds.end())
+        return it->second;
+    const int id = int(m_styles.size());
+    m_styles.push_back(style);
+    m_styleIds.emplace(style, id);
+    return id;
 }
 
 void TfrOLEExcelExport::OnData(int, int, TfrView *View)
@@ -348,6 +397,11 @@ void TfrOLEExcelExport::OnData(int, int, TfrView *View)
         }
     }
     m_lowestBottom = std::max(m_lowestBottom, top + View->Height);
+    // A page of very many objects is compacted as it goes.
+    if (m_yEdges.size() - m_ySorted > kCompactEvery) {
+        compactEdges(m_xEdges, m_xSorted);
+        compactEdges(m_yEdges, m_ySorted);
+    }
 }
 
 // ---- lists -------------------------------------------------------------------------------
@@ -372,10 +426,14 @@ void TfrOLEExcelExport::ClearLastPage()
     m_xEdges.shrink_to_fit();
     m_yEdges.clear();
     m_yEdges.shrink_to_fit();
+    m_xSorted = m_ySorted = 0;
     m_objects.clear();
     m_objects.shrink_to_fit();
+    m_styles.clear();
+    m_styleIds.clear();
     m_texts = QString();
     m_pictures.clear();
+    m_pictureSizes.clear();
     m_placements.clear();
     m_placements.shrink_to_fit();
     m_fontNames.clear();
@@ -420,20 +478,13 @@ void TfrOLEExcelExport::OrderObjectByCells()
     for (size_t i = 1; i < m_objects.size() && sorted; ++i)
         sorted = CompareObjects(int(i - 1), int(i)) <= 0;
     if (!sorted) {
-        // Sorted over a compact copy of the keys.
-        struct Key {
-            TObjCell top;
-            int left, length, index;
-        };
-        std::vector<Key> keys;
-        keys.reserve(m_objects.size());
-        for (size_t i = 0; i < m_objects.size(); ++i)
-            keys.push_back({m_objects[i].Top, m_objects[i].Left, m_objects[i].textLength, int(i)});
-        std::sort(keys.begin(), keys.end(), [](const Key &a, const Key &b) {
-            return std::tie(a.top, a.left, a.length, a.index) < std::tie(b.top, b.left, b.length, b.index);
+        // The numbers are sorted, not copies of the keys: a million objects would need
+        // another 24 MB for those. The index decides between equal keys.
+        std::sort(order.begin(), order.end(), [this](int a, int b) {
+            const TCollected &x = m_objects[size_t(a)];
+            const TCollected &y = m_objects[size_t(b)];
+            return std::tie(x.Top, x.Left, x.textLength, a) < std::tie(y.Top, y.Left, y.textLength, b);
         });
-        for (size_t i = 0; i < keys.size(); ++i)
-            order[i] = keys[i].index;
     }
 
     // An object reaching up to 10 pixels into the next column or row does not span it.
@@ -500,9 +551,9 @@ void TfrOLEExcelExport::AfterExport(const QString &FileName)
         }
         if (OpenExcelAfterExport)
             m_excel->SetVisible(true);
-        // The framework left an empty file under the name; the workbook takes its place.
-        if (QFileInfo(FileName).isFile())
-            QFile::remove(FileName);
+        // The framework left an empty file under a new name; the workbook takes its place.
+        // A file that was there before stays until the workbook is complete.
+        removeEmptyTarget(FileName);
         m_excel->SaveAs(FileName);
     } catch (...) {
         // Nothing half made stays behind: neither the workbook nor the empty file.
@@ -558,7 +609,7 @@ void TfrOLEExcelExport::ExportPage()
         return;
 
     TFrExcelArray values(NY, NX);
-    values.reserve(m_placements.size(), m_texts.size());
+    values.reserve(m_placements.size(), 0);
     TRun runs[rkCount];
     runs[rkFontStyle].value = 0;
     runs[rkFontSize].value = 10;
@@ -619,6 +670,21 @@ void TfrOLEExcelExport::ExportPage()
         runs[kind] = {col, row, v};
     };
 
+    // The loop needs little of each object: that little in placement order, and the full
+    // records go before the sheet and the array grow.
+    struct TCell {
+        quint32 start;
+        int length, style, picture;
+    };
+    std::vector<TCell> cells;
+    cells.reserve(m_placements.size());
+    for (const TObjPos &pos : m_placements) {
+        const TCollected &o = m_objects[size_t(pos.obj)];
+        cells.push_back({o.start, o.length, o.style, o.picture});
+    }
+    m_objects.clear();
+    m_objects.shrink_to_fit();
+
     const size_t count = m_placements.size();
     const double startTime = double(QDateTime::currentMSecsSinceEpoch());
     double remainingDays = 0;
@@ -628,7 +694,7 @@ void TfrOLEExcelExport::ExportPage()
         if (k == 0 || progress.due())
             progress.line(QStringLiteral("Объектов: %1 - Осталось: %2").arg(done).arg(frTimeToStr(remainingDays)));
         const TObjPos &pos = m_placements[k];
-        const TCollected &o = m_objects[size_t(pos.obj)];
+        const TCell &o = cells[k];
         const int col = pos.col + 1;
         const int row = pos.row + 1;
         int colCount = pos.colCount;
@@ -637,7 +703,8 @@ void TfrOLEExcelExport::ExportPage()
         lastCol = col + colCount;
         lastRow = row + rowCount;
 
-        if (o.isText) {
+        if (o.picture < 0) {
+            const TCellStyle &st = m_styles[size_t(o.style)];
             const QStringView text = QStringView(m_texts).mid(o.start, o.length);
             // What the application would take for a number stays the text it is.
             const qsizetype point = text.indexOf(QLatin1Char('.'));
@@ -648,14 +715,14 @@ void TfrOLEExcelExport::ExportPage()
                 if (frTryStrToFloat(copy, ignored))
                     x.SetRangeTextFormat();
             }
-            const bool right = o.Alignment & 1, centre = o.Alignment & 2;
+            const bool right = st.Alignment & 1, centre = st.Alignment & 2;
             const int hAlign = right && centre ? xlJustify : right ? xlRight : centre ? xlCenter : xlLeft;
-            const int vAlign = (o.Alignment & 8) ? xlCenter : (o.Alignment & 16) ? xlBottom : xlTop;
+            const int vAlign = (st.Alignment & 8) ? xlCenter : (st.Alignment & 16) ? xlBottom : xlTop;
             if (CellsBorders)
-                x.SetCellFrame(o.FrameTyp);
-            if (CellsFillColor && o.FillColor != clNone)
-                x.SetCellFillColor(o.FillColor);
-            if (o.Alignment & 4)
+                x.SetCellFrame(st.FrameTyp);
+            if (CellsFillColor && st.FillColor != clNone)
+                x.SetCellFillColor(st.FillColor);
+            if (st.Alignment & 4)
                 x.SetCellOrientation(90);
 
             if (CellsMerged && (colCount > 1 || rowCount > 1)) {
@@ -684,22 +751,23 @@ void TfrOLEExcelExport::ExportPage()
             }
 
             if (CellsFontStyle)
-                follow(rkFontStyle, o.fontStyle, col, row);
+                follow(rkFontStyle, st.fontStyle, col, row);
             if (CellsFontSize)
-                follow(rkFontSize, o.fontSize, col, row);
+                follow(rkFontSize, st.fontSize, col, row);
             if (CellsFontName)
-                follow(rkFontName, o.fontName, col, row);
+                follow(rkFontName, st.fontName, col, row);
             if (CellsAlign) {
                 follow(rkHAlign, hAlign, col, row);
                 follow(rkVAlign, vAlign, col, row);
             }
             if (CellsFontColor)
-                follow(rkFontColor, o.fontColor, col, row);
-            values.Set(row - 1, col - 1, text);
+                follow(rkFontColor, st.fontColor, col, row);
+            values.SetStored(row - 1, col - 1, o.start, o.length);
         } else {
             ++m_pictureNumber;
             const int n = x.PastePicture(m_pictures[size_t(o.picture)]);
-            x.SetPictureSize(n, double(o.Width) / 1.5, double(o.Height) / 1.5);
+            const QSize &size = m_pictureSizes[size_t(o.picture)];
+            x.SetPictureSize(n, double(size.width()) / 1.5, double(size.height()) / 1.5);
         }
 
         ++done;
@@ -719,9 +787,11 @@ void TfrOLEExcelExport::ExportPage()
     for (int kind = 0; kind < rkCount; ++kind)
         flush(kind, lastCol, lastRow);
     // What was collected is in the sheet and the array now: let it go before the values
-    // are typed in, so the largest lists are never all held at once.
+    // are typed in, so the largest lists are never all held at once. The texts go on in
+    // the array.
+    values.adoptTexts(std::move(m_texts));
     ClearLastPage();
     x.SetRange(1, 1, NX - 1, NY - 1);
-    x.SendArrayValue(values);
+    x.SendArrayValue(std::move(values));
     m_firstRowOffset = lastRow - 1;
 }

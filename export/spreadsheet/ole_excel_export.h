@@ -13,6 +13,7 @@
 #include <QImage>
 #include <QString>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "export/spreadsheet/excel.h"
@@ -94,23 +95,33 @@ public:
 
 private:
     class Progress;
-    // What the sheet needs of a collected object; a picture keeps its drawing.
-    struct TCollected {
-        TObjCell Top = 0;   // stacked
-        qsizetype start = 0; // of the text in m_texts
-        int Left = 0, Width = 0, Height = 0;
-        int textLength = 0; // of the whole text: the third sort key
-        int length = 0;     // of the text: CleanReturns of the whole text
-        int fontName = 0;   // into m_fontNames
+    // How a text object looks: shared by most objects of a report, so kept once.
+    struct TCellStyle {
+        int fontName = 0; // into m_fontNames
         int fontSize = 10;
         qint32 fontColor = 0;
         qint32 Alignment = 0;
         qint32 FillColor = 0;
-        int picture = -1;   // into m_pictures
         quint16 fontStyle = 0;
         quint16 FrameTyp = 0;
-        bool isText = false;
+        friend bool operator==(const TCellStyle &, const TCellStyle &) = default;
     };
+    struct TCellStyleHash {
+        size_t operator()(const TCellStyle &s) const noexcept;
+    };
+    // What the sheet needs of a collected object; a picture keeps its drawing. A report of
+    // a million objects holds a million of these, so they are small.
+    struct TCollected {
+        TObjCell Top = 0;   // stacked
+        quint32 start = 0;  // of the text in m_texts
+        int Left = 0, Width = 0, Height = 0;
+        int textLength = 0; // of the whole text: the third sort key
+        int length = 0;     // of the text: CleanReturns of the whole text
+        int style = 0;      // into m_styles (texts)
+        int picture = -1;   // into m_pictures; -1 for a text
+        bool isText() const { return picture < 0; }
+    };
+    int styleId(const TCellStyle &style);
 
     bool pagePasses() const;
     int fontNameId(const QString &name);
@@ -120,9 +131,14 @@ private:
     int m_pageNumber = 0;
     int m_firstRowOffset = 0;
     std::vector<TObjCell> m_xEdges, m_yEdges;
+    size_t m_xSorted = 0, m_ySorted = 0; // the compacted part of each list
+    static void compactEdges(std::vector<TObjCell> &list, size_t &sorted);
     std::vector<TObjPos> m_placements;
     std::vector<TCollected> m_objects;
+    std::vector<TCellStyle> m_styles;
+    std::unordered_map<TCellStyle, int, TCellStyleHash> m_styleIds;
     std::vector<QImage> m_pictures; // the drawings of the objects that are not text
+    std::vector<QSize> m_pictureSizes; // and their sizes
     QString m_texts;                // the texts of the objects, one after the other
     std::unique_ptr<TFrExcel> m_excel;
     TObjCell m_verticalOffset = 0;

@@ -9,6 +9,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "report/engine/print_range.h"
+#include "report/eval/format_settings.h"
+#include "report/eval/number_format.h"
 #include "report/eval/strings.h"
 
 namespace {
@@ -104,7 +107,14 @@ TfrOLEExcelSet::TfrOLEExcelSet(QWidget *parent) : QDialog(parent)
     auto *columns = new QHBoxLayout;
     columns->addLayout(left);
     columns->addWidget(GroupCellProp);
+    Hint = named(new QLabel(this), "Hint");
+    Hint->setWordWrap(true);
+    Hint->setStyleSheet(QStringLiteral("color: #c00000;"));
+    Hint->hide();
+    for (QLineEdit *edit : {E_TMargin, E_LMargin, E_ScaleX, E_ScaleY, E_Range})
+        connect(edit, &QLineEdit::textEdited, Hint, &QLabel::hide);
     auto *buttons = new QHBoxLayout;
+    buttons->addWidget(Hint, 1);
     buttons->addStretch();
     buttons->addWidget(OK);
     buttons->addWidget(Cancel);
@@ -147,6 +157,65 @@ void TfrOLEExcelSet::Localize()
     CB_OpenExcel->setText(frLoadStr(54864));
     OK->setText(frLoadStr(55000));
     Cancel->setText(frLoadStr(55001));
+}
+
+QLineEdit *TfrOLEExcelSet::InvalidField(QString &problem) const
+{
+    auto caption = [](const QLabel *label) { return label->text().remove(u'&').remove(u':').trimmed(); };
+    for (QLineEdit *edit : {E_ScaleX, E_ScaleY}) {
+        bool ok = true;
+        qint32 percent = 0;
+        try {
+            percent = frStrToInt(edit->text());
+        } catch (const std::exception &) {
+            ok = false;
+        }
+        if (!ok || percent < 1) {
+            problem = QStringLiteral("«%1»: введите целое число процентов не меньше 1, например 100.")
+                          .arg(caption(edit == E_ScaleX ? ScX : ScY));
+            return edit;
+        }
+    }
+    for (QLineEdit *edit : {E_TMargin, E_LMargin}) {
+        double value = 0;
+        if (!frTryStrToFloat(edit->text(), value, frFormatSettings())) {
+            problem = QStringLiteral("«%1»: введите число, например 0 или 1").arg(caption(edit == E_TMargin ? TopM : LeftM))
+                    + frFormatSettings().decimalSeparator + QStringLiteral("5.");
+            return edit;
+        }
+    }
+    bool rangeOk = frPageRangeTextValid(E_Range->text());
+    if (rangeOk) {
+        std::vector<int> pages;
+        try {
+            frParsePageRange(E_Range->text(), 1, pages);
+        } catch (const std::exception &) {
+            rangeOk = false;
+        }
+    }
+    if (!rangeOk) {
+        problem = QStringLiteral("«%1»: введите номера и/или диапазоны страниц через запятую, например 1,3,5-12, "
+                                 "или оставьте поле пустым для всех страниц.")
+                      .arg(caption(Pages));
+        return E_Range;
+    }
+    return nullptr;
+}
+
+void TfrOLEExcelSet::done(int result)
+{
+    if (result == QDialog::Accepted) {
+        QString problem;
+        if (QLineEdit *field = InvalidField(problem)) {
+            Hint->setText(problem);
+            Hint->show();
+            field->setFocus();
+            field->selectAll();
+            return;
+        }
+    }
+    Hint->hide();
+    QDialog::done(result);
 }
 
 void TfrOLEExcelSet::BetterClick()

@@ -26,6 +26,8 @@ public:
     QCheckBox *CB_Merged, *CB_WrapWords, *CB_FillColor, *CB_Borders, *CB_Align, *CB_PageBreaks;
     QCheckBox *CB_FontName, *CB_FontSize, *CB_FontStyle, *CB_FontColor, *CB_Pictures, *CB_OpenExcel;
     QPushButton *OK, *Cancel;
+    // Says in red which field cannot be read; hidden while every field reads.
+    QLabel *Hint;
 
     void FormCreate();
     // Every caption from the string table.
@@ -34,6 +36,12 @@ public:
     void BetterClick();
     // Merged, wrap words and page breaks ticked, the other eight cleared.
     void FasterClick();
+    // The first field that does not read as its number (or page list), with the words the
+    // hint shows; null when every field reads.
+    QLineEdit *InvalidField(QString &problem) const;
+    // OK with a field that does not read keeps the dialog open with the hint, so the
+    // operator's choices are not lost.
+    void done(int result) override;
 };
 
 // Runs the dialog modally and answers its result; tests replace it to fill the dialog in.

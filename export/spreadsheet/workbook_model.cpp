@@ -136,7 +136,14 @@ bool TfrWorksheetModel::typedNumber(QStringView text, double &value)
     return true;
 }
 
-void TfrWorksheetModel::setValue(int row, int col, QStringView text)
+void TfrWorksheetModel::setValue(int row, int col, QStringView text) { typeValue(row, col, text, -1); }
+
+void TfrWorksheetModel::setStoredValue(int row, int col, qsizetype start, qsizetype length)
+{
+    typeValue(row, col, QStringView(m_texts).mid(start, length), start);
+}
+
+void TfrWorksheetModel::typeValue(int row, int col, QStringView text, qsizetype storedAt)
 {
     if (text.isEmpty()) {
         clearValues(row, col, row, col);
@@ -148,9 +155,13 @@ void TfrWorksheetModel::setValue(int row, int col, QStringView text)
         v.isNumber = true;
     } else {
         const QStringView kept = text.left(frXlsMaxTextLength);
-        v.textStart = m_texts.size();
         v.textLength = int(kept.size());
-        m_texts.append(kept);
+        if (storedAt >= 0) {
+            v.textStart = storedAt;
+        } else {
+            v.textStart = m_texts.size();
+            m_texts.append(kept);
+        }
     }
     std::vector<TfrXlsValue> &values = this->row(row).values;
     if (values.empty() || values.back().col < col) {

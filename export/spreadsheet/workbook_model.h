@@ -129,10 +129,27 @@ public:
     // locale (an integer, or a decimal with a comma) and the cell is not formatted as text;
     // otherwise the text, cut to the application's limit. An empty text empties the cell.
     void setValue(int row, int col, QStringView text);
+    // A sheet that holds no text yet takes the store as its own (true); then
+    // setStoredValue types the text found at start in it, without copying.
+    bool takeTexts(QString store)
+    {
+        if (!m_texts.isEmpty())
+            return false;
+        m_texts = std::move(store);
+        return true;
+    }
+    void setStoredValue(int row, int col, qsizetype start, qsizetype length);
     void clearValues(int firstRow, int firstCol, int lastRow, int lastCol);
     const TfrXlsValue *valueAt(int row, int col) const;
     // Room for that many more characters of cell text.
     void reserveText(qsizetype more) { m_texts.reserve(m_texts.size() + more); }
+    // Room for that many more values in a row: filled value by value, a row's list would
+    // otherwise grow by doubling and leave much of itself unused.
+    void reserveValues(int row, size_t more)
+    {
+        std::vector<TfrXlsValue> &values = this->row(row).values;
+        values.reserve(values.size() + more);
+    }
     // The text of a value (empty for a number).
     QStringView text(const TfrXlsValue &v) const { return QStringView(m_texts).mid(v.textStart, v.textLength); }
     // The number a typed text stands for, under the rule of setValue.
@@ -195,6 +212,7 @@ private:
     };
 
     Row &row(int r);
+    void typeValue(int row, int col, QStringView text, qsizetype storedAt);
     template <class T> void applyRow(Row &row, int firstCol, int lastCol, T &transform)
     {
         std::vector<Span> &s = row.spans;

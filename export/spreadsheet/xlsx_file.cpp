@@ -4,14 +4,23 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 #include <xlsxwriter.h>
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 #include "export/spreadsheet/excel_constants.h"
 #include "export/spreadsheet/workbook_model.h"
+#include "report/eval/c_locale.h"
 #include "report/eval/errors.h"
+#include "report/eval/output_file.h"
 #include "report/model/geometry.h"
 
 namespace {
@@ -297,28 +306,84 @@ private:
     lxw_error m_firstError = LXW_NO_ERROR;
 };
 
+// libxlsxwriter prints its own diagnostics ("[ERROR][./src/packager.c:...]") to standard
+// error; the caller reports the failure in the program's words instead.
+class QuietLibrary {
+public:
+    QuietLibrary()
+    {
+#ifdef Q_OS_UNIX
+        std::fflush(stderr);
+        m_saved = ::dup(STDERR_FILENO);
+        const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (m_saved >= 0 && null >= 0)
+            ::dup2(null, STDERR_FILENO);
+        if (null >= 0)
+            ::close(null);
+#endif
+    }
+    ~QuietLibrary()
+    {
+#ifdef Q_OS_UNIX
+        if (m_saved >= 0) {
+            std::fflush(stderr);
+            ::dup2(m_saved, STDERR_FILENO);
+            ::close(m_saved);
+        }
+#endif
+    }
+    QuietLibrary(const QuietLibrary &) = delete;
+    QuietLibrary &operator=(const QuietLibrary &) = delete;
+
+private:
+    int m_saved = -1;
+};
+
+// The library's failure in the program's words; the system's reason where the library met one.
+QString reasonOf(lxw_error error, int systemError)
+{
+    if (systemError != 0)
+        return QString::fromLocal8Bit(std::strerror(systemError));
+    switch (error) {
+    case LXW_ERROR_MEMORY_MALLOC_FAILED:
+        return QStringLiteral("не хватает памяти");
+    case LXW_ERROR_CREATING_XLSX_FILE:
+    case LXW_ERROR_CREATING_TMPFILE:
+    case LXW_ERROR_READING_TMPFILE:
+    case LXW_ERROR_ZIP_FILE_OPERATION:
+    case LXW_ERROR_ZIP_FILE_ADD:
+    case LXW_ERROR_ZIP_CLOSE:
+        return QStringLiteral("ошибка записи на диск");
+    default:
+        return QString::fromUtf8(lxw_strerror(error));
+    }
+}
+
 } // namespace
 
 void frWriteXlsx(const TfrWorksheetModel &sheet, const QString &fileName, const QString &sheetName)
 {
-    const QByteArray name = QFile::encodeName(fileName);
+    // The workbook goes to a new name in the target's folder and replaces the target when
+    // complete: a full disk or a kill half way leaves a file that was there as it was.
+    TfrReplacingPath target(fileName);
+    // The library writes its XML numbers with printf: "5.42578125", never the desktop's "5,42578125".
+    const TfrCNumericScope cNumbers;
+    const QByteArray name = QFile::encodeName(target.path());
     const QByteArray tmp = QFile::encodeName(QDir::tempPath());
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;
     options.tmpdir = const_cast<char *>(tmp.constData());
+    QuietLibrary quiet;
     lxw_workbook *workbook = workbook_new_opt(name.constData(), &options);
-    auto fail = [&](lxw_error error) {
-        return EfrError(QString::fromUtf8(lxw_strerror(error)));
-    };
     if (!workbook)
-        throw fail(LXW_ERROR_MEMORY_MALLOC_FAILED);
+        throw EfrError(reasonOf(LXW_ERROR_MEMORY_MALLOC_FAILED, 0));
     std::string sheetUtf8;
     toUtf8(sheetName, sheetUtf8);
     lxw_worksheet *worksheet = workbook_add_worksheet(workbook, sheetUtf8.c_str());
     lxw_error error = LXW_NO_ERROR;
     if (!worksheet) {
         workbook_close(workbook);
-        throw fail(LXW_ERROR_MEMORY_MALLOC_FAILED);
+        throw EfrError(reasonOf(LXW_ERROR_MEMORY_MALLOC_FAILED, 0));
     }
     {
         XlsxWriter writer(sheet, workbook, worksheet);
@@ -328,9 +393,12 @@ void frWriteXlsx(const TfrWorksheetModel &sheet, const QString &fileName, const 
         writer.rows();
         error = writer.firstError();
     }
+    errno = 0;
     const lxw_error closed = workbook_close(workbook);
+    const int systemError = errno;
     if (closed != LXW_NO_ERROR)
-        throw fail(closed);
+        throw EfrError(reasonOf(closed, systemError));
     if (error != LXW_NO_ERROR)
-        throw fail(error);
+        throw EfrError(reasonOf(error, 0));
+    target.commit();
 }

@@ -3,6 +3,7 @@
 // cross-tab cells, sub-reports, children and the aggregate calls.
 #include "report/engine/page_engine.h"
 
+#include <QSet>
 #include <algorithm>
 
 #include "report/engine/prepare.h"
@@ -394,6 +395,20 @@ bool TfrPageEngine::CheckPageBreak(TfrBand &b, int top, int height, bool noBreak
     return true;
 }
 
+namespace {
+
+// Once per object, not once per record.
+void warnCut(const TfrView &v)
+{
+    static QSet<QString> warned;
+    if (warned.contains(v.Name))
+        return;
+    warned.insert(v.Name);
+    qWarning("%s", qUtf8Printable(QStringLiteral("Объект %1 не помещается на странице: он обрезан").arg(v.Name)));
+}
+
+} // namespace
+
 void TfrPageEngine::DrawPageBreak(TfrBand &b)
 {
     for (TfrView *v : b.Objects) {
@@ -442,6 +457,16 @@ void TfrPageEngine::DrawPageBreak(TfrBand &b)
             }
         }
         int m = 0;
+        // A text part that takes no line (its gaps or one line are taller than the part) would
+        // move the rest to the next part unchanged, page after page: the text is cut there.
+        auto continues = [&m](TfrView &o, int lost, int room, int partEnd) {
+            if (lost < room)
+                return true;
+            o.unplaced() = false;
+            m = std::max(m, partEnd);
+            warnCut(o);
+            return false;
+        };
         for (;;) {
             const qint64 columnFooter = Head(btColumnFooter)->Height;
             const int a = std::max<qint64>(1, Page.limitY - columnFooter - b.Top - 2);
@@ -471,8 +496,10 @@ void TfrPageEngine::DrawPageBreak(TfrBand &b)
                             frEngineError(ex.message());
                         }
                         v->Height = height;
+                        if (!continues(*v, lost, a - v->Top, a))
+                            continue;
                         moveBelow(*v, lost);
-                        v->Height += lost;
+                        v->Height = frClampCoord(qint64(v->Height) + lost);
                     } else if (v->Top == 0 && freshPart) {
                         // Taller than a whole page part: printed cut rather than moved forever.
                         write(*v);
@@ -507,8 +534,10 @@ void TfrPageEngine::DrawPageBreak(TfrBand &b)
                         write(*v);
                         v->Top = top;
                         v->Height = height;
+                        if (!continues(*v, lost, a, a))
+                            continue;
                         moveBelow(*v, lost);
-                        v->Height += lost;
+                        v->Height = frClampCoord(qint64(v->Height) + lost);
                     }
                 } else if (v->Top < 0 && qint64(v->Top) + v->Height < 0) {
                     v->unplaced() = false; // entirely on an earlier part
@@ -520,6 +549,16 @@ void TfrPageEngine::DrawPageBreak(TfrBand &b)
                     v->Top -= a;
                     any = true;
                 }
+            if (any && isSubReportPage) {
+                // A sub-report cannot open pages of the report it prints in: what does not
+                // fit on this page is cut at its bottom, and said so.
+                for (TfrView *v : b.Objects)
+                    if (v->unplaced()) {
+                        v->unplaced() = false;
+                        warnCut(*v);
+                    }
+                break;
+            }
             if (any)
                 CheckPageBreak(b, b.Top, 10000, false);
             b.Top = Page.posY;
@@ -716,6 +755,9 @@ void TfrPageEngine::DoSubReports(TfrBand &b)
             each([this](TfrPageEngine &sub, size_t) {
                 sub.Page.posY = Page.posY;
                 sub.Page.limitY = Page.limitY;
+                // The report's new page is the sub-report's fresh top too: a band that
+                // does not fit here fits nowhere, and moving it on would never end.
+                sub.freshPageY = Page.posY;
             });
         b.subReportsDone = true;
         b.subReportMaxY = Page.posY;

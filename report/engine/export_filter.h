@@ -4,7 +4,8 @@
 // always in this order:
 //
 //   ShowModal                        once; anything but 1 abandons the export (no file)
-//   OnBeginDoc                       the target file exists and Stream is open
+//   OnBeginDoc                       Stream is open on the new file, which replaces the
+//                                    target only when the whole export succeeded
 //     OnBeginPage                    per prepared page, from the first
 //       OnWholePage(Pages, i)        false (the default): the page's objects follow
 //       OnData(x, y, View)           per object, in stored order; page units from the
@@ -22,7 +23,7 @@
 // save dialog offers it, and unregisters when it is destroyed.
 #pragma once
 
-#include <QFile>
+#include <QIODevice>
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -53,13 +54,15 @@ public:
     ~TfrExportFilter() override;
 
     QString FileName;
-    QFile *Stream = nullptr; // the target file while an export runs; not owned
+    QIODevice *Stream = nullptr; // the target file while an export runs; not owned
     // The prepared pages being exported (their paper and margins), set by ExportTo for
     // its duration; not owned.
     const TfrEMFPages *EMFPages = nullptr;
     std::vector<std::unique_ptr<TfrTextRec>> Lines;
     bool ShowDialog = false; // each filter's constructor sets it; the base ignores it
     bool Default = false;    // preselected in the preview's save dialog
+    // The report's title (its Title, else the template's name), set by ExportTo.
+    QString Title;
     TBeforeExportEvent OnBeforeExport;
     TAfterExportEvent OnAfterExport;
 

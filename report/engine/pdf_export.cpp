@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -82,13 +83,10 @@ void TfrPdfExport::OnBeginDoc()
     m_writer = std::make_unique<QPdfWriter>(Stream);
     m_writer->setResolution(kPdfResolution);
     m_writer->setCreator(QCoreApplication::applicationName());
-    // The file closes before OnEndDoc only when a callback failed: the document is ended
-    // then, while the file is still open (its buffer is dropped by the close, so flushed).
-    QFile *file = Stream;
-    m_closing = QObject::connect(file, &QIODevice::aboutToClose, this, [this, file] {
-        finish();
-        file->flush();
-    });
+    m_writer->setTitle(Title.isEmpty() ? QFileInfo(FileName).completeBaseName() : Title);
+    // The file closes before OnEndDoc only when a callback failed: the writer lets go of it
+    // then, while it is still open.
+    m_closing = QObject::connect(Stream, &QIODevice::aboutToClose, this, [this] { finish(); });
 }
 
 bool TfrPdfExport::OnWholePage(TfrEMFPages &Pages, int Index)

@@ -1,13 +1,13 @@
 #include "report/engine/prepared_file.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QtEndian>
 #include <algorithm>
 #include <functional>
 
 #include "report/engine/prepared_pages.h"
 #include "report/eval/errors.h"
+#include "report/eval/output_file.h"
 #include "report/eval/stream.h"
 #include "report/model/picture_view.h"
 #include "report/model/registry.h"
@@ -74,17 +74,17 @@ private:
 
 class FileSink : public Sink {
 public:
-    FileSink(QSaveFile &f, const QString &name) : m_f(f), m_name(name) {}
+    FileSink(TfrOutputFile &f, const QString &name) : m_f(f), m_name(name) {}
     qint64 position() const override { return m_pos; }
     void write(const char *data, qint64 size) override
     {
         if (m_f.write(data, size) != size)
-            throw EfrError(QStringLiteral("Cannot write file \"%1\". %2").arg(m_name, m_f.errorString()));
+            throw EfrError(frWriteErrorText(m_name, m_f.errorString()));
         m_pos += size;
     }
 
 private:
-    QSaveFile &m_f;
+    TfrOutputFile &m_f;
     QString m_name;
     qint64 m_pos = 0;
 };
@@ -385,14 +385,13 @@ void TfrEMFPages::LoadFromStream(TfrStream &stream)
 
 void TfrEMFPages::SaveToFile(const QString &fileName) const
 {
-    QSaveFile f(fileName);
-    if (!f.open(QIODevice::WriteOnly))
+    // The file is replaced only when the whole report was written; a short write says why.
+    TfrOutputFile f(fileName);
+    if (!f.open())
         throw EfrError(QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, f.errorString()));
     FileSink out(f, fileName);
     writePages(*this, out);
-    // The file is replaced only when the whole report was written.
-    if (!f.commit())
-        throw EfrError(QStringLiteral("Cannot write file \"%1\". %2").arg(fileName, f.errorString()));
+    f.commit();
 }
 
 void TfrEMFPages::LoadFromFile(const QString &fileName)

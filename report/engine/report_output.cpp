@@ -1,6 +1,7 @@
 // What a report component does with its prepared pages: the preview, the prepared-report
 // file, printing and export.
 #include <QFile>
+#include <QFileInfo>
 #include <exception>
 
 #include "report/engine/export_filter.h"
@@ -9,6 +10,7 @@
 #include "report/engine/prepared_file.h"
 #include "report/eval/errors.h"
 #include "report/eval/globals.h"
+#include "report/eval/output_file.h"
 #include "report/eval/strings.h"
 #include "report/model/report.h"
 
@@ -110,6 +112,7 @@ void TfrReportBuilder::ExportTo(TfrExportFilter &filter, const QString &fileName
     DocMode = dmPrinting;
     currentFilter = &filter;
     filter.FileName = fileName;
+    filter.Title = Title.isEmpty() ? Report.DocInfo.name : Title;
     const bool borrowed = borrowPagesFromPreview();
     filter.EMFPages = &EMFPages;
     // The pages go back to the preview and the filter is forgotten also after an error.
@@ -134,21 +137,18 @@ void TfrReportBuilder::ExportTo(TfrExportFilter &filter, const QString &fileName
     if (!bContinue || filter.ShowModal() != 1)
         return;
 
-    QFile file(filter.FileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    // The export goes into a new file that takes the target's place only when complete: a
+    // failure or a kill half way leaves a file that was there as it was.
+    TfrOutputFile file(filter.FileName);
+    if (!file.open())
         throw EfrError(QStringLiteral("Не удается создать файл \"%1\": %2").arg(filter.FileName, file.errorString()));
     filter.Stream = &file;
-    struct CloseFile {
+    struct ForgetFile {
         TfrExportFilter &filter;
-        QFile &file;
-        ~CloseFile()
-        {
-            file.close();
-            filter.Stream = nullptr;
-        }
+        ~ForgetFile() { filter.Stream = nullptr; }
     };
     {
-        CloseFile closer{filter, file};
+        ForgetFile forget{filter};
         CurReport = MasterReport = &Report;
         frEngine().totalPages = EMFPages.GetCount();
         Report.exportDataHook = [&filter](TfrView *view) { filter.OnData(view->Left, view->Top, view); };
@@ -159,8 +159,12 @@ void TfrReportBuilder::ExportTo(TfrExportFilter &filter, const QString &fileName
         filter.OnBeginDoc();
         const QString firstPart = frLoadStr(55205);
         runWithProgress(firstPart, firstPart + QStringLiteral("  1"), [this] { ExportBeforeModal(); });
-        if (file.error() != QFileDevice::NoError)
-            throw EfrError(QStringLiteral("Ошибка записи файла \"%1\": %2").arg(filter.FileName, file.errorString()));
+        // A filter that writes its file itself (the workbook) leaves the stream empty: an
+        // existing file then waits for that filter instead of being emptied here.
+        if (file.writtenSize() == 0 && QFileInfo(filter.FileName).isFile())
+            file.close();
+        else
+            file.commit();
     }
     if (filter.OnAfterExport)
         filter.OnAfterExport(filter.FileName);

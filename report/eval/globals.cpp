@@ -1,6 +1,13 @@
 #include "report/eval/globals.h"
 
+#include "report/eval/c_locale.h"
 #include "report/eval/strings.h"
+
+#include <QCoreApplication>
+
+// Here, because every program of the engine links this file: after QCoreApplication's
+// constructor has taken the locale from the environment, numbers go back to the C locale.
+Q_COREAPP_STARTUP_FUNCTION(frUseCNumericLocale)
 
 TfrReport *CurReport = nullptr;
 TfrReport *MasterReport = nullptr;

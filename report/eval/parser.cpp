@@ -378,6 +378,10 @@ TfrVariant Evaluator::run()
         }
         ++pos;
     }
+    // Values with no operator between them ("1 2 3", "1 div 0") are no expression: the
+    // result would quietly be the first of them.
+    if (m_sp > 1)
+        throw EfrError(QStringLiteral("Missing operator in expression"));
     return std::move(m_stack[0]);
 }
 

@@ -1,4 +1,5 @@
 #include "report/model/page.h"
+#include "report/model/template_limits.h"
 
 #include "report/engine/printer.h"
 #include "report/eval/globals.h"
@@ -256,6 +257,7 @@ void TfrPage::LoadFromStream(TfrStream &Stream)
     } else {
         CreateUniqueName();
     }
+    frCheckTemplateLimits(*this);
     ChangePaper(pgSize, pgWidth, pgHeight, pgBin, pgOr);
 }
 

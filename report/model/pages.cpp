@@ -1,4 +1,5 @@
 #include "report/model/pages.h"
+#include "report/model/template_limits.h"
 
 #include "report/engine/printer.h"
 #include "report/eval/data_dictionary.h"
@@ -234,6 +235,7 @@ void TfrPages::readObjectFrame(TfrStream &Stream, int typeCode)
         TfrView *view = page->Add(std::move(created));
         try {
             view->LoadFromStream(Stream);
+            frCheckTemplateLimits(*view);
             view->SetPropValue(QStringLiteral("Name"), TfrVariant(view->Name));
             if (framedMemo)
                 Stream.take(8);
@@ -242,6 +244,8 @@ void TfrPages::readObjectFrame(TfrStream &Stream, int typeCode)
             page->Delete(int(page->Objects.size()) - 1);
             throw;
         }
+    } catch (const ETemplateLimit &) {
+        throw; // the whole template is refused, not just the object
     } catch (const std::exception &) {
         // Before end positions existed, reading simply goes on from where it failed.
         if (v < 24)

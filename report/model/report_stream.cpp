@@ -14,6 +14,7 @@
 #include "report/eval/ui_hooks.h"
 #include "report/model/page.h"
 #include "report/model/report.h"
+#include "report/model/template_limits.h"
 
 namespace {
 
@@ -185,6 +186,11 @@ bool TfrReport::LoadFromStream(TfrStream &Stream)
         frSetPlatformPrinters(frPlatformPrinters());
     CurReport = this;
     if (Stream.atEnd()) {
+        // An empty form resource leaves the report empty; an empty file is no template.
+        if (Stream.isFileStream()) {
+            showError(frLoadStr(sInvalidFormat));
+            return false;
+        }
         Dictionary().Clear();
         return true;
     }
@@ -211,6 +217,10 @@ bool TfrReport::LoadFromStream(TfrStream &Stream)
             readAttributes(Stream);
         else
             ClearAttribs();
+    } catch (const ETemplateLimit &e) {
+        showError(frLoadStr(sInvalidFormat) + QLatin1Char('\r') + e.message());
+        resetToEmptyPage();
+        return false;
     } catch (const std::exception &) {
         showError(frLoadStr(sInvalidFormat));
         resetToEmptyPage();

@@ -1,4 +1,5 @@
 #include "report/model/template_json.h"
+#include "report/model/template_limits.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -746,6 +747,13 @@ void frTemplateFromJson(TfrReport &report, const QByteArray &json)
     frVersion = 25;
     try {
         buildFromJson(report, json);
+        // The limits a loaded template is held to.
+        for (int i = 0; i < report.Pages.GetCount(); ++i) {
+            const TfrPage &page = *report.Pages[i];
+            frCheckTemplateLimits(page);
+            for (const auto &view : page.Objects)
+                frCheckTemplateLimits(*view);
+        }
     } catch (...) {
         report.Clear();
         throw;

@@ -41,7 +41,7 @@
 
 namespace {
 
-constexpr int kMbOk = 0, kMbYesNo = 4, kMbIconError = 16, kMbIconQuestion = 32;
+constexpr int kMbOk = 0, kMbYesNo = 4, kMbIconError = 16, kMbIconQuestion = 32, kMbIconInformation = 64;
 constexpr int kMrYes = 6;
 const QColor kBoxGrey(0x80, 0x80, 0x80);
 // How far the scroll bars move for an arrow key or a wheel notch.
@@ -986,8 +986,10 @@ bool TfrPreviewForm::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
         if (ctrl)
             return false;
         if (!m_findStr.isEmpty()) {
-            // Moved elsewhere since the last hit: search on from the page shown.
-            if (m_curPage != m_searchPage + 1) {
+            // Moved elsewhere since the last hit: search on from the page shown. After the
+            // end was reached the search goes round from the first page instead.
+            const bool fromFirstPage = m_searchPage == 0 && m_resumeRecord == 0 && m_lastHitPage < 0;
+            if (m_curPage != m_searchPage + 1 && !fromFirstPage) {
                 m_searchPage = m_curPage - 1;
                 m_resumeRecord = 0;
             }
@@ -1151,8 +1153,14 @@ void TfrPreviewForm::FindBtnClick()
 
 void TfrPreviewForm::SetSearch(const QString &text, bool caseSensitive, bool fromStart)
 {
+    const QString findStr = caseSensitive ? text : text.toUpper();
+    // Another search: the hit of the last one no longer counts.
+    if (fromStart || findStr != m_findStr || caseSensitive != m_caseSensitive)
+        dropFound();
     m_caseSensitive = caseSensitive;
-    m_findStr = caseSensitive ? text : text.toUpper();
+    m_findStr = findStr;
+    // As typed, for telling the operator what was not found.
+    setProperty("frSearchText", text);
     if (fromStart) {
         m_searchPage = 0;
         m_resumeRecord = 0;
@@ -1199,8 +1207,22 @@ bool TfrPreviewForm::FindText()
         PBox->update();
         return true;
     }
-    // No hit: the view and the place to go on from stay as they were.
+    // No hit: the view stays where it was, but the old hit is no longer shown as found.
+    const bool afterHits = m_lastHitPage >= 0;
     m_resumeRecord = savedResume;
+    dropFound();
+    PBox->update();
+    const QString shown = property("frSearchText").toString();
+    if (afterHits) {
+        // The next search goes round from the first page.
+        m_searchPage = 0;
+        m_resumeRecord = 0;
+        message(QStringLiteral("Поиск дошёл до конца отчёта: больше «%1» не найдено.\n"
+                               "F3 — искать снова с первой страницы.").arg(shown),
+                frLoadStr(53000), kMbOk | kMbIconInformation);
+    } else {
+        message(QStringLiteral("Текст «%1» не найден.").arg(shown), frLoadStr(53000), kMbOk | kMbIconInformation);
+    }
     return false;
 }
 

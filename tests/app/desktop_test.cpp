@@ -109,7 +109,10 @@ TEST_F(TrashTest, TrashThatCannotBeMadeIsADeleteError)
 
     window.PUMDeleteFilesExecute();
 
-    EXPECT_EQ(hooks.texts().last(), TFMain::deleteErrorText());
+    // The warning names the file and says why.
+    EXPECT_EQ(hooks.messages.back().icon, QMessageBox::Warning);
+    EXPECT_TRUE(hooks.texts().last().startsWith(TFMain::deleteErrorText()));
+    EXPECT_TRUE(hooks.texts().last().contains("«a.txt»: не удалось создать Корзину")) << hooks.texts().last().toStdString();
     EXPECT_EQ(entries(home.folder()), QStringList({"a.txt"})) << "the file stays and nothing is added";
 }
 

@@ -10,12 +10,16 @@
 #include <QSqlQuery>
 #include <QTimer>
 #include <functional>
+#include <map>
 
 #include "app/processing_window.h"
 #include "report/engine/prepare.h"
 #include "report/eval/db_dataset.h"
 #include "report/eval/errors.h"
+#include "report/model/fr_globals.h"
+#include "report/model/memo_view.h"
 #include "report/model/report.h"
+#include "report/model/text_layout.h"
 #include "report/model/view.h"
 #include "report/ui/preview_form.h"
 #include "test_helpers.h"
@@ -201,6 +205,136 @@ TEST_F(JournalPrintTest, ABackwardPrintThatFailsLeavesTheCursorOnTemp)
     EXPECT_EQ(table().tableName(), TempTableName);
     EXPECT_TRUE(table().Active());
     EXPECT_EQ(table().RecordCount(), 2);
+}
+
+// What the journal's template made of its longest realistic values: each object's lines
+// as laid out, and whether each line fits its object at its font.
+struct LaidOut {
+    QStringList lines;
+    bool fits = true;
+    QString tooWide;
+    TfrFont font;
+    int room = 0;
+    // Whether a text would fit on one line of the object.
+    bool holds(const QString &text) const
+    {
+        return TfrFontMetrics(font, int(std::lround(font.Size * 96.0 / 72))).width(text) <= room;
+    }
+};
+
+std::map<QString, std::vector<LaidOut>> layoutOf(TfrEMFPages &pages)
+{
+    std::map<QString, std::vector<LaidOut>> objects;
+    for (int i = 0; i < pages.Count(); ++i)
+        pages.ForEachObject(i, [&](TfrView &v) {
+            auto *memo = dynamic_cast<TfrMemoView *>(&v);
+            if (!memo)
+                return;
+            LaidOut out;
+            out.font = memo->Font;
+            out.room = memo->Width - 2 * memo->GapX;
+            const TfrFontMetrics metrics(memo->Font, int(std::lround(memo->Font.Size * 96.0 / 72)));
+            // A text the band did not stretch is stored as written and wraps as it is drawn.
+            QStringList stored = memo->Memo;
+            if (!stored.join(QString()).contains(QChar(1)) && (memo->Flags & flWordWrap)) {
+                memo->expandedMemo = stored;
+                memo->WrapMemo();
+                stored = SMemo();
+            }
+            for (QString line : stored) {
+                line.remove(QChar(1));
+                out.lines << line;
+                if (metrics.width(line) > memo->Width - 2 * memo->GapX) {
+                    out.fits = false;
+                    out.tooWide = line;
+                }
+            }
+            objects[v.Name].push_back(out);
+        });
+    return objects;
+}
+
+TEST_F(JournalPrintTest, FileNamesPrintAsTheyAreAndEveryColumnFitsItsLongestValue)
+{
+    const QStringList names = {QStringLiteral("Ёлки.odt"), QStringLiteral("Ромашка.xlsx"),
+                               QStringLiteral("Сопроводительное_письмо_к_договору_поставки_оборудования_№125.pdf")};
+    for (const QString &name : names)
+        home.addFile(name);
+    TFWork work(inputs());
+    // The longest values the journal's fields take.
+    for (int row = 0; row < table().RowCount(); ++row) {
+        table().setRecNo(row + 1);
+        table().Edit();
+        table().SetFieldValue(QStringLiteral("NumPP"), TfrVariant(qint64(999999999)));
+        table().SetFieldValue(QStringLiteral("NumReis"), TfrVariant(99999));
+        table().SetFieldValue(QStringLiteral("Size"), TfrVariant(qint64(999999999999)));
+        table().SetFieldValue(QStringLiteral("DateCreateFile"), TfrVariant(QStringLiteral("28.12.26")));
+        table().SetFieldValue(QStringLiteral("TimeCreateFile"), TfrVariant(QStringLiteral("23:59")));
+        table().SetFieldValue(QStringLiteral("DateProcesFile"), TfrVariant(QStringLiteral("08.12.26")));
+        table().SetFieldValue(QStringLiteral("TimeProcesFile"), TfrVariant(QStringLiteral("20:48")));
+        table().SetFieldValue(QStringLiteral("Ispolnitel"),
+                              TfrVariant(QStringLiteral("Константинопольская-Щербакова Александра В.")));
+        table().SetFieldValue(QStringLiteral("BriefContents"),
+                              TfrVariant(QStringLiteral("Сопроводительное письмо к договору поставки оборудования")));
+        table().SetFieldValue(QStringLiteral("ToWhom"), TfrVariant(QStringLiteral("Бухгалтерия\nКанцелярия")));
+        table().Post();
+    }
+    std::map<QString, std::vector<LaidOut>> laid;
+    QTimer::singleShot(0, [&] {
+        const QList<TfrPreviewForm *> forms = openPreviews();
+        if (forms.isEmpty())
+            return;
+        laid = layoutOf(*forms[0]->Pages());
+        forms[0]->ExitBtnClick();
+    });
+    work.findChild<QPushButton *>(QStringLiteral("BPrint"))->click();
+    ASSERT_EQ(laid["DataNameFile"].size(), size_t(names.size()));
+
+    // A file name is data: nothing added, nothing lost, wherever the line is full.
+    QStringList printed;
+    int wrapped = 0;
+    for (const LaidOut &o : laid["DataNameFile"]) {
+        printed << o.lines.join(QString());
+        wrapped += o.lines.size() > 1 ? 1 : 0;
+    }
+    printed.sort();
+    QStringList expected = names;
+    expected.sort();
+    EXPECT_EQ(printed, expected);
+    EXPECT_EQ(wrapped, 1) << "the long name wraps";
+    // Neither the executor nor the addressees hyphenate (a break at a blank drops only the
+    // blank); the brief contents may.
+    for (const LaidOut &o : laid["DataIspolnitel"])
+        EXPECT_EQ(o.lines.join(QString()).remove(u' '), QStringLiteral("Константинопольская-ЩербаковаАлександраВ."))
+            << o.lines.join(u'|').toStdString();
+    for (const LaidOut &o : laid["DataToWhom"])
+        EXPECT_EQ(o.lines, QStringList({"Бухгалтерия", "Канцелярия"}));
+
+    // One line each, and it fits: no "8.12.202".
+    for (const char *name : {"DataNumPP", "DataNumReis", "DataSize", "DataDateCreateFile", "DataTimeCreateFile",
+                             "DataDateProcesFile", "DataTimeProcesFile"}) {
+        ASSERT_EQ(laid[QString::fromLatin1(name)].size(), size_t(names.size())) << name;
+        for (const LaidOut &o : laid[QString::fromLatin1(name)]) {
+            EXPECT_EQ(o.lines.size(), 1) << name;
+            EXPECT_TRUE(o.fits) << name << ": " << o.tooWide.toStdString();
+        }
+    }
+    // A date with the whole year fits as well.
+    EXPECT_TRUE(laid["DataDateCreateFile"].front().holds(QStringLiteral("28.12.2026")));
+    EXPECT_TRUE(laid["DataDateProcesFile"].front().holds(QStringLiteral("08.12.2026")));
+    // Every line of every text fits its column, and a heading breaks only between words.
+    for (const auto &[name, objects] : laid)
+        for (const LaidOut &o : objects)
+            EXPECT_TRUE(o.fits) << name.toStdString() << ": " << o.tooWide.toStdString();
+    const std::map<QString, QString> headings = {
+        {"HeadNumPP", "№ п/п"}, {"HeadNumReis", "№ рейса"}, {"HeadNameFile", "Имя файла"},
+        {"HeadDateCreateFile", "Дата файла"}, {"HeadTimeCreateFile", "Время файла"}, {"HeadSize", "Размер, байт"},
+        {"HeadDateProcesFile", "Дата обработки"}, {"HeadTimeProcesFile", "Время обработки"},
+        {"HeadIspolnitel", "Исполнитель"}, {"HeadBriefContents", "Краткое содержание"}, {"HeadToWhom", "Кому"}};
+    for (const auto &[name, text] : headings) {
+        ASSERT_FALSE(laid[name].empty()) << name.toStdString();
+        EXPECT_EQ(laid[name].front().lines.join(u' '), text) << laid[name].front().lines.join(u'|').toStdString();
+    }
 }
 
 } // namespace

@@ -135,6 +135,35 @@ TEST_P(MainDMTest, ARunReachesTheJournalWithEveryField)
     EXPECT_EQ(t->FieldValue("NameFile").toString(), QStringLiteral("c.txt"));
 }
 
+TEST_P(MainDMTest, FilesOfTheRunAlreadyInTheJournalAreFoundInOneQuery)
+{
+    dm.CreateTempTable();
+    AppendRunToTemp(dm, {record("a.txt", 10), record("b.txt", 20), record("Ёлки.odt", 30)}, 1, 1);
+    EXPECT_TRUE(FindJournalDuplicates(dm).isEmpty()) << "an empty journal holds none of them";
+    dm.AddToJournal();
+    // Again: a.txt the same, b.txt changed (another size), Ёлки the same, a new file.
+    dm.CreateTempTable();
+    AppendRunToTemp(dm, {record("a.txt", 10), record("b.txt", 21), record("new.txt", 5), record("Ёлки.odt", 30)}, 4, 2);
+    const QList<TJournalDuplicate> found = FindJournalDuplicates(dm);
+    ASSERT_EQ(found.size(), 2);
+    EXPECT_EQ(found[0].NameFile, QStringLiteral("a.txt"));
+    EXPECT_EQ(found[0].runNumPP, 4);
+    EXPECT_EQ(found[0].journalNumbers, QList<qint64>({1}));
+    EXPECT_EQ(found[1].NameFile, QStringLiteral("Ёлки.odt"));
+    EXPECT_EQ(found[1].journalNumbers, QList<qint64>({3}));
+    // A permanent table called Temp in the database is never the one looked at.
+    const QString schema = frEngineOf(dm.Database()) == TfrDbEngine::dePostgreSQL ? QStringLiteral("public")
+                                                                                   : QStringLiteral("main");
+    QSqlQuery q(dm.Database());
+    ASSERT_TRUE(q.exec(QStringLiteral("CREATE TABLE %1.\"Temp\" (\"id\" INTEGER, \"NameFile\" VARCHAR(255), "
+                                      "\"Size\" BIGINT, \"DateCreateFile\" VARCHAR(8), \"TimeCreateFile\" VARCHAR(5), "
+                                      "\"NumPP\" BIGINT)").arg(schema)))
+        << q.lastError().text().toStdString();
+    ASSERT_TRUE(q.exec(QStringLiteral("INSERT INTO %1.\"Temp\" VALUES (1, 'b.txt', 20, '01.02.24', '09:15', 9)").arg(schema)));
+    EXPECT_EQ(FindJournalDuplicates(dm).size(), 2);
+    dm.DeleteTempTable();
+}
+
 TEST_P(MainDMTest, LeftoverTempIsRecreatedEmpty)
 {
     dm.CreateTempTable();

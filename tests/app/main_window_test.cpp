@@ -250,7 +250,8 @@ TEST_F(MainWindowTest, DeleteReportsCancelAndFailure)
     hooks.answerYes = true;
     hooks.trashSucceeds = false;
     window.PUMDeleteFilesExecute();
-    EXPECT_EQ(hooks.texts().last(), "Ошибка удаления файлов");
+    EXPECT_TRUE(hooks.texts().last().startsWith("Ошибка удаления файлов:\n«a.txt»")) << hooks.texts().last().toStdString();
+    EXPECT_EQ(hooks.messages.back().icon, QMessageBox::Warning);
     EXPECT_EQ(listTexts(list), QStringList({"a.txt"})) << "the list is read again in every case";
 }
 
@@ -297,6 +298,7 @@ TEST_F(MainWindowTest, StartWorkWithATooLongExecutorIsRefusedWithAMessage)
 {
     TTestDataModule data;
     TFMain window;
+    window.setCurrentFolder(home.folder());
     window.setExecutor(QString(60, QChar(u'x')));
     window.findChild<QAction *>("ALFileStartWork")->trigger();
     ASSERT_EQ(hooks.messages.size(), 1u);
@@ -317,6 +319,7 @@ TEST_F(MainWindowTest, StartWorkWithABlankExecutorIsRefusedWithAMessage)
 {
     TTestDataModule data;
     TFMain window;
+    window.setCurrentFolder(home.folder());
     for (const QString &blank : {QString(), QStringLiteral("   ")}) {
         hooks.messages.clear();
         window.setExecutor(blank);

@@ -110,6 +110,8 @@ public:
             messages.push_back(r);
             if (r.buttons & QMessageBox::Yes)
                 return answerYes ? QMessageBox::Yes : QMessageBox::No;
+            if (r.buttons & QMessageBox::Save)
+                return answerYes ? QMessageBox::Save : QMessageBox::Cancel;
             return QMessageBox::Ok;
         };
         h.execDialog = [this](QDialog &d) {

@@ -102,12 +102,17 @@ TEST(PdfExport, JournalOfHundredRowsReadsBackPageForPage)
             const QStringList lines = plain(cell->text).split(u'|');
             const QRectF box(cell->left * kPoints, cell->top * kPoints, cell->width * kPoints,
                              cell->height * kPoints);
-            for (const QString &line : lines) {
+            for (const QString &printed : lines) {
+                // The brief contents hyphenate: the reader joins a word split at a line's
+                // end, so the line is looked for without its hyphen.
+                const QString line = printed.endsWith(u'-') ? printed.chopped(1) : printed;
                 EXPECT_TRUE(text.contains(line)) << line.toStdString();
                 seen << line;
                 if (lines.size() < 2)
                     continue;
                 for (const QString &word : line.split(u' ', Qt::SkipEmptyParts)) {
+                    if (printed.endsWith(u'-') && line.endsWith(word))
+                        continue; // read back as part of the joined word
                     const auto it = std::find_if(words.begin(), words.end(), [&](const Word &w) {
                         return w.text == word && box.contains(w.box.center());
                     });
@@ -287,7 +292,7 @@ TEST(PdfExport, TerminatedStopsBetweenPages)
     EXPECT_EQ(pdfPageCount(out), 6);
 }
 
-TEST(PdfExport, FailureHalfWayClosesAReadableFileAndTheFilterWorksAgain)
+TEST(PdfExport, FailureHalfWayLeavesTheOldFileAndTheFilterWorksAgain)
 {
     NumberedPages t(3);
     TfrPageInfo &second = t.builder.EMFPages[1];
@@ -298,6 +303,11 @@ TEST(PdfExport, FailureHalfWayClosesAReadableFileAndTheFilterWorksAgain)
 
     QTemporaryDir dir;
     const QString out = dir.filePath(QStringLiteral("broken.pdf"));
+    {
+        QFile old(out);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("old");
+    }
     TfrPdfExport filter;
     try {
         t.builder.ExportTo(filter, out);
@@ -306,7 +316,9 @@ TEST(PdfExport, FailureHalfWayClosesAReadableFileAndTheFilterWorksAgain)
         EXPECT_TRUE(e.message().startsWith(u("Страница 2:"))) << e.message().toStdString();
     }
     EXPECT_EQ(t.builder.currentFilter, nullptr);
-    EXPECT_EQ(pdfPageCount(out), 1) << "the file was finished when it closed";
+    QFile kept(out);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), QByteArray("old")) << "the file that was there stays whole";
     EXPECT_EQ(t.builder.EMFPages.Unpacked(1), nullptr);
 
     second.paperWidth = width;

@@ -330,3 +330,65 @@ TEST(PrepareMore, DialogPageRunsItsScriptHeadlessOrCancelsThroughItsWindow)
 }
 
 } // namespace
+
+// A stretched band of a sub-report page that is taller than the report's page: it used to
+// be moved to the next page again and again. A sub-report cannot open pages of the report
+// it prints in, so the band is cut at the page's bottom (with a warning) and preparation
+// goes on; what is printed is the text's beginning, in order, inside the page.
+TEST(PrepareMore, SubReportBandTallerThanAPageIsCutAtThePageBottom)
+{
+    for (int lines : {60, 200}) {
+        SCOPED_TRACE(lines);
+        Template t;
+        t.band("Header", btPageHeader, 10, 20);
+        t.memo("HeadText", 20, 10, 300, 20, "Continued");
+        t.band("Master", btMasterData, 40, 40, "1");
+        auto sr = std::make_unique<TfrSubReportView>();
+        sr->Name = u("Sub");
+        sr->SetBounds(30, 45, 400, 30);
+        sr->subPageIndex = 1;
+        t.page->Add(std::move(sr));
+        t.band("Summary", btReportSummary, 100, 20);
+        t.memo("SumText", 20, 100, 300, 20, "End");
+
+        TfrPage *sub = t.report.Pages.Add();
+        sub->pgMargins = {20, 20, 20, 20};
+        auto *data = t.band(sub, "SubData", btMasterData, 20, 20, "2");
+        data->Flags = flStretched;
+        const QByteArray text = numberedLines(lines).toUtf8();
+        auto *m = t.memo(sub, "Tall", 0, 20, 300, 20, text.constData());
+        m->Flags = flStretched | flWordWrap;
+        const auto pages = t.prepare();
+
+        ASSERT_GE(pages.size(), 2u);
+        ASSERT_LE(pages.size(), 4u) << "bounded: one page for each record and the summary";
+        const QStringList all = linesOf(numberedLines(lines));
+        int records = 0;
+        for (const PageObjs &p : pages)
+            for (const Obj &o : p) {
+                if (o.name != u("Tall"))
+                    continue;
+                ++records;
+                const QStringList printed = linesOf(o.text);
+                ASSERT_FALSE(printed.isEmpty());
+                EXPECT_EQ(printed, all.mid(0, printed.size())) << "the beginning of the text, in order";
+                EXPECT_LE(o.top + o.height, t.page->PrnInfo.Pgh - 20) << "cut at the page's bottom";
+            }
+        EXPECT_EQ(records, 2);
+        EXPECT_EQ(textsOf(pages.back(), u("SumText")).size(), 1u);
+    }
+}
+
+// Gaps taller than a page part leave no room for a line: the text is cut there instead of
+// moving on to the next page forever.
+TEST(PrepareMore, TextWhoseGapsExceedThePageIsCutNotRepeated)
+{
+    Template t;
+    auto *band = t.band("Data", btMasterData, 20, 40, "3");
+    band->Flags = flStretched;
+    auto *text = t.memo("Text", 20, 20, 300, 40, numberedLines(5).toUtf8().constData());
+    text->Flags = flStretched | flWordWrap;
+    text->GapY = 5000;
+    const auto pages = t.prepare();
+    EXPECT_LE(pages.size(), 40u);
+}

@@ -74,6 +74,20 @@ TEST_F(Frcalc, ErrorsAreReportedPerExpression)
                                     QStringLiteral("error: Expression nested too deeply")}));
 }
 
+// Text after a complete value is no part of it: "1 2 3" is not 1, and "div" is not an
+// operator of the language. Only ";" ends an expression early.
+TEST_F(Frcalc, ValuesWithoutAnOperatorBetweenThemAreAnError)
+{
+    const ToolRun r = run({QStringLiteral("1 2 3"), QStringLiteral("1 div 0"), QStringLiteral("1 / 0"),
+                           QStringLiteral("(1 + 2) 3"), QStringLiteral("7 mod 4 ; 9")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.lines, (QStringList{QStringLiteral("error: Missing operator in expression"),
+                                    QStringLiteral("error: Missing operator in expression"),
+                                    QStringLiteral("integer 0"),
+                                    QStringLiteral("error: Missing operator in expression"),
+                                    QStringLiteral("integer 3")}));
+}
+
 TEST_F(Frcalc, BadUsage)
 {
     EXPECT_EQ(run({}).status, 2);

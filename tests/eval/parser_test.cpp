@@ -330,8 +330,8 @@ TEST_F(Parser, OperandStackHoldsThirtyTwoValues)
     QStringList operands;
     for (int k = 1; k <= 32; ++k)
         operands.append(QString::number(k));
-    // Operands that no operator combines are left on the stack; the first is the result.
-    EXPECT_EQ(result(operands.join(u' ')), QStringLiteral("real 1"));
+    // Operands that no operator combines are no expression ("1 2 3" is not 1).
+    EXPECT_EQ(result(operands.join(u' ')), QStringLiteral("error: Missing operator in expression"));
     operands.append(QStringLiteral("33"));
     EXPECT_EQ(result(operands.join(u' ')), QStringLiteral("error: Expression too complex: more than 32 operands"));
     EXPECT_EQ(result(operands.join(u'+')), QStringLiteral("real 561"));

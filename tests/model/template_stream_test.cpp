@@ -11,6 +11,7 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QUuid>
+#include <functional>
 #include <memory>
 
 #include "model_test_support.h"
@@ -27,6 +28,7 @@
 #include "report/model/registry.h"
 #include "report/model/subreport_view.h"
 #include "report/model/template_json.h"
+#include "report/model/template_limits.h"
 
 namespace {
 
@@ -798,3 +800,86 @@ TEST_F(TemplateStreamTest, MissingResourceIsAnError)
 }
 
 } // namespace
+
+// ---- values no page can hold ------------------------------------------------------------
+
+// A value far beyond any page (a gap of 8 million pixels, a font of 15 million points) is
+// refused by the loader with its message naming the object and the value; the limit itself
+// still loads. The same limits hold for a description in JSON.
+TEST_F(TemplateStreamTest, ValuesNoPageCanHoldAreRefusedWithTheLoadersMessage)
+{
+    struct Case {
+        const char *property;
+        qint64 limit;
+        std::function<void(TfrReport &, qint64)> set;
+    };
+    auto memo = [](TfrReport &r) { return static_cast<TfrMemoView *>(r.Pages[0]->FindObject(u("Memo1"))); };
+    auto band = [](TfrReport &r) { return static_cast<TfrBandView *>(r.Pages[0]->FindObject(u("MasterData1"))); };
+    const std::vector<Case> cases = {
+        {"GapY", frMaxTemplateGap, [&](TfrReport &r, qint64 v) { memo(r)->GapY = int(v); }},
+        {"GapX", frMaxTemplateGap, [&](TfrReport &r, qint64 v) { memo(r)->GapX = int(v); }},
+        {"Font.Size", frMaxTemplateFontSize, [&](TfrReport &r, qint64 v) { memo(r)->Font.Size = int(v); }},
+        {"LineSpacing", frMaxTemplateGap, [&](TfrReport &r, qint64 v) { memo(r)->LineSpacing = qint32(v); }},
+        {"Height", frMaxTemplateExtent, [&](TfrReport &r, qint64 v) { memo(r)->Height = int(v); }},
+        {"Top", frMaxTemplateExtent, [&](TfrReport &r, qint64 v) { band(r)->Top = int(-v); }},
+        {"Columns", frMaxTemplateColumns, [&](TfrReport &r, qint64 v) { band(r)->Columns = qint32(v); }},
+        {"ColumnGap", frMaxTemplateExtent, [&](TfrReport &r, qint64 v) { band(r)->ColumnGap = qint32(v); }},
+        {"Margins.Bottom", frMaxTemplateExtent, [](TfrReport &r, qint64 v) { r.Pages[0]->pgMargins.Bottom = int(v); }},
+        {"ColGap", frMaxTemplateExtent, [](TfrReport &r, qint64 v) { r.Pages[0]->ColGap = qint32(v); }},
+    };
+    for (const Case &c : cases) {
+        for (qint64 value : {c.limit, c.limit + 1, qint64(8388609)}) {
+            SCOPED_TRACE(std::string(c.property) + " = " + std::to_string(value));
+            messages.clear();
+            TfrReport made;
+            template_test::fillEverything(made);
+            c.set(made, value);
+            const QByteArray bytes = save(made);
+            const QByteArray json = frTemplateToJson(made);
+
+            TfrReport r;
+            const bool loaded = load(r, bytes);
+            TfrReport fromJson;
+            QString jsonError;
+            try {
+                frTemplateFromJson(fromJson, json);
+            } catch (const EfrError &e) {
+                jsonError = e.message();
+            }
+            if (value <= c.limit) {
+                EXPECT_TRUE(loaded);
+                EXPECT_TRUE(messages.empty());
+                EXPECT_TRUE(jsonError.isEmpty()) << jsonError.toStdString();
+                continue;
+            }
+            EXPECT_FALSE(loaded);
+            ASSERT_EQ(messages.size(), 1u);
+            EXPECT_TRUE(messages[0].text.startsWith(u("Неверный FRF формат\r"))) << messages[0].text.toStdString();
+            EXPECT_TRUE(messages[0].text.contains(QLatin1String(c.property))) << messages[0].text.toStdString();
+            EXPECT_TRUE(messages[0].text.contains(QString::number(value)));
+            EXPECT_TRUE(isOneEmptyPage(r));
+            EXPECT_TRUE(jsonError.contains(QLatin1String(c.property))) << jsonError.toStdString();
+        }
+    }
+}
+
+// An empty file is no template; an empty stream from memory (a form resource) still loads
+// as nothing, leaving the report as it was.
+TEST_F(TemplateStreamTest, AnEmptyFileIsNoTemplate)
+{
+    QTemporaryDir dir;
+    const QString empty = dir.filePath(u("empty.frf"));
+    {
+        QFile f(empty);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    TfrReport r;
+    TfrStream fromFile = TfrStream::fromFile(empty);
+    EXPECT_FALSE(r.LoadFromStream(fromFile));
+    EXPECT_TRUE(formatErrorShown());
+
+    messages.clear();
+    TfrReport fromMemory;
+    EXPECT_TRUE(load(fromMemory, QByteArray()));
+    EXPECT_TRUE(messages.empty());
+}

@@ -6,7 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -14,6 +17,12 @@
 namespace {
 
 QString u(const char *s) { return QString::fromUtf8(s); }
+
+QByteArray readFile(const QString &name)
+{
+    QFile f(name);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
 
 const char *const kLongBrief = "Письмо о согласовании графика поставок оборудования на первый квартал";
 
@@ -103,7 +112,8 @@ TEST_F(FrreportXlsx, JournalPreparedIntoAWorkbook)
     ASSERT_GT(briefCol, 0);
     ASSERT_GT(sizeCol, 0);
     ASSERT_GT(dateCol, 0);
-    EXPECT_EQ(s.text(row7, briefCol).remove(QLatin1Char('\n')).remove(QLatin1Char(' ')),
+    // The brief contents may hyphenate where they wrap.
+    EXPECT_EQ(s.text(row7, briefCol).remove(QStringLiteral("-\n")).remove(QLatin1Char('\n')).remove(QLatin1Char(' ')),
               u(kLongBrief).remove(QLatin1Char(' ')));
     EXPECT_TRUE(s.text(row7, briefCol).contains(QLatin1Char('\n')));
     EXPECT_TRUE(s.style(row7, briefCol).wrap);
@@ -150,6 +160,95 @@ TEST_F(FrreportXlsx, PreparedReportExportedWithOptions)
                             QStringLiteral("--option"), QStringLiteral("PageRange=5-3")});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_TRUE(readXlsx(path("none.xlsx")).cells.empty()) << "a range naming no page exports none";
+}
+
+// frreport under the operators' desktop locale, whose decimal separator is a comma.
+TToolResult runUnderLocale(const QString &program, const QStringList &arguments, const char *locale)
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.insert(QStringLiteral("LC_ALL"), QString::fromLatin1(locale));
+    env.insert(QStringLiteral("LANG"), QString::fromLatin1(locale));
+    process.setProcessEnvironment(env);
+    process.start(program, arguments);
+    TToolResult result;
+    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
+        return result;
+    result.status = process.exitCode();
+    result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
+    return result;
+}
+
+// Attribute values holding a number with a decimal comma: what Excel repairs or rejects.
+QStringList commaNumbers(const QByteArray &xml)
+{
+    static const QRegularExpression comma(QStringLiteral("=\"-?[0-9]+,[0-9]+\""));
+    QStringList found;
+    for (auto it = comma.globalMatch(QString::fromUtf8(xml)); it.hasNext();)
+        found << it.next().captured(0);
+    return found;
+}
+
+QByteArray toolOutput(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(60000);
+    return process.readAllStandardOutput();
+}
+
+TEST_F(FrreportXlsx, FilesAreTheSameUnderARussianDesktopLocale)
+{
+    ASSERT_EQ(runUnderLocale(QStringLiteral("locale"), {QStringLiteral("decimal_point")}, "ru_RU.UTF-8").out, ",\n")
+        << "the ru_RU.UTF-8 locale is missing: run scripts/install-deps.sh";
+    for (const char *locale : {"C.UTF-8", "ru_RU.UTF-8"}) {
+        const QString tag = QString::fromLatin1(locale).left(2);
+        const QString frp = path("journal.frp") + tag, xlsx = path("journal.xlsx") + tag + QStringLiteral(".xlsx");
+        TToolResult r = runUnderLocale(program, prepareArgs() << QStringLiteral("--frp") << frp, locale);
+        ASSERT_EQ(r.status, 0) << r.err.toStdString();
+        r = runUnderLocale(program, {QStringLiteral("export"), frp, QStringLiteral("--xlsx"), xlsx}, locale);
+        ASSERT_EQ(r.status, 0) << r.err.toStdString();
+        r = runUnderLocale(program, prepareArgs() << QStringLiteral("--pdf") << xlsx + QStringLiteral(".pdf"), locale);
+        ASSERT_EQ(r.status, 0) << r.err.toStdString();
+        r = runUnderLocale(program, {QStringLiteral("dump"), journalTemplate}, locale);
+        ASSERT_EQ(r.status, 0) << r.err.toStdString();
+        QFile json(path("dump.json") + tag);
+        ASSERT_TRUE(json.open(QIODevice::WriteOnly));
+        json.write(r.out);
+    }
+    const QString c = path("journal.xlsx") + QStringLiteral("C.") + QStringLiteral(".xlsx");
+    const QString ru = path("journal.xlsx") + QStringLiteral("ru.xlsx");
+    for (const QString &part : {QStringLiteral("xl/worksheets/sheet1.xml"), QStringLiteral("xl/styles.xml")}) {
+        const QByteArray underRu = xlsx_detail::part(ru, part);
+        ASSERT_FALSE(underRu.isEmpty()) << part.toStdString();
+        EXPECT_EQ(commaNumbers(underRu), QStringList()) << part.toStdString();
+        EXPECT_EQ(underRu, xlsx_detail::part(c, part)) << part.toStdString() << " as under C.UTF-8";
+    }
+    EXPECT_TRUE(xlsx_detail::part(ru, QStringLiteral("xl/worksheets/sheet1.xml")).contains("width=\""));
+    // The prepared report, the template as JSON and the PDF's text come out the same too.
+    EXPECT_EQ(readFile(path("journal.frp") + QStringLiteral("C.")), readFile(path("journal.frp") + QStringLiteral("ru")));
+    EXPECT_EQ(readFile(path("dump.json") + QStringLiteral("C.")), readFile(path("dump.json") + QStringLiteral("ru")));
+    EXPECT_EQ(toolOutput(QStringLiteral("pdftotext"), {c + QStringLiteral(".pdf"), QStringLiteral("-")}),
+              toolOutput(QStringLiteral("pdftotext"), {ru + QStringLiteral(".pdf"), QStringLiteral("-")}));
+}
+
+TEST_F(FrreportXlsx, ThePdfCarriesTheReportsTitle)
+{
+    TToolResult r = frRunTool(program, prepareArgs() << QStringLiteral("--pdf") << path("journal.pdf"));
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const QString info = QString::fromUtf8(toolOutput(QStringLiteral("pdfinfo"), {path("journal.pdf")}));
+    EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Title:\\s+Журнал принятых файлов\n"))))
+        << info.toStdString();
+    // A prepared report names no template: the file's name stands in rather than nothing.
+    r = frRunTool(program, prepareArgs() << QStringLiteral("--frp") << path("run7.frp"));
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    r = frRunTool(program, {QStringLiteral("export"), path("run7.frp"), QStringLiteral("--pdf"), path("run7.pdf")});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const QString info7 = QString::fromUtf8(toolOutput(QStringLiteral("pdfinfo"), {path("run7.pdf")}));
+    EXPECT_TRUE(info7.contains(QRegularExpression(QStringLiteral("Title:\\s+\\S")))) << info7.toStdString();
 }
 
 TEST_F(FrreportXlsx, BadOptionsAndFailuresAreRefused)

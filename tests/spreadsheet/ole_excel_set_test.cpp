@@ -3,10 +3,12 @@
 #include "export_test_support.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QKeyEvent>
 #include <QPushButton>
 
 #include "export/spreadsheet/ole_excel_set.h"
@@ -153,6 +155,53 @@ TEST_F(ShowModalTest, FieldsThatDoNotReadStopTheExport)
         EXPECT_THROW(builder->ExportTo(*filter, path("bad.xlsx")), EConvertError) << r.field << " " << r.text;
         EXPECT_FALSE(QFile::exists(path("bad.xlsx"))) << r.field;
     }
+}
+
+TEST_F(ShowModalTest, OKWithAFieldThatDoesNotReadKeepsTheDialogOpenWithAHintNamingIt)
+{
+    const struct {
+        const char *field;
+        const char *text;
+        const char *caption;
+    } rows[] = {{"E_ScaleX", "x0", "Масштаб по X"}, {"E_ScaleY", "0", "Масштаб по Y"},
+                {"E_TMargin", "abc", "Отступ сверху"}, {"E_LMargin", "1.5.", "Отступ слева"},
+                {"E_Range", "Номера", "Номера"},      {"E_Range", "1;3", "Номера"}};
+    for (const auto &r : rows) {
+        bool refused = false;
+        frOLEExcelSetExec() = [&](TfrOLEExcelSet &d) {
+            d.show();
+            d.Faster->click();
+            auto *field = d.findChild<QLineEdit *>(QLatin1String(r.field));
+            field->setText(u(r.text));
+            d.OK->click();
+            refused = d.isVisible() && d.result() != QDialog::Accepted;
+            EXPECT_TRUE(d.Hint->isVisible()) << r.field;
+            EXPECT_TRUE(d.Hint->text().contains(u(r.caption))) << d.Hint->text().toStdString();
+            EXPECT_FALSE(d.Hint->text().contains(QStringLiteral("valid"))) << "said in Russian";
+            // Typing again takes the hint away; the choices made are still there.
+            QKeyEvent key(QEvent::KeyPress, Qt::Key_1, Qt::NoModifier, QStringLiteral("1"));
+            QCoreApplication::sendEvent(field, &key);
+            EXPECT_FALSE(d.Hint->isVisible()) << r.field;
+            EXPECT_FALSE(d.CB_Borders->isChecked()) << "the choices are not lost";
+            d.Cancel->click();
+            return d.result() == QDialog::Accepted ? 1 : 2;
+        };
+        builder->ExportTo(*filter, path("refused.xlsx"));
+        EXPECT_TRUE(refused) << r.field;
+        EXPECT_FALSE(QFile::exists(path("refused.xlsx"))) << r.field;
+    }
+    // Corrected, OK goes through.
+    frOLEExcelSetExec() = [](TfrOLEExcelSet &d) {
+        d.E_ScaleX->setText(QStringLiteral("x0"));
+        d.OK->click();
+        d.E_ScaleX->setText(QStringLiteral("100"));
+        d.E_TMargin->setText(u("0,5"));
+        d.OK->click();
+        return d.result() == QDialog::Accepted ? 1 : 2;
+    };
+    const XSheet s = exportTo();
+    ASSERT_TRUE(s.ok) << s.error.toStdString();
+    EXPECT_DOUBLE_EQ(filter->TopMargin, 0.5);
 }
 
 TEST_F(ShowModalTest, WithoutTheDialogTheProgramsRangeCounts)

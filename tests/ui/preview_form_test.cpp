@@ -305,6 +305,7 @@ TEST(PreviewSearch, LowerCaseFindsAnyCaseAndF3GoesOnToLaterPages)
     r.addPage({{u("Счёт"), 40, 100}});
     r.addPage({{u("Приказ"), 40, 100}, {u("сопроводительное Письмо"), 40, 600}});
     r.addPages(20);
+    TDialogs dialogs;
     TfrPreviewForm form;
     open(form, r.builder, {800, 600});
     form.N3Click(100);
@@ -331,11 +332,23 @@ TEST(PreviewSearch, LowerCaseFindsAnyCaseAndF3GoesOnToLaterPages)
     form.PBox->grab();
     EXPECT_LE(unpackedCount(*form.Pages()), 2) << "searched pages are released";
 
-    // No further hit: nothing moves.
+    // No further hit: nothing moves, the old hit is no longer shown as found, and the
+    // operator is told that the search reached the end.
+    EXPECT_TRUE(dialogs.messages.isEmpty());
     const int value = form.VScrollBar->value();
     key(form.PBox, Qt::Key_F3);
-    EXPECT_EQ(form.FoundPage(), 2);
+    EXPECT_EQ(form.FoundPage(), -1);
     EXPECT_EQ(form.VScrollBar->value(), value);
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages[0].startsWith(u("Поиск дошёл до конца отчёта"))) << dialogs.messages[0].toStdString();
+    EXPECT_EQ(dialogs.captions[0], u("Поиск"));
+    EXPECT_EQ(dialogs.parents[0], &form) << "over the preview";
+
+    // F3 once more goes round to the first hit.
+    key(form.PBox, Qt::Key_F3);
+    EXPECT_EQ(form.FoundPage(), 0);
+    EXPECT_EQ(form.CurPage(), 1);
+    EXPECT_EQ(dialogs.messages.size(), 1);
 }
 
 TEST(PreviewSearch, CaseSensitiveAndContinueFromTheCurrentPage)
@@ -344,6 +357,7 @@ TEST(PreviewSearch, CaseSensitiveAndContinueFromTheCurrentPage)
     r.addPage({{u("ПИСЬМО")}});
     r.addPage({{u("письмо")}});
     r.addPage({{u("письмо")}});
+    TDialogs dialogs;
     TfrPreviewForm form;
     open(form, r.builder, {800, 600});
     form.N3Click(100);
@@ -356,9 +370,15 @@ TEST(PreviewSearch, CaseSensitiveAndContinueFromTheCurrentPage)
     ASSERT_TRUE(form.FindText());
     EXPECT_EQ(form.FoundPage(), 2);
 
+    // A text that is not there: said so, and the previous hit is no longer highlighted,
+    // so nothing looks found; the page shown stays.
+    EXPECT_TRUE(dialogs.messages.isEmpty());
     form.SetSearch(u("нет такого"), false, true);
     EXPECT_FALSE(form.FindText());
-    EXPECT_EQ(form.FoundPage(), 2) << "a search with no hit changes nothing";
+    EXPECT_EQ(form.FoundPage(), -1);
+    EXPECT_EQ(form.CurPage(), 3);
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.messages[0], u("Текст «нет такого» не найден."));
 }
 
 TEST(PreviewSearch, TextRunsOfAPageAreFoundInDrawingOrder)
