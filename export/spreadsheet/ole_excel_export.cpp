@@ -226,6 +226,7 @@ void TfrOLEExcelExport::OnBeginDoc()
     if (EMFPages) {
         const size_t objects = size_t(EMFPages->PackedBytes() / 64);
         m_objects.reserve(objects);
+        m_cells.reserve(objects);
     }
     m_xSorted = m_ySorted = 0;
 }
@@ -281,6 +282,7 @@ int TfrOLEExcelExport::fontNameId(const QString &name)
 void TfrOLEExcelExport::collect(TfrView *View, TfrMemoView *memo, TObjCell top)
 {
     TCollected o;
+    TCell cell;
     o.Left = View->Left;
     o.Top = top;
     o.Width = View->Width;
@@ -296,9 +298,9 @@ void TfrOLEExcelExport::collect(TfrView *View, TfrMemoView *memo, TObjCell top)
         if (m_texts.size() + length > qsizetype(std::numeric_limits<quint32>::max()))
             throw EfrError(QStringLiteral("Отчет не помещается на лист Excel: в нем больше %1 знаков текста")
                                .arg(std::numeric_limits<quint32>::max()));
-        o.start = quint32(m_texts.size());
-        m_texts.resize(qsizetype(o.start) + qsizetype(length));
-        QChar *out = m_texts.data() + o.start;
+        cell.start = quint32(m_texts.size());
+        m_texts.resize(qsizetype(cell.start) + qsizetype(length));
+        QChar *out = m_texts.data() + cell.start;
         qsizetype n = 0;
         for (const QString &line : memo->Memo) {
             for (QChar c : line)
@@ -308,8 +310,8 @@ void TfrOLEExcelExport::collect(TfrView *View, TfrMemoView *memo, TObjCell top)
         }
         while (n > 0 && out[n - 1] == QLatin1Char('\n'))
             --n;
-        m_texts.truncate(o.start + n);
-        o.length = int(std::min<qsizetype>(n, INT_MAX));
+        m_texts.truncate(cell.start + n);
+        cell.length = int(std::min<qsizetype>(n, INT_MAX));
         TCellStyle style;
         style.FrameTyp = View->FrameTyp;
         style.FillColor = View->FillColor;
@@ -318,7 +320,7 @@ void TfrOLEExcelExport::collect(TfrView *View, TfrMemoView *memo, TObjCell top)
         style.fontStyle = memo->Font.Style;
         style.fontColor = memo->Font.Color;
         style.Alignment = memo->Alignment;
-        o.style = styleId(style);
+        cell.style = styleId(style);
     } else {
         // The object draws itself at the origin of a bitmap one pixel larger than itself.
         QImage picture;
@@ -340,11 +342,12 @@ void TfrOLEExcelExport::collect(TfrView *View, TfrMemoView *memo, TObjCell top)
             QPainter painter(&picture);
             View->Draw(&painter);
         }
-        o.picture = int(m_pictures.size());
+        cell.picture = int(m_pictures.size());
         m_pictures.push_back(std::move(picture));
         m_pictureSizes.push_back(QSize(View->Width, View->Height));
     }
-    m_objects.push_back(std::move(o));
+    m_objects.push_back(o);
+    m_cells.push_back(cell);
 }
 
 size_t TfrOLEExcelExport::TCellStyleHash::operator()(const TCellStyle &s) const noexcept
@@ -424,6 +427,8 @@ void TfrOLEExcelExport::ClearLastPage()
     m_xSorted = m_ySorted = 0;
     m_objects.clear();
     m_objects.shrink_to_fit();
+    m_cells.clear();
+    m_cells.shrink_to_fit();
     m_styles.clear();
     m_styleIds.clear();
     m_texts = QString();
@@ -466,13 +471,15 @@ int TfrOLEExcelExport::CompareObjects(int a, int b) const
 void TfrOLEExcelExport::OrderObjectByCells()
 {
     // The order of CompareObjects; objects equal in all three keys keep the order they came
-    // in. Pages mostly hand their objects over in this order already.
-    std::vector<int> order(m_objects.size());
-    std::iota(order.begin(), order.end(), 0);
+    // in. Pages mostly hand their objects over in this order already, and then need no
+    // list of the order.
     bool sorted = true;
     for (size_t i = 1; i < m_objects.size() && sorted; ++i)
         sorted = CompareObjects(int(i - 1), int(i)) <= 0;
+    std::vector<int> order;
     if (!sorted) {
+        order.resize(m_objects.size());
+        std::iota(order.begin(), order.end(), 0);
         // The numbers are sorted, not copies of the keys: a million objects would need
         // another 24 MB for those. The index decides between equal keys.
         std::sort(order.begin(), order.end(), [this](int a, int b) {
@@ -496,8 +503,9 @@ void TfrOLEExcelExport::OrderObjectByCells()
         count = std::max(1, last - first);
     };
     m_placements.clear();
-    m_placements.reserve(order.size());
-    for (int index : order) {
+    m_placements.reserve(m_objects.size());
+    for (size_t k = 0; k < m_objects.size(); ++k) {
+        const int index = sorted ? int(k) : order[k];
         const TCollected &o = m_objects[size_t(index)];
         int col, colCount, row, rowCount;
         place(m_xEdges, o.Left, o.Width, col, colCount);
@@ -665,18 +673,8 @@ void TfrOLEExcelExport::ExportPage()
         runs[kind] = {col, row, v};
     };
 
-    // The loop needs little of each object: that little in placement order, and the full
-    // records go before the sheet and the array grow.
-    struct TCell {
-        quint32 start;
-        int length, style, picture;
-    };
-    std::vector<TCell> cells;
-    cells.reserve(m_placements.size());
-    for (const TObjPos &pos : m_placements) {
-        const TCollected &o = m_objects[size_t(pos.obj)];
-        cells.push_back({o.start, o.length, o.style, o.picture});
-    }
+    // The loop needs only the content of each object and its place: the geometry goes
+    // before the sheet and the array grow.
     m_objects.clear();
     m_objects.shrink_to_fit();
 
@@ -689,7 +687,7 @@ void TfrOLEExcelExport::ExportPage()
         if (k == 0 || progress.due())
             progress.line(QStringLiteral("Объектов: %1 - Осталось: %2").arg(done).arg(frTimeToStr(remainingDays)));
         const TObjPos &pos = m_placements[k];
-        const TCell &o = cells[k];
+        const TCell &o = m_cells[size_t(pos.obj)];
         const int col = pos.col + 1;
         const int row = pos.row + 1;
         int colCount = pos.colCount;
@@ -781,6 +779,8 @@ void TfrOLEExcelExport::ExportPage()
     // whole area gets the run's first value.
     for (int kind = 0; kind < rkCount; ++kind)
         flush(kind, lastCol, lastRow);
+    m_cells.clear();
+    m_cells.shrink_to_fit();
     // What was collected is in the sheet and the array now: let it go before the values
     // are typed in, so the largest lists are never all held at once. The texts go on in
     // the array.

@@ -109,17 +109,20 @@ private:
     struct TCellStyleHash {
         size_t operator()(const TCellStyle &s) const noexcept;
     };
-    // What the sheet needs of a collected object; a picture keeps its drawing. A report of
-    // a million objects holds a million of these, so they are small.
+    // Where a collected object lies: what places it on the sheet, let go once it is placed.
     struct TCollected {
-        TObjCell Top = 0;   // stacked
-        quint32 start = 0;  // of the text in m_texts
+        TObjCell Top = 0; // stacked
         int Left = 0, Width = 0, Height = 0;
         int textLength = 0; // of the whole text: the third sort key
-        int length = 0;     // of the text: CleanReturns of the whole text
-        int style = 0;      // into m_styles (texts)
-        int picture = -1;   // into m_pictures; -1 for a text
-        bool isText() const { return picture < 0; }
+    };
+    // What the sheet needs of a collected object's content, kept beside it in the same order
+    // until the cells are written; a picture keeps its drawing. A report of a million
+    // objects holds a million of each, so both are small.
+    struct TCell {
+        quint32 start = 0; // of the text in m_texts
+        int length = 0;    // of the text: CleanReturns of the whole text
+        int style = 0;     // into m_styles (texts)
+        int picture = -1;  // into m_pictures; -1 for a text
     };
     int styleId(const TCellStyle &style);
 
@@ -135,6 +138,7 @@ private:
     static void compactEdges(std::vector<TObjCell> &list, size_t &sorted);
     std::vector<TObjPos> m_placements;
     std::vector<TCollected> m_objects;
+    std::vector<TCell> m_cells; // by object, as m_objects
     std::vector<TCellStyle> m_styles;
     std::unordered_map<TCellStyle, int, TCellStyleHash> m_styleIds;
     std::vector<QImage> m_pictures; // the drawings of the objects that are not text
