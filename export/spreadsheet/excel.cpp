@@ -133,6 +133,8 @@ void TFrExcel::SetRowSize(int row, double height)
     sheet().setRowHeight(row, std::clamp(height, 0.0, frXlsMaxRowHeight));
 }
 
+void TFrExcel::reserveRows(int rows) { sheet().reserveRows(std::clamp(rows, 0, frXlsMaxRows)); }
+
 void TFrExcel::SetRange(int column, int row, int columnCount, int rowCount)
 {
     sheet();

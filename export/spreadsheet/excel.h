@@ -92,6 +92,8 @@ public:
     void SetColSize(int column, double width);
     // In points; beyond 409 the highest row.
     void SetRowSize(int row, double height);
+    // Room for that many rows, so a sheet set up row by row does not move them as it grows.
+    void reserveRows(int rows);
     // The current range: columnCount columns and rowCount rows from (column, row). Nothing
     // changes when a count is below 1.
     void SetRange(int column, int row, int columnCount, int rowCount);

@@ -320,7 +320,7 @@ void TfrOLEExcelExport::collect(TfrView *View, TfrMemoView *memo, TObjCell top)
         style.fontStyle = memo->Font.Style;
         style.fontColor = memo->Font.Color;
         style.Alignment = memo->Alignment;
-        cell.style = styleId(style);
+        cell.content = styleId(style);
     } else {
         // The object draws itself at the origin of a bitmap one pixel larger than itself.
         QImage picture;
@@ -342,7 +342,7 @@ void TfrOLEExcelExport::collect(TfrView *View, TfrMemoView *memo, TObjCell top)
             QPainter painter(&picture);
             View->Draw(&painter);
         }
-        cell.picture = int(m_pictures.size());
+        cell.content = -1 - int(m_pictures.size());
         m_pictures.push_back(std::move(picture));
         m_pictureSizes.push_back(QSize(View->Width, View->Height));
     }
@@ -445,7 +445,7 @@ void TfrOLEExcelExport::ObjCellAdd(std::vector<TObjCell> &list, TObjCell positio
 
 void TfrOLEExcelExport::ObjPosAdd(std::vector<TObjPos> &list, int col, int row, int colCount, int rowCount, int obj)
 {
-    list.push_back({obj, col, row, colCount, rowCount});
+    list.push_back({obj, row, rowCount, qint16(col), qint16(colCount)});
 }
 
 int TfrOLEExcelExport::ComparePoints(TObjCell a, TObjCell b) { return a < b ? -1 : a > b ? 1 : 0; }
@@ -582,6 +582,10 @@ void TfrOLEExcelExport::ExportPage()
         CurReport->Terminated = false;
     Progress idle;
     Progress &progress = m_progress ? *m_progress : idle;
+    // The objects are placed: from here on only their content and places are needed, and
+    // the geometry goes before the sheet grows.
+    m_objects.clear();
+    m_objects.shrink_to_fit();
 
     const std::vector<TObjCell> &X = m_xEdges;
     const std::vector<TObjCell> &Y = m_yEdges;
@@ -589,6 +593,7 @@ void TfrOLEExcelExport::ExportPage()
     const int NY = int(Y.size());
 
     // Rows, and a manual break two rows below where each exported page ended.
+    x.reserveRows(NY + 2);
     size_t p = 0;
     for (int i = 1; i < NY; ++i) {
         if (i == 1 || progress.due())
@@ -673,11 +678,6 @@ void TfrOLEExcelExport::ExportPage()
         runs[kind] = {col, row, v};
     };
 
-    // The loop needs only the content of each object and its place: the geometry goes
-    // before the sheet and the array grow.
-    m_objects.clear();
-    m_objects.shrink_to_fit();
-
     const size_t count = m_placements.size();
     const double startTime = double(QDateTime::currentMSecsSinceEpoch());
     double remainingDays = 0;
@@ -696,8 +696,8 @@ void TfrOLEExcelExport::ExportPage()
         lastCol = col + colCount;
         lastRow = row + rowCount;
 
-        if (o.picture < 0) {
-            const TCellStyle &st = m_styles[size_t(o.style)];
+        if (o.isText()) {
+            const TCellStyle &st = m_styles[size_t(o.style())];
             const QStringView text = QStringView(m_texts).mid(o.start, o.length);
             // What the application would take for a number stays the text it is.
             const qsizetype point = text.indexOf(QLatin1Char('.'));
@@ -758,8 +758,8 @@ void TfrOLEExcelExport::ExportPage()
             values.SetStored(row - 1, col - 1, o.start, o.length);
         } else {
             ++m_pictureNumber;
-            const int n = x.PastePicture(m_pictures[size_t(o.picture)]);
-            const QSize &size = m_pictureSizes[size_t(o.picture)];
+            const int n = x.PastePicture(m_pictures[size_t(o.picture())]);
+            const QSize &size = m_pictureSizes[size_t(o.picture())];
             x.SetPictureSize(n, double(size.width()) / 1.5, double(size.height()) / 1.5);
         }
 

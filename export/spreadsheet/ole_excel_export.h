@@ -26,11 +26,12 @@ class TfrOLEExcelSet;
 using TObjCell = qint64;
 
 // Where a collected object sits: its index among the objects, its first column and row
-// (from 0) and how many of each it spans.
+// (from 0) and how many of each it spans. 16 bytes, one per object: a sheet's columns fit
+// in 16 bits.
 struct TObjPos {
     int obj = 0;
-    int col = 0, row = 0;
-    int colCount = 1, rowCount = 1;
+    int row = 0, rowCount = 1;
+    qint16 col = 0, colCount = 1;
 };
 
 class TfrOLEExcelExport : public TfrExportFilter {
@@ -121,8 +122,10 @@ private:
     struct TCell {
         quint32 start = 0; // of the text in m_texts
         int length = 0;    // of the text: CleanReturns of the whole text
-        int style = 0;     // into m_styles (texts)
-        int picture = -1;  // into m_pictures; -1 for a text
+        int content = 0;   // a text's style (into m_styles), or -1 - a picture's index
+        bool isText() const { return content >= 0; }
+        int style() const { return content; }
+        int picture() const { return -1 - content; }
     };
     int styleId(const TCellStyle &style);
 

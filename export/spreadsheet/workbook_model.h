@@ -185,6 +185,7 @@ public:
 
     // ---- rows for the writers ----
     int rowCount() const { return int(m_rows.size()); }
+    void reserveRows(int rows) { m_rows.reserve(size_t(rows)); }
     const Row *rowAt(int row) const { return row >= 1 && row <= rowCount() ? &m_rows[size_t(row) - 1] : nullptr; }
 
 private:
