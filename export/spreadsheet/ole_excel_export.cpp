@@ -221,13 +221,6 @@ void TfrOLEExcelExport::OnBeginDoc()
             if (p >= 1 && p <= pageCount)
                 m_pageWanted[size_t(p)] = true;
     }
-    // Room for about what the pages hold (a stored text object takes some 100 bytes), so
-    // the lists rarely move while they grow.
-    if (EMFPages) {
-        const size_t objects = size_t(EMFPages->PackedBytes() / 64);
-        m_objects.reserve(objects);
-        m_cells.reserve(objects);
-    }
     m_xSorted = m_ySorted = 0;
 }
 
@@ -426,16 +419,13 @@ void TfrOLEExcelExport::ClearLastPage()
     m_yEdges.shrink_to_fit();
     m_xSorted = m_ySorted = 0;
     m_objects.clear();
-    m_objects.shrink_to_fit();
     m_cells.clear();
-    m_cells.shrink_to_fit();
     m_styles.clear();
     m_styleIds.clear();
     m_texts = QString();
     m_pictures.clear();
     m_pictureSizes.clear();
     m_placements.clear();
-    m_placements.shrink_to_fit();
     m_fontNames.clear();
     m_fontNameIds.clear();
     m_lastFontName = -1;
@@ -443,7 +433,7 @@ void TfrOLEExcelExport::ClearLastPage()
 
 void TfrOLEExcelExport::ObjCellAdd(std::vector<TObjCell> &list, TObjCell position) { list.push_back(position); }
 
-void TfrOLEExcelExport::ObjPosAdd(std::vector<TObjPos> &list, int col, int row, int colCount, int rowCount, int obj)
+void TfrOLEExcelExport::ObjPosAdd(TfrBlockList<TObjPos> &list, int col, int row, int colCount, int rowCount, int obj)
 {
     list.push_back({obj, row, rowCount, qint16(col), qint16(colCount)});
 }
@@ -503,8 +493,11 @@ void TfrOLEExcelExport::OrderObjectByCells()
         count = std::max(1, last - first);
     };
     m_placements.clear();
-    m_placements.reserve(m_objects.size());
+    m_inOrder = sorted;
     for (size_t k = 0; k < m_objects.size(); ++k) {
+        // In order, the geometry of the objects placed goes as the placements grow.
+        if (sorted)
+            m_objects.releaseBefore(k);
         const int index = sorted ? int(k) : order[k];
         const TCollected &o = m_objects[size_t(index)];
         int col, colCount, row, rowCount;
@@ -512,6 +505,8 @@ void TfrOLEExcelExport::OrderObjectByCells()
         place(m_yEdges, o.Top, o.Height, row, rowCount);
         ObjPosAdd(m_placements, col, row, colCount, rowCount, index);
     }
+    if (sorted)
+        m_objects.clear(); // what is left of it
 }
 
 // ---- writing -----------------------------------------------------------------------------
@@ -585,7 +580,6 @@ void TfrOLEExcelExport::ExportPage()
     // The objects are placed: from here on only their content and places are needed, and
     // the geometry goes before the sheet grows.
     m_objects.clear();
-    m_objects.shrink_to_fit();
 
     const std::vector<TObjCell> &X = m_xEdges;
     const std::vector<TObjCell> &Y = m_yEdges;
@@ -686,6 +680,11 @@ void TfrOLEExcelExport::ExportPage()
     for (size_t k = 0; k < count; ++k) {
         if (k == 0 || progress.due())
             progress.line(QStringLiteral("Объектов: %1 - Осталось: %2").arg(done).arg(frTimeToStr(remainingDays)));
+        // What the walk has passed is not read again (the look for later objects inside a
+        // merged area goes forward only).
+        m_placements.releaseBefore(k);
+        if (m_inOrder)
+            m_cells.releaseBefore(k);
         const TObjPos &pos = m_placements[k];
         const TCell &o = m_cells[size_t(pos.obj)];
         const int col = pos.col + 1;
@@ -780,7 +779,6 @@ void TfrOLEExcelExport::ExportPage()
     for (int kind = 0; kind < rkCount; ++kind)
         flush(kind, lastCol, lastRow);
     m_cells.clear();
-    m_cells.shrink_to_fit();
     // What was collected is in the sheet and the array now: let it go before the values
     // are typed in, so the largest lists are never all held at once. The texts go on in
     // the array.

@@ -34,6 +34,40 @@ struct TObjPos {
     qint16 col = 0, colCount = 1;
 };
 
+// A list filled at its end and walked from its start, kept in blocks: a walk that is done
+// with the front lets it go block by block, so a list taken over into another never stands
+// whole beside it.
+template <class T> class TfrBlockList {
+public:
+    void push_back(const T &value)
+    {
+        if (m_size % kBlock == 0)
+            m_blocks.push_back(std::make_unique<T[]>(kBlock));
+        m_blocks.back()[m_size++ % kBlock] = value;
+    }
+    T &operator[](size_t i) { return m_blocks[i / kBlock][i % kBlock]; }
+    const T &operator[](size_t i) const { return m_blocks[i / kBlock][i % kBlock]; }
+    size_t size() const { return m_size; }
+    bool empty() const { return m_size == 0; }
+    void clear()
+    {
+        m_blocks.clear();
+        m_blocks.shrink_to_fit();
+        m_size = 0;
+    }
+    // The entries before i are not read again.
+    void releaseBefore(size_t i)
+    {
+        for (size_t b = 0; b < i / kBlock && b < m_blocks.size(); ++b)
+            m_blocks[b].reset();
+    }
+
+private:
+    static constexpr size_t kBlock = 1 << 14;
+    std::vector<std::unique_ptr<T[]>> m_blocks;
+    size_t m_size = 0;
+};
+
 class TfrOLEExcelExport : public TfrExportFilter {
     Q_OBJECT // the registry tells filters apart by class name
 public:
@@ -79,7 +113,7 @@ public:
     static QString CleanReturns(const QString &text);
     void ClearLastPage();
     static void ObjCellAdd(std::vector<TObjCell> &list, TObjCell position);
-    static void ObjPosAdd(std::vector<TObjPos> &list, int col, int row, int colCount, int rowCount, int obj);
+    static void ObjPosAdd(TfrBlockList<TObjPos> &list, int col, int row, int colCount, int rowCount, int obj);
     // Sorted edges without repeats.
     static void DeleteMultiplePoint(std::vector<TObjCell> &list);
     void OrderObjectByCells();
@@ -92,7 +126,7 @@ public:
     TFrExcel &Excel() { return *m_excel; }
     const std::vector<TObjCell> &XEdges() const { return m_xEdges; }
     const std::vector<TObjCell> &YEdges() const { return m_yEdges; }
-    const std::vector<TObjPos> &Placements() const { return m_placements; }
+    const TfrBlockList<TObjPos> &Placements() const { return m_placements; }
 
 private:
     class Progress;
@@ -139,9 +173,10 @@ private:
     std::vector<TObjCell> m_xEdges, m_yEdges;
     size_t m_xSorted = 0, m_ySorted = 0; // the compacted part of each list
     static void compactEdges(std::vector<TObjCell> &list, size_t &sorted);
-    std::vector<TObjPos> m_placements;
-    std::vector<TCollected> m_objects;
-    std::vector<TCell> m_cells; // by object, as m_objects
+    TfrBlockList<TObjPos> m_placements;
+    TfrBlockList<TCollected> m_objects;
+    TfrBlockList<TCell> m_cells; // by object, as m_objects
+    bool m_inOrder = true;       // the objects came in placement order
     std::vector<TCellStyle> m_styles;
     std::unordered_map<TCellStyle, int, TCellStyleHash> m_styleIds;
     std::vector<QImage> m_pictures; // the drawings of the objects that are not text
