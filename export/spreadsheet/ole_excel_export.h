@@ -16,6 +16,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "export/spreadsheet/block_list.h"
 #include "export/spreadsheet/excel.h"
 #include "report/engine/export_filter.h"
 
@@ -32,40 +33,6 @@ struct TObjPos {
     int obj = 0;
     int row = 0, rowCount = 1;
     qint16 col = 0, colCount = 1;
-};
-
-// A list filled at its end and walked from its start, kept in blocks: a walk that is done
-// with the front lets it go block by block, so a list taken over into another never stands
-// whole beside it.
-template <class T> class TfrBlockList {
-public:
-    void push_back(const T &value)
-    {
-        if (m_size % kBlock == 0)
-            m_blocks.push_back(std::make_unique<T[]>(kBlock));
-        m_blocks.back()[m_size++ % kBlock] = value;
-    }
-    T &operator[](size_t i) { return m_blocks[i / kBlock][i % kBlock]; }
-    const T &operator[](size_t i) const { return m_blocks[i / kBlock][i % kBlock]; }
-    size_t size() const { return m_size; }
-    bool empty() const { return m_size == 0; }
-    void clear()
-    {
-        m_blocks.clear();
-        m_blocks.shrink_to_fit();
-        m_size = 0;
-    }
-    // The entries before i are not read again.
-    void releaseBefore(size_t i)
-    {
-        for (size_t b = 0; b < i / kBlock && b < m_blocks.size(); ++b)
-            m_blocks[b].reset();
-    }
-
-private:
-    static constexpr size_t kBlock = 1 << 14;
-    std::vector<std::unique_ptr<T[]>> m_blocks;
-    size_t m_size = 0;
 };
 
 class TfrOLEExcelExport : public TfrExportFilter {
