@@ -7,6 +7,8 @@
 #include <QImage>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <clocale>
+#include <string>
 #include <tuple>
 #include <vector>
 
@@ -261,6 +263,29 @@ TEST_F(ExcelTest, LargeTransfersKeepEveryValue)
             filled += !excel.GetCell(1, r).isEmpty() + !excel.GetCell(2, r).isEmpty();
         EXPECT_EQ(filled, rows);
     }
+}
+
+// The users' locale writes numbers with a decimal comma; the file's numbers must not.
+TEST_F(ExcelTest, NumbersInTheFileIgnoreTheLocalesDecimalComma)
+{
+    const std::string was = std::setlocale(LC_ALL, nullptr);
+    if (!std::setlocale(LC_ALL, "ru_RU.UTF-8"))
+        GTEST_SKIP() << "the locale ru_RU.UTF-8 is not installed here";
+    struct Restore {
+        std::string locale;
+        ~Restore() { std::setlocale(LC_ALL, locale.c_str()); }
+    } restore{was};
+    excel.SetColSize(1, 12.5);
+    excel.SetRowSize(1, 30.75);
+    excel.SetPageMargin(xlPortrait, 18, 9, 9, 9);
+    excel.SetCell(1, 1, u("3,5"));
+    const XSheet sheet = save();
+    ASSERT_TRUE(sheet.ok) << sheet.error.toStdString();
+    EXPECT_GT(sheet.colWidths.at(1), 12.5);
+    EXPECT_DOUBLE_EQ(sheet.rowHeights.at(1), 30.75);
+    EXPECT_DOUBLE_EQ(sheet.margins.at(QStringLiteral("left")), 0.25);
+    ASSERT_TRUE(sheet.cell(1, 1) && sheet.cell(1, 1)->isNumber);
+    EXPECT_DOUBLE_EQ(sheet.cell(1, 1)->number, 3.5);
 }
 
 TEST(BlockListTest, WhatIsLetGoAtTheFrontLeavesTheRestAsItWas)
