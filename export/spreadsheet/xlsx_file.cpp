@@ -13,7 +13,6 @@
 #include <xlsxwriter.h>
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
-#include <locale.h>
 #include <unistd.h>
 #endif
 
@@ -340,38 +339,6 @@ private:
     int m_saved = -1;
 };
 
-// libxlsxwriter prints every number of the file (widths, heights, margins, cell values)
-// with the C library, which follows the locale: under ru_RU.UTF-8 a width came out as
-// "5,42578125", which no reader takes. The writing thread prints in the C locale instead.
-class CNumbers {
-public:
-    CNumbers()
-    {
-#ifdef Q_OS_UNIX
-        m_c = ::newlocale(LC_NUMERIC_MASK, "C", locale_t(0));
-        if (m_c)
-            m_saved = ::uselocale(m_c);
-#endif
-    }
-    ~CNumbers()
-    {
-#ifdef Q_OS_UNIX
-        if (m_c) {
-            ::uselocale(m_saved);
-            ::freelocale(m_c);
-        }
-#endif
-    }
-    CNumbers(const CNumbers &) = delete;
-    CNumbers &operator=(const CNumbers &) = delete;
-
-private:
-#ifdef Q_OS_UNIX
-    locale_t m_c = locale_t(0);
-    locale_t m_saved = locale_t(0);
-#endif
-};
-
 // The library's failure in the program's words; the system's reason where the library met one.
 QString reasonOf(lxw_error error, int systemError)
 {
@@ -407,7 +374,6 @@ void frWriteXlsx(const TfrWorksheetModel &sheet, const QString &fileName, const 
     options.constant_memory = LXW_TRUE;
     options.tmpdir = const_cast<char *>(tmp.constData());
     QuietLibrary quiet;
-    CNumbers numbers;
     lxw_workbook *workbook = workbook_new_opt(name.constData(), &options);
     if (!workbook)
         throw EfrError(reasonOf(LXW_ERROR_MEMORY_MALLOC_FAILED, 0));
