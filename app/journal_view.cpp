@@ -4,9 +4,14 @@
 #include "app/connection_string.h"
 #include "app/main_dm.h"
 #include "app/number_input.h"
+#include "app/settings.h"
 #include "report/eval/errors.h"
 
+#include <QComboBox>
+#include <QDateEdit>
 #include <QDialogButtonBox>
+#include <QSignalBlocker>
+#include <QSpinBox>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QHelpEvent>
@@ -53,8 +58,6 @@ const Column kColumns[] = {
 };
 constexpr int kColumnCount = int(std::size(kColumns));
 constexpr int kBriefColumn = 9;
-
-const char *const kFilterFields[] = {"NameFile", "Ispolnitel", "BriefContents", "ToWhom"};
 
 QString quoted(const char *name)
 {
@@ -106,18 +109,9 @@ public:
 // ---------------------------------------------------------------------------------------
 // TJournalModel
 
-TJournalModel::TJournalModel(const QSqlDatabase &db, QObject *parent) : QAbstractTableModel(parent), m_db(db)
+TJournalModel::TJournalModel(const QSqlDatabase &db, QObject *parent)
+    : QAbstractTableModel(parent), m_db(db), m_collate(JournalFoldingCollation(db))
 {
-    if (frEngineOf(m_db) != TfrDbEngine::dePostgreSQL)
-        return;
-    // A database made with a UTF-8 locale folds every alphabet by itself, and does it
-    // faster than ICU; one made with the C locale folds Latin letters only, and then the
-    // ICU root collation does it, when the server was built with ICU.
-    QSqlQuery probe(m_db);
-    if (probe.exec(QStringLiteral("SELECT lower('ЁЛКА') = 'ёлка'")) && probe.next() && probe.value(0).toBool())
-        return;
-    if (probe.exec(QStringLiteral("SELECT 1 FROM pg_collation WHERE collname = 'und-x-icu'")) && probe.next())
-        m_collate = QStringLiteral(" COLLATE \"und-x-icu\"");
 }
 
 QString TJournalModel::fieldOf(int column)
@@ -135,44 +129,41 @@ QString TJournalModel::pageStatement(bool numbered, bool first) const
     QStringList fields{QStringLiteral("\"id\"")};
     for (const Column &c : kColumns)
         fields << quoted(c.field);
+    // With a period or an executor their index finds the rows; the number is then only
+    // sorted by, so the engine must not walk the number index through the whole journal.
+    const QString number = JournalConditionIndexed(m_selection) ? QStringLiteral("(\"NumPP\" + 0)")
+                                                                : QStringLiteral("\"NumPP\"");
     QStringList where;
     if (numbered) {
         where << QStringLiteral("\"NumPP\" IS NOT NULL");
         // Written so both engines start the index range at the last number read.
         if (!first)
-            where << QStringLiteral("\"NumPP\" >= :n") << QStringLiteral("(\"NumPP\" > :n2 OR \"id\" > :i)");
+            where << QStringLiteral("%1 >= :n").arg(number) << QStringLiteral("(%1 > :n2 OR \"id\" > :i)").arg(number);
     } else {
         where << QStringLiteral("\"NumPP\" IS NULL");
         if (!first)
             where << QStringLiteral("\"id\" > :i");
     }
-    if (!m_filter.isEmpty()) {
-        if (frEngineOf(m_db) == TfrDbEngine::dePostgreSQL) {
-            // One folding of the four fields per row; the separator keeps a match from
-            // running across two of them.
-            QStringList args;
-            for (const char *f : kFilterFields)
-                args << quoted(f);
-            where << QStringLiteral("strpos(lower(concat_ws(chr(1), %1)%2), lower(CAST(:needle AS text)%2)) > 0")
-                         .arg(args.join(QStringLiteral(", ")), m_collate);
-        } else {
-            QStringList args{QStringLiteral(":needle")};
-            for (const char *f : kFilterFields)
-                args << quoted(f);
-            where << QStringLiteral("fr_contains(%1)").arg(args.join(QStringLiteral(", ")));
-        }
-    }
+    where << QStringLiteral("(%1)").arg(JournalCondition(m_db, m_selection, m_collate));
     return QStringLiteral("SELECT %1 FROM \"%2\" WHERE %3 ORDER BY %4 LIMIT %5")
         .arg(fields.join(QStringLiteral(", ")), JournalTableName, where.join(QStringLiteral(" AND ")),
-             numbered ? QStringLiteral("\"NumPP\", \"id\"") : QStringLiteral("\"id\""))
+             numbered ? QStringLiteral("%1, \"id\"").arg(number) : QStringLiteral("\"id\""))
         .arg(kPageRows);
 }
 
 void TJournalModel::setFilter(const QString &text)
 {
+    TJournalSelection s;
+    s.text = text;
+    setSelection(s);
+}
+
+void TJournalModel::setSelection(const TJournalSelection &selection)
+{
     beginResetModel();
     m_rows.clear();
-    m_filter = text.trimmed();
+    m_selection = selection;
+    m_selection.text = selection.text.trimmed();
     m_numberedDone = false;
     m_atEnd = false;
     endResetModel();
@@ -182,6 +173,13 @@ void TJournalModel::setFilter(const QString &text)
         m_atEnd = true;
         throw;
     }
+}
+
+qint64 TJournalModel::countRows() const
+{
+    if (m_atEnd)
+        return m_rows.size();
+    return CountJournalRows(m_db, m_selection, m_collate);
 }
 
 void TJournalModel::fetchPage()
@@ -208,8 +206,6 @@ void TJournalModel::fetchPage()
             }
             q.bindValue(QStringLiteral(":i"), last->id);
         }
-        if (!m_filter.isEmpty())
-            q.bindValue(QStringLiteral(":needle"), m_filter);
         if (!q.exec())
             throw EfrError(q.lastError().text());
         int read = 0;
@@ -323,6 +319,62 @@ TJournalView::TJournalView(const QSqlDatabase &db, QWidget *parent) : QDialog(pa
     resize(std::clamp(available.width() - 40, 640, 1320), std::clamp(available.height() - 60, 400, 720));
 
     auto *layout = new QVBoxLayout(this);
+
+    // Period, executor and runs on one line; the text filter under them.
+    auto *choiceRow = new QHBoxLayout;
+    auto *periodLabel = new QLabel(QStringLiteral("Период:"), this);
+    m_period = new QComboBox(this);
+    m_period->setObjectName(QStringLiteral("CmbBPeriod"));
+    m_period->addItem(QStringLiteral("Весь журнал"));
+    for (int i = 0; i < QuickPeriodCount; ++i)
+        m_period->addItem(QuickPeriodName(TQuickPeriod(i)));
+    m_period->addItem(QStringLiteral("Другой период"));
+    periodLabel->setBuddy(m_period);
+    auto dateEdit = [this](const char *name) {
+        auto *edit = new QDateEdit(this);
+        edit->setObjectName(QString::fromLatin1(name));
+        edit->setCalendarPopup(true);
+        edit->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+        // The journal's two-digit years.
+        edit->setDateRange(QDate(2000, 1, 1), QDate(2099, 12, 31));
+        return edit;
+    };
+    m_from = dateEdit("DEFrom");
+    m_to = dateEdit("DETo");
+    auto *executorLabel = new QLabel(QStringLiteral("Исполнитель:"), this);
+    m_executor = new QComboBox(this);
+    m_executor->setObjectName(QStringLiteral("CmbBIsp"));
+    m_executor->setMinimumContentsLength(16);
+    m_executor->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    executorLabel->setBuddy(m_executor);
+    auto runEdit = [this](const char *name) {
+        auto *edit = new QSpinBox(this);
+        edit->setObjectName(QString::fromLatin1(name));
+        edit->setRange(0, 99999);
+        // 0 leaves that end open.
+        edit->setSpecialValueText(QStringLiteral("—"));
+        edit->setAlignment(Qt::AlignRight);
+        return edit;
+    };
+    m_runFrom = runEdit("SERunFrom");
+    m_runTo = runEdit("SERunTo");
+    choiceRow->addWidget(periodLabel);
+    choiceRow->addWidget(m_period);
+    choiceRow->addWidget(new QLabel(QStringLiteral("с"), this));
+    choiceRow->addWidget(m_from);
+    choiceRow->addWidget(new QLabel(QStringLiteral("по"), this));
+    choiceRow->addWidget(m_to);
+    choiceRow->addSpacing(12);
+    choiceRow->addWidget(executorLabel);
+    choiceRow->addWidget(m_executor);
+    choiceRow->addSpacing(12);
+    choiceRow->addWidget(new QLabel(QStringLiteral("Рейсы с"), this));
+    choiceRow->addWidget(m_runFrom);
+    choiceRow->addWidget(new QLabel(QStringLiteral("по"), this));
+    choiceRow->addWidget(m_runTo);
+    choiceRow->addStretch(1);
+    layout->addLayout(choiceRow);
+
     auto *filterRow = new QHBoxLayout;
     auto *label = new QLabel(QStringLiteral("Фильтр:"), this);
     m_filter = new QLineEdit(this);
@@ -356,27 +408,131 @@ TJournalView::TJournalView(const QSqlDatabase &db, QWidget *parent) : QDialog(pa
     });
     layout->addWidget(m_table, 1);
 
+    m_count = new QLabel(this);
+    m_count->setObjectName(QStringLiteral("LCount"));
+    layout->addWidget(m_count);
+
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("Закрыть"));
     buttons->button(QDialogButtonBox::Close)->setAutoDefault(false);
+    auto *print = buttons->addButton(QStringLiteral("Печать"), QDialogButtonBox::ActionRole);
+    print->setObjectName(QStringLiteral("BPrint"));
+    print->setAutoDefault(false);
+    print->setToolTip(QStringLiteral("Найденные записи по шаблону журнала"));
+    auto *summary = buttons->addButton(QStringLiteral("Сводка"), QDialogButtonBox::ActionRole);
+    summary->setObjectName(QStringLiteral("BSummary"));
+    summary->setAutoDefault(false);
+    summary->setToolTip(QStringLiteral("Файлы по исполнителям и по адресатам, с итогами"));
+    connect(print, &QPushButton::clicked, this, [this] { frGuard([&] { printSelection(); }); });
+    connect(summary, &QPushButton::clicked, this, [this] { frGuard([&] { printSummary(); }); });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
 
     m_typing.setSingleShot(true);
     m_typing.setInterval(300);
-    connect(&m_typing, &QTimer::timeout, this, [this] { frGuard([&] { applyFilter(m_filter->text()); }); });
-    connect(m_filter, &QLineEdit::textChanged, this, [this] { m_typing.start(); });
+    connect(&m_typing, &QTimer::timeout, this, [this] { frGuard([&] { applySelection(); }); });
+    auto later = [this] { m_typing.start(); };
+    connect(m_filter, &QLineEdit::textChanged, this, later);
+    connect(m_period, &QComboBox::currentIndexChanged, this, [this](int index) { periodChosen(index); });
+    auto dateTyped = [this] {
+        if (m_choosing)
+            return;
+        // A date typed by hand is a period of the operator's own.
+        m_choosing = true;
+        m_period->setCurrentIndex(TypedPeriod);
+        m_choosing = false;
+        m_typing.start();
+    };
+    connect(m_from, &QDateEdit::dateChanged, this, dateTyped);
+    connect(m_to, &QDateEdit::dateChanged, this, dateTyped);
+    connect(m_executor, &QComboBox::currentIndexChanged, this, later);
+    connect(m_runFrom, &QSpinBox::valueChanged, this, later);
+    connect(m_runTo, &QSpinBox::valueChanged, this, later);
 
-    applyFilter(QString());
+    m_executor->addItem(QStringLiteral("Все исполнители"));
+    frGuard([&] { m_executor->addItems(JournalExecutors(m_db)); });
+    m_choosing = true;
+    m_from->setDate(QDate::currentDate());
+    m_to->setDate(QDate::currentDate());
+    m_choosing = false;
+    periodChosen(WholeJournal);
+
+    applySelection();
     fitColumns();
 }
 
 TJournalView::~TJournalView() = default;
 
-void TJournalView::applyFilter(const QString &text)
+void TJournalView::periodChosen(int index)
+{
+    const bool whole = index == WholeJournal;
+    m_from->setEnabled(!whole);
+    m_to->setEnabled(!whole);
+    if (!m_choosing && index > WholeJournal && index < TypedPeriod) {
+        const auto [from, to] = QuickPeriodDates(TQuickPeriod(index - 1), m_today.isValid() ? m_today : QDate::currentDate());
+        m_choosing = true;
+        m_from->setDate(from);
+        m_to->setDate(to);
+        m_choosing = false;
+    }
+    if (!m_choosing)
+        m_typing.start();
+}
+
+TJournalSelection TJournalView::selection() const
+{
+    TJournalSelection s;
+    if (m_period->currentIndex() != WholeJournal) {
+        s.from = m_from->date();
+        s.to = m_to->date();
+    }
+    if (m_executor->currentIndex() > 0)
+        s.executor = m_executor->currentText();
+    s.runFrom = m_runFrom->value();
+    s.runTo = m_runTo->value();
+    s.text = m_filter->text().trimmed();
+    return s;
+}
+
+void TJournalView::applySelection()
 {
     m_typing.stop();
-    m_model->setFilter(text);
+    m_count->setText(QStringLiteral("Найдено записей: …"));
+    m_model->setSelection(selection());
+    // The count may read the whole journal (a text filter): the first page shows first.
+    if (m_model->atEnd())
+        showCount();
+    else
+        QTimer::singleShot(0, this, [this] { showCount(); });
+}
+
+void TJournalView::showCount()
+{
+    frGuard([&] { m_count->setText(QStringLiteral("Найдено записей: %1").arg(frGroupDigits(m_model->countRows()))); });
+}
+
+void TJournalView::applyFilter(const QString &text)
+{
+    {
+        const QSignalBlocker quiet(m_filter);
+        m_filter->setText(text);
+    }
+    applySelection();
+}
+
+void TJournalView::printSelection()
+{
+    if (!MainDM)
+        throw EfrError(QStringLiteral("Модуль данных не создан"));
+    const TIniFile ini(frConfigPath());
+    MainDM->PrintJournalSelection(selection(), Cfg::BackwardOrder(ini));
+}
+
+void TJournalView::printSummary()
+{
+    if (!MainDM)
+        throw EfrError(QStringLiteral("Модуль данных не создан"));
+    MainDM->PrintJournalSummary(selection());
 }
 
 void TJournalView::fitColumns()

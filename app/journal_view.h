@@ -1,5 +1,7 @@
-// A read-only view of the whole journal in journal-number order, with a text filter over
-// file name, executor, brief contents and addressees.
+// A read-only view of the journal in journal-number order: a period over the processing
+// date (typed or one of the quick choices), an executor, a run-number range and a text
+// filter over file name, executor, brief contents and addressees, with the count of rows
+// found. The rows found print through the journal template or as a summary.
 //
 // Rows come from the database a page at a time as the view scrolls, each page picking up
 // after the last row it has ("keyset" paging on journal number and key), so a journal of
@@ -14,7 +16,8 @@
 //               locale) under the ICU root collation "und-x-icu" when the server has it
 //
 // Neither can use an index for a substring anywhere in a field: each page reads the
-// journal in number order until the page is full or the journal ends.
+// journal in number order until the page is full or the journal ends. A period or an
+// executor narrows the rows through their indexes first (app/journal_selection.h).
 #pragma once
 
 #include <QAbstractTableModel>
@@ -25,7 +28,14 @@
 #include <QVariant>
 #include <QVector>
 
+#include "app/journal_selection.h"
+
+class QComboBox;
+class QDateEdit;
+class QLabel;
 class QLineEdit;
+class QPushButton;
+class QSpinBox;
 class QTableView;
 
 class TJournalModel : public QAbstractTableModel {
@@ -36,10 +46,17 @@ public:
 
     explicit TJournalModel(const QSqlDatabase &db, QObject *parent = nullptr);
 
-    // Starts over with the rows matching the filter text (blank: every row) and fetches
-    // the first page. Database errors raise EfrError.
+    // Starts over with the rows of the selection and fetches the first page. Database
+    // errors raise EfrError.
+    void setSelection(const TJournalSelection &selection);
+    const TJournalSelection &selection() const { return m_selection; }
+    // The same with only a text (blank: every row).
     void setFilter(const QString &text);
-    const QString &filter() const { return m_filter; }
+    const QString &filter() const { return m_selection.text; }
+    // Every row of the selection has been fetched.
+    bool atEnd() const { return m_atEnd; }
+    // The rows the selection finds, counted by the database.
+    qint64 countRows() const;
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -70,7 +87,7 @@ private:
     QString pageStatement(bool numbered, bool first) const;
 
     QSqlDatabase m_db;
-    QString m_filter;
+    TJournalSelection m_selection;
     QString m_collate; // PostgreSQL: the collation that folds every alphabet
     QList<Row> m_rows;
     bool m_numberedDone = false; // rows with a journal number all read; unnumbered ones follow
@@ -86,9 +103,32 @@ public:
     TJournalModel *model() const { return m_model; }
     QTableView *table() const { return m_table; }
     QLineEdit *filterEdit() const { return m_filter; }
+    QComboBox *periodChoice() const { return m_period; }
+    QDateEdit *fromEdit() const { return m_from; }
+    QDateEdit *toEdit() const { return m_to; }
+    QComboBox *executorChoice() const { return m_executor; }
+    QSpinBox *runFromEdit() const { return m_runFrom; }
+    QSpinBox *runToEdit() const { return m_runTo; }
+    QLabel *countLabel() const { return m_count; }
 
-    // Runs the query for the filter text at once (typing runs it after a short pause).
+    // The quick choices count from this day (default: today).
+    void setToday(QDate today) { m_today = today; }
+    // Entries of the period choice: the whole journal, the quick choices, a period typed in.
+    static constexpr int WholeJournal = 0;
+    static constexpr int TypedPeriod = QuickPeriodCount + 1;
+    static int indexOf(TQuickPeriod choice) { return int(choice) + 1; }
+
+    // What the controls choose.
+    TJournalSelection selection() const;
+    // Runs the query for the controls at once (typing and choosing run it after a short
+    // pause) and counts the rows found.
+    void applySelection();
+    // Sets the filter text and runs the query at once.
     void applyFilter(const QString &text);
+    // "Печать" and "Сводка": the rows found through the journal template (in the order of
+    // the settings) or as the summary, in the preview.
+    void printSelection();
+    void printSummary();
     // Lays the columns out for the table's width: every column as wide as its title and
     // typical contents need, the brief contents taking what is left. After the operator
     // resizes a column by hand, the widths are theirs.
@@ -98,10 +138,22 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void periodChosen(int index);
+    void showCount();
+
     QSqlDatabase m_db;
     TJournalModel *m_model = nullptr;
     QTableView *m_table = nullptr;
     QLineEdit *m_filter = nullptr;
+    QComboBox *m_period = nullptr;
+    QDateEdit *m_from = nullptr;
+    QDateEdit *m_to = nullptr;
+    QComboBox *m_executor = nullptr;
+    QSpinBox *m_runFrom = nullptr;
+    QSpinBox *m_runTo = nullptr;
+    QLabel *m_count = nullptr;
+    QDate m_today;
+    bool m_choosing = false; // the period choice is setting the dates
     QTimer m_typing;
     bool m_fitting = false;
     bool m_userSized = false;

@@ -1,13 +1,19 @@
 #include "app/main_dm.h"
 
+#include <QCollator>
+#include <QHash>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <algorithm>
 
+#include "app/journal_selection.h"
 #include "app/settings.h"
 #include "report/engine/prepare.h"
 #include "report/eval/db_dataset.h"
 #include "report/eval/errors.h"
 #include "report/model/report.h"
+#include "report/model/view.h"
 
 TMainDM *MainDM = nullptr;
 
@@ -187,11 +193,23 @@ void TMainDM::createSchema(QSqlDatabase &db)
 {
     const bool pg = frEngineOf(db) == TfrDbEngine::dePostgreSQL;
     const QString key = pg ? QStringLiteral("\"id\" BIGSERIAL PRIMARY KEY") : QStringLiteral("\"id\" INTEGER PRIMARY KEY");
+    // A journal made by an older version lacks the period indexes; building them on a
+    // large journal takes a moment once, and PostgreSQL then needs the statistics of the
+    // new expressions to choose them.
+    bool periodIndexMissing = false;
+    if (pg) {
+        QSqlQuery probe(db);
+        periodIndexMissing = probe.exec(QStringLiteral("SELECT to_regclass('\"Журнал_DateProces\"') IS NULL"))
+            && probe.next() && probe.value(0).toBool();
+    }
     const QStringList statements = {
         QStringLiteral("CREATE TABLE IF NOT EXISTS \"Журнал\" (%1, %2)").arg(key, QString::fromLatin1(kColumns)),
         QStringLiteral("CREATE INDEX IF NOT EXISTS \"Журнал_NumPP\" ON \"Журнал\" (\"NumPP\")"),
         // The check for files registered before, one lookup per file of a run.
         QStringLiteral("CREATE INDEX IF NOT EXISTS \"Журнал_NameFile\" ON \"Журнал\" (\"NameFile\", \"Size\")"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS \"Журнал_DateProces\" ON \"Журнал\" (%1)").arg(JournalDateKey()),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS \"Журнал_Ispolnitel\" ON \"Журнал\" (\"Ispolnitel\", %1)")
+            .arg(JournalDateKey()),
     };
     for (const QString &sql : statements) {
         QSqlQuery q(db);
@@ -203,11 +221,18 @@ void TMainDM::createSchema(QSqlDatabase &db)
         if (pg) {
             QSqlQuery check(db);
             if (check.exec(QStringLiteral("SELECT to_regclass('\"Журнал\"') IS NOT NULL AND "
-                                          "to_regclass('\"Журнал_NumPP\"') IS NOT NULL"))
+                                          "to_regclass('\"Журнал_NumPP\"') IS NOT NULL AND "
+                                          "to_regclass('\"Журнал_NameFile\"') IS NOT NULL AND "
+                                          "to_regclass('\"Журнал_DateProces\"') IS NOT NULL AND "
+                                          "to_regclass('\"Журнал_Ispolnitel\"') IS NOT NULL"))
                 && check.next() && check.value(0).toBool())
                 continue;
         }
         throw EfrError(error);
+    }
+    if (periodIndexMissing) {
+        QSqlQuery analyze(db);
+        analyze.exec(QStringLiteral("ANALYZE \"Журнал\""));
     }
 }
 
@@ -294,6 +319,202 @@ void TMainDM::PrintJournal(bool backward)
         throw;
     }
     switchTo(TempTableName);
+}
+
+namespace {
+
+const QString kUnnamed = QStringLiteral("(не указан)");
+
+// One line of the summary: a name and its files in one section.
+struct SummaryLine {
+    QString name;
+    qint64 files = 0;
+};
+
+// Names by the locale's order, the unnamed entry last.
+void sortSummary(QList<SummaryLine> &lines)
+{
+    std::sort(lines.begin(), lines.end(), [](const SummaryLine &a, const SummaryLine &b) {
+        if ((a.name == kUnnamed) != (b.name == kUnnamed))
+            return b.name == kUnnamed;
+        return QString::localeAwareCompare(a.name, b.name) < 0;
+    });
+}
+
+QList<SummaryLine> linesOf(const QHash<QString, qint64> &counts)
+{
+    QList<SummaryLine> lines;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        lines.append({it.key(), it.value()});
+    sortSummary(lines);
+    return lines;
+}
+
+// The temporary objects of a selection's print, named in the connection's own schema.
+QString tempName(const QSqlDatabase &db, const QString &name)
+{
+    return (frEngineOf(db) == TfrDbEngine::dePostgreSQL ? QStringLiteral("pg_temp.\"%1\"") : QStringLiteral("temp.\"%1\""))
+        .arg(name);
+}
+
+void dropTempObject(QSqlDatabase db, const char *kind, const QString &name)
+{
+    QSqlQuery q(db);
+    q.exec(QStringLiteral("DROP %1 IF EXISTS %2").arg(QString::fromLatin1(kind), tempName(db, name)));
+}
+
+void setMemoText(TfrReport &report, const QString &name, const QString &text)
+{
+    if (TfrView *v = report.FindObject(name))
+        v->Memo = QStringList{text};
+}
+
+} // namespace
+
+QString frSummaryTemplatePath()
+{
+    return frReportsFolder() + QStringLiteral("S001.frf");
+}
+
+void TMainDM::PrintJournalSelection(const TJournalSelection &selection, bool backward)
+{
+    QSqlDatabase db = Database();
+    TfrTableCursor &table = *m_table;
+    const QString savedName = table.tableName();
+    const bool wasActive = table.Active();
+    auto restore = [&] {
+        table.Close();
+        dropTempObject(db, "VIEW", SelectionViewName);
+        table.setTableName(savedName);
+        if (wasActive)
+            table.Open();
+    };
+    table.Close();
+    try {
+        dropTempObject(db, "VIEW", SelectionViewName);
+        execOrThrow(db, QStringLiteral("CREATE TEMP VIEW \"%1\" AS SELECT \"id\", %2 FROM \"%3\" WHERE %4 ORDER BY %5")
+                            .arg(SelectionViewName, columnList(), JournalTableName,
+                                 JournalCondition(db, selection, JournalFoldingCollation(db)), JournalOrder(backward)));
+        table.setTableName(SelectionViewName);
+        table.Open();
+        TfrReport &report = m_frReport1->Report;
+        report.LoadFromFile(frJournalTemplatePath());
+        // The run's template, titled with the period and counting the rows of the period.
+        const QString period = selection.periodText();
+        if (!period.isEmpty())
+            setMemoText(report, QStringLiteral("Title"), QStringLiteral("Журнал принятых файлов за %1").arg(period));
+        setMemoText(report, QStringLiteral("Total"), QStringLiteral("Всего за период: %1").arg(table.RecordCount()));
+        m_frReport1->ShowReport();
+    } catch (...) {
+        try {
+            restore();
+        } catch (...) {
+        }
+        throw;
+    }
+    restore();
+}
+
+void TMainDM::PrintJournalSummary(const TJournalSelection &selection)
+{
+    QSqlDatabase db = Database();
+    const QString condition = JournalCondition(db, selection, JournalFoldingCollation(db));
+
+    QHash<QString, qint64> executors;
+    QHash<QString, qint64> addressees;
+    qint64 files = 0;
+    {
+        QSqlQuery q(db);
+        q.setForwardOnly(true);
+        if (!q.exec(QStringLiteral("SELECT \"Ispolnitel\", \"ToWhom\" FROM \"%1\" WHERE %2").arg(JournalTableName, condition)))
+            throw EfrError(errorText(q.lastError()));
+        static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
+        while (q.next()) {
+            ++files;
+            const QString executor = q.value(0).toString().trimmed();
+            ++executors[executor.isEmpty() ? kUnnamed : executor];
+            QStringList names;
+            for (const QString &line : q.value(1).toString().split(lineBreak)) {
+                const QString name = line.trimmed();
+                if (!name.isEmpty() && !names.contains(name))
+                    names << name;
+            }
+            if (names.isEmpty())
+                names << kUnnamed;
+            for (const QString &name : names)
+                ++addressees[name];
+        }
+    }
+
+    const bool pg = frEngineOf(db) == TfrDbEngine::dePostgreSQL;
+    auto cleanup = [&] { dropTempObject(db, "TABLE", SummaryTableName); };
+    cleanup();
+    try {
+        execOrThrow(db, QStringLiteral("CREATE TEMP TABLE \"%1\" (\"id\" %2, \"Section\" INTEGER, \"Kind\" VARCHAR(50), "
+                                       "\"Title\" VARCHAR(50), \"Name\" VARCHAR(255), \"Files\" INTEGER)")
+                            .arg(SummaryTableName, pg ? QStringLiteral("BIGSERIAL PRIMARY KEY") : QStringLiteral("INTEGER PRIMARY KEY")));
+        if (!db.transaction())
+            throw EfrError(errorText(db.lastError()));
+        QSqlQuery insert(db);
+        if (!insert.prepare(QStringLiteral("INSERT INTO %1 (\"Section\", \"Kind\", \"Title\", \"Name\", \"Files\") "
+                                           "VALUES (?, ?, ?, ?, ?)").arg(tempName(db, SummaryTableName))))
+            throw EfrError(errorText(insert.lastError()));
+        const struct {
+            int section;
+            const char *kind;
+            const char *title;
+            const QHash<QString, qint64> &counts;
+        } sections[] = {{1, "Исполнитель", "По исполнителям", executors}, {2, "Адресат", "По адресатам", addressees}};
+        for (const auto &section : sections)
+            for (const SummaryLine &line : linesOf(section.counts)) {
+                insert.addBindValue(section.section);
+                insert.addBindValue(QString::fromUtf8(section.kind));
+                insert.addBindValue(QString::fromUtf8(section.title));
+                insert.addBindValue(line.name);
+                insert.addBindValue(line.files);
+                if (!insert.exec()) {
+                    const QString error = errorText(insert.lastError());
+                    db.rollback();
+                    throw EfrError(error);
+                }
+            }
+        if (!db.commit())
+            throw EfrError(errorText(db.lastError()));
+
+        TfrTableCursor cursor;
+        cursor.setDatabase(db);
+        cursor.setTableName(SummaryTableName);
+        auto *dataSet = new TfrDBDataSet(this);
+        const std::unique_ptr<TfrDBDataSet> dataSetOwner(dataSet);
+        dataSet->setObjectName(QStringLiteral("frSummaryDataSet"));
+        dataSet->SetDataSet(&cursor);
+
+        TfrReportBuilder summary;
+        summary.Name = QStringLiteral("frSummary");
+        summary.Report.Owner = this;
+        summary.Report.Dataset = dataSet;
+        summary.Title = QStringLiteral("Сводка по журналу принятых файлов");
+        summary.InitialZoom = pzOnePage;
+        summary.PreviewButtons = m_frReport1->PreviewButtons;
+        summary.GrayedButtons = true;
+        summary.RebuildPrinter = true;
+        summary.UseDefaultDataSetName = true;
+        summary.Report.LoadFromFile(frSummaryTemplatePath());
+        const QString period = selection.periodText();
+        const QString title = period.isEmpty() ? summary.Title : QStringLiteral("%1 за %2").arg(summary.Title, period);
+        summary.Report.OnGetValue = [title, files](const QString &name, TfrVariant &value) {
+            if (name.compare(QStringLiteral("PeriodTitle"), Qt::CaseInsensitive) == 0)
+                value = TfrVariant(title);
+            else if (name.compare(QStringLiteral("TotalFiles"), Qt::CaseInsensitive) == 0)
+                value = TfrVariant(files);
+        };
+        summary.ShowReport();
+        cursor.Close();
+    } catch (...) {
+        cleanup();
+        throw;
+    }
+    cleanup();
 }
 
 void TMainDM::DataModuleDestroy()

@@ -6,10 +6,12 @@
 //   Журнал   id (key, assigned by the database), NumPP 64-bit (indexed), NumReis 32-bit,
 //            NameFile text 255, DateCreateFile text 8, TimeCreateFile text 5, Size 64-bit,
 //            DateProcesFile text 8, TimeProcesFile text 5, Ispolnitel text 50,
-//            BriefContents memo, ToWhom memo
+//            BriefContents memo, ToWhom memo; indexes on the processing-date key and on
+//            executor and key (app/journal_selection.h), added to a journal that lacks them
 //   Temp     the same columns, a temporary table of the connection: two operators
 //            processing at the same time never see each other's run
 //   Temp_p   a temporary view of Temp in descending NumPP order (printing backward)
+//   Journal_sel, Svod   temporary, while the journal's rows of a selection or their summary print
 //
 // The stored commands "CreateTempTable", "DeleteTempTable" and "AddToJournal" are run by
 // name from a small registry of SQL per engine (RunCommand).
@@ -27,6 +29,7 @@
 
 class TfrDBDataSet;
 class TfrReportBuilder;
+struct TJournalSelection;
 
 // The eleven fields every table opened through ADOTable offers, in column order.
 const QList<TfrFieldDef> &JournalFieldDefs();
@@ -34,6 +37,10 @@ const QList<TfrFieldDef> &JournalFieldDefs();
 inline const QString JournalTableName = QStringLiteral("Журнал");
 inline const QString TempTableName = QStringLiteral("Temp");
 inline const QString TempViewName = QStringLiteral("Temp_p");
+inline const QString SelectionViewName = QStringLiteral("Journal_sel");
+inline const QString SummaryTableName = QStringLiteral("Svod");
+// The summary's template, <app>/Reports/S001.frf.
+QString frSummaryTemplatePath();
 
 class TMainDM : public QObject {
     Q_OBJECT
@@ -84,6 +91,14 @@ public:
     // row afterwards (also when printing failed). A missing template file is not an error.
     // Database errors of switching the table are raised.
     void PrintJournal(bool backward);
+
+    // Prints the journal's rows of a selection through Reports/J001.frf, in journal order
+    // (or backward), titled with the period and closing with "Всего за период: N"; the
+    // table ADOTable had is back afterwards, also when printing failed.
+    void PrintJournalSelection(const TJournalSelection &selection, bool backward);
+    // Prints files per executor and per addressee of a selection, with totals, through
+    // Reports/S001.frf. A file counts once for each addressee it names.
+    void PrintJournalSummary(const TJournalSelection &selection);
 
     // The spreadsheet export the preview's save offers: fonts, alignment and fill are left
     // to the workbook, merges, borders and page breaks kept.

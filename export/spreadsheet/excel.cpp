@@ -133,6 +133,8 @@ void TFrExcel::SetRowSize(int row, double height)
     sheet().setRowHeight(row, std::clamp(height, 0.0, frXlsMaxRowHeight));
 }
 
+void TFrExcel::reserveRows(int rows) { sheet().reserveRows(std::clamp(rows, 0, frXlsMaxRows)); }
+
 void TFrExcel::SetRange(int column, int row, int columnCount, int rowCount)
 {
     sheet();
@@ -287,7 +289,7 @@ void TFrExcel::sendArray(TFrExcelArray &values, bool mayTakeTexts)
     const Range &r = range();
     TfrWorksheetModel &s = sheet();
     s.clearValues(r.row, r.col, r.lastRow, r.lastCol);
-    const std::vector<TFrExcelArray::Entry> &entries = values.entries();
+    const TfrBlockList<TFrExcelArray::Entry> &entries = values.entries();
     auto inRange = [&](const TFrExcelArray::Entry &e) { return e.row <= r.lastRow - r.row && e.col <= r.lastCol - r.col; };
     // Row by row; of two entries for one cell the later one counts. Entries mostly come
     // in that order already, and are then walked as they are.
@@ -295,7 +297,10 @@ void TFrExcel::sendArray(TFrExcelArray &values, bool mayTakeTexts)
         return a.row != b.row ? a.row < b.row : a.col < b.col;
     };
     std::vector<quint32> order;
-    if (!std::is_sorted(entries.begin(), entries.end(), before)) {
+    bool inOrder = true;
+    for (size_t i = 1; i < entries.size() && inOrder; ++i)
+        inOrder = !before(entries[i], entries[i - 1]);
+    if (!inOrder) {
         order.resize(entries.size());
         std::iota(order.begin(), order.end(), 0u);
         std::stable_sort(order.begin(), order.end(),
@@ -307,6 +312,10 @@ void TFrExcel::sendArray(TFrExcelArray &values, bool mayTakeTexts)
     if (!taken)
         s.reserveText(values.textLength());
     for (size_t i = 0; i < entries.size(); ++i) {
+        // An array handed over lets the entries typed in go as the sheet's values grow
+        // (the entry before is still looked at).
+        if (mayTakeTexts && order.empty() && i > 0)
+            values.releaseBefore(i - 1);
         const TFrExcelArray::Entry &e = at(i);
         if (!inRange(e))
             continue;

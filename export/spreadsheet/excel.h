@@ -18,6 +18,7 @@
 #include <memory>
 #include <vector>
 
+#include "export/spreadsheet/block_list.h"
 #include "export/spreadsheet/workbook_model.h"
 
 // Values for one transfer into a range: rows and columns from 0, every entry empty until
@@ -36,11 +37,8 @@ public:
     void adoptTexts(QString texts) { m_texts = std::move(texts); }
     // Hands the store of texts over (the array's entries then point into the taker's).
     QString takeTexts() { return std::exchange(m_texts, QString()); }
-    void reserve(size_t entries, qsizetype textLength)
-    {
-        m_entries.reserve(entries);
-        m_texts.reserve(textLength);
-    }
+    // Room for that much text (the entries grow in blocks and need none).
+    void reserve(size_t, qsizetype textLength) { m_texts.reserve(textLength); }
     qsizetype textLength() const { return m_texts.size(); }
 
     // 16 bytes: a report's million cells keep a million of these.
@@ -50,12 +48,14 @@ public:
         quint32 length;
     };
     // In the order set; a cell set twice holds the later text.
-    const std::vector<Entry> &entries() const { return m_entries; }
+    const TfrBlockList<Entry> &entries() const { return m_entries; }
+    // The entries before i are not read again (a transfer taking them over in order).
+    void releaseBefore(size_t i) { m_entries.releaseBefore(i); }
     QStringView text(const Entry &e) const { return QStringView(m_texts).mid(e.start, e.length); }
 
 private:
     int m_rowCount, m_colCount;
-    std::vector<Entry> m_entries;
+    TfrBlockList<Entry> m_entries;
     QString m_texts;
 };
 
@@ -92,6 +92,8 @@ public:
     void SetColSize(int column, double width);
     // In points; beyond 409 the highest row.
     void SetRowSize(int row, double height);
+    // Room for that many rows, so a sheet set up row by row does not move them as it grows.
+    void reserveRows(int rows);
     // The current range: columnCount columns and rowCount rows from (column, row). Nothing
     // changes when a count is below 1.
     void SetRange(int column, int row, int columnCount, int rowCount);

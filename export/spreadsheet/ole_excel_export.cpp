@@ -217,12 +217,6 @@ void TfrOLEExcelExport::OnBeginDoc()
     m_pageWanted.clear();
     if (!m_range.IsAll())
         m_pageWanted = m_range.Membership(EMFPages ? EMFPages->GetCount() : frEngine().totalPages);
-    // Room for about what the pages hold (a stored text object takes some 100 bytes), so
-    // the lists rarely move while they grow.
-    if (EMFPages) {
-        const size_t objects = size_t(EMFPages->PackedBytes() / 64);
-        m_objects.reserve(objects);
-    }
     m_xSorted = m_ySorted = 0;
 }
 
@@ -277,6 +271,7 @@ int TfrOLEExcelExport::fontNameId(const QString &name)
 void TfrOLEExcelExport::collect(TfrView *View, TfrMemoView *memo, TObjCell top)
 {
     TCollected o;
+    TCell cell;
     o.Left = View->Left;
     o.Top = top;
     o.Width = View->Width;
@@ -292,9 +287,9 @@ void TfrOLEExcelExport::collect(TfrView *View, TfrMemoView *memo, TObjCell top)
         if (m_texts.size() + length > qsizetype(std::numeric_limits<quint32>::max()))
             throw EfrError(QStringLiteral("Отчет не помещается на лист Excel: в нем больше %1 знаков текста")
                                .arg(std::numeric_limits<quint32>::max()));
-        o.start = quint32(m_texts.size());
-        m_texts.resize(qsizetype(o.start) + qsizetype(length));
-        QChar *out = m_texts.data() + o.start;
+        cell.start = quint32(m_texts.size());
+        m_texts.resize(qsizetype(cell.start) + qsizetype(length));
+        QChar *out = m_texts.data() + cell.start;
         qsizetype n = 0;
         for (const QString &line : memo->Memo) {
             for (QChar c : line)
@@ -304,8 +299,8 @@ void TfrOLEExcelExport::collect(TfrView *View, TfrMemoView *memo, TObjCell top)
         }
         while (n > 0 && out[n - 1] == QLatin1Char('\n'))
             --n;
-        m_texts.truncate(o.start + n);
-        o.length = int(std::min<qsizetype>(n, INT_MAX));
+        m_texts.truncate(cell.start + n);
+        cell.length = int(std::min<qsizetype>(n, INT_MAX));
         TCellStyle style;
         style.FrameTyp = View->FrameTyp;
         style.FillColor = View->FillColor;
@@ -314,7 +309,7 @@ void TfrOLEExcelExport::collect(TfrView *View, TfrMemoView *memo, TObjCell top)
         style.fontStyle = memo->Font.Style;
         style.fontColor = memo->Font.Color;
         style.Alignment = memo->Alignment;
-        o.style = styleId(style);
+        cell.content = styleId(style);
     } else {
         // The object draws itself at the origin of a bitmap one pixel larger than itself.
         QImage picture;
@@ -336,11 +331,12 @@ void TfrOLEExcelExport::collect(TfrView *View, TfrMemoView *memo, TObjCell top)
             QPainter painter(&picture);
             View->Draw(&painter);
         }
-        o.picture = int(m_pictures.size());
+        cell.content = -1 - int(m_pictures.size());
         m_pictures.push_back(std::move(picture));
         m_pictureSizes.push_back(QSize(View->Width, View->Height));
     }
-    m_objects.push_back(std::move(o));
+    m_objects.push_back(o);
+    m_cells.push_back(cell);
 }
 
 size_t TfrOLEExcelExport::TCellStyleHash::operator()(const TCellStyle &s) const noexcept
@@ -419,14 +415,13 @@ void TfrOLEExcelExport::ClearLastPage()
     m_yEdges.shrink_to_fit();
     m_xSorted = m_ySorted = 0;
     m_objects.clear();
-    m_objects.shrink_to_fit();
+    m_cells.clear();
     m_styles.clear();
     m_styleIds.clear();
     m_texts = QString();
     m_pictures.clear();
     m_pictureSizes.clear();
     m_placements.clear();
-    m_placements.shrink_to_fit();
     m_fontNames.clear();
     m_fontNameIds.clear();
     m_lastFontName = -1;
@@ -434,9 +429,9 @@ void TfrOLEExcelExport::ClearLastPage()
 
 void TfrOLEExcelExport::ObjCellAdd(std::vector<TObjCell> &list, TObjCell position) { list.push_back(position); }
 
-void TfrOLEExcelExport::ObjPosAdd(std::vector<TObjPos> &list, int col, int row, int colCount, int rowCount, int obj)
+void TfrOLEExcelExport::ObjPosAdd(TfrBlockList<TObjPos> &list, int col, int row, int colCount, int rowCount, int obj)
 {
-    list.push_back({obj, col, row, colCount, rowCount});
+    list.push_back({obj, row, rowCount, qint16(col), qint16(colCount)});
 }
 
 int TfrOLEExcelExport::ComparePoints(TObjCell a, TObjCell b) { return a < b ? -1 : a > b ? 1 : 0; }
@@ -462,13 +457,15 @@ int TfrOLEExcelExport::CompareObjects(int a, int b) const
 void TfrOLEExcelExport::OrderObjectByCells()
 {
     // The order of CompareObjects; objects equal in all three keys keep the order they came
-    // in. Pages mostly hand their objects over in this order already.
-    std::vector<int> order(m_objects.size());
-    std::iota(order.begin(), order.end(), 0);
+    // in. Pages mostly hand their objects over in this order already, and then need no
+    // list of the order.
     bool sorted = true;
     for (size_t i = 1; i < m_objects.size() && sorted; ++i)
         sorted = CompareObjects(int(i - 1), int(i)) <= 0;
+    std::vector<int> order;
     if (!sorted) {
+        order.resize(m_objects.size());
+        std::iota(order.begin(), order.end(), 0);
         // The numbers are sorted, not copies of the keys: a million objects would need
         // another 24 MB for those. The index decides between equal keys.
         std::sort(order.begin(), order.end(), [this](int a, int b) {
@@ -492,14 +489,20 @@ void TfrOLEExcelExport::OrderObjectByCells()
         count = std::max(1, last - first);
     };
     m_placements.clear();
-    m_placements.reserve(order.size());
-    for (int index : order) {
+    m_inOrder = sorted;
+    for (size_t k = 0; k < m_objects.size(); ++k) {
+        // In order, the geometry of the objects placed goes as the placements grow.
+        if (sorted)
+            m_objects.releaseBefore(k);
+        const int index = sorted ? int(k) : order[k];
         const TCollected &o = m_objects[size_t(index)];
         int col, colCount, row, rowCount;
         place(m_xEdges, o.Left, o.Width, col, colCount);
         place(m_yEdges, o.Top, o.Height, row, rowCount);
         ObjPosAdd(m_placements, col, row, colCount, rowCount, index);
     }
+    if (sorted)
+        m_objects.clear(); // what is left of it
 }
 
 // ---- writing -----------------------------------------------------------------------------
@@ -570,6 +573,9 @@ void TfrOLEExcelExport::ExportPage()
         CurReport->Terminated = false;
     Progress idle;
     Progress &progress = m_progress ? *m_progress : idle;
+    // The objects are placed: from here on only their content and places are needed, and
+    // the geometry goes before the sheet grows.
+    m_objects.clear();
 
     const std::vector<TObjCell> &X = m_xEdges;
     const std::vector<TObjCell> &Y = m_yEdges;
@@ -577,6 +583,7 @@ void TfrOLEExcelExport::ExportPage()
     const int NY = int(Y.size());
 
     // Rows, and a manual break two rows below where each exported page ended.
+    x.reserveRows(NY + 2);
     size_t p = 0;
     for (int i = 1; i < NY; ++i) {
         if (i == 1 || progress.due())
@@ -661,21 +668,6 @@ void TfrOLEExcelExport::ExportPage()
         runs[kind] = {col, row, v};
     };
 
-    // The loop needs little of each object: that little in placement order, and the full
-    // records go before the sheet and the array grow.
-    struct TCell {
-        quint32 start;
-        int length, style, picture;
-    };
-    std::vector<TCell> cells;
-    cells.reserve(m_placements.size());
-    for (const TObjPos &pos : m_placements) {
-        const TCollected &o = m_objects[size_t(pos.obj)];
-        cells.push_back({o.start, o.length, o.style, o.picture});
-    }
-    m_objects.clear();
-    m_objects.shrink_to_fit();
-
     const size_t count = m_placements.size();
     const double startTime = double(QDateTime::currentMSecsSinceEpoch());
     double remainingDays = 0;
@@ -684,8 +676,13 @@ void TfrOLEExcelExport::ExportPage()
     for (size_t k = 0; k < count; ++k) {
         if (k == 0 || progress.due())
             progress.line(QStringLiteral("Объектов: %1 - Осталось: %2").arg(done).arg(frTimeToStr(remainingDays)));
+        // What the walk has passed is not read again (the look for later objects inside a
+        // merged area goes forward only).
+        m_placements.releaseBefore(k);
+        if (m_inOrder)
+            m_cells.releaseBefore(k);
         const TObjPos &pos = m_placements[k];
-        const TCell &o = cells[k];
+        const TCell &o = m_cells[size_t(pos.obj)];
         const int col = pos.col + 1;
         const int row = pos.row + 1;
         int colCount = pos.colCount;
@@ -694,8 +691,8 @@ void TfrOLEExcelExport::ExportPage()
         lastCol = col + colCount;
         lastRow = row + rowCount;
 
-        if (o.picture < 0) {
-            const TCellStyle &st = m_styles[size_t(o.style)];
+        if (o.isText()) {
+            const TCellStyle &st = m_styles[size_t(o.style())];
             const QStringView text = QStringView(m_texts).mid(o.start, o.length);
             // What the application would take for a number stays the text it is.
             const qsizetype point = text.indexOf(QLatin1Char('.'));
@@ -756,8 +753,8 @@ void TfrOLEExcelExport::ExportPage()
             values.SetStored(row - 1, col - 1, o.start, o.length);
         } else {
             ++m_pictureNumber;
-            const int n = x.PastePicture(m_pictures[size_t(o.picture)]);
-            const QSize &size = m_pictureSizes[size_t(o.picture)];
+            const int n = x.PastePicture(m_pictures[size_t(o.picture())]);
+            const QSize &size = m_pictureSizes[size_t(o.picture())];
             x.SetPictureSize(n, double(size.width()) / 1.5, double(size.height()) / 1.5);
         }
 
@@ -777,6 +774,7 @@ void TfrOLEExcelExport::ExportPage()
     // whole area gets the run's first value.
     for (int kind = 0; kind < rkCount; ++kind)
         flush(kind, lastCol, lastRow);
+    m_cells.clear();
     // What was collected is in the sheet and the array now: let it go before the values
     // are typed in, so the largest lists are never all held at once. The texts go on in
     // the array.

@@ -16,9 +16,10 @@
 #include <unordered_map>
 #include <vector>
 
-#include "report/engine/page_range.h"
+#include "export/spreadsheet/block_list.h"
 #include "export/spreadsheet/excel.h"
 #include "report/engine/export_filter.h"
+#include "report/engine/page_range.h"
 
 class TfrMemoView;
 class TfrOLEExcelSet;
@@ -27,11 +28,12 @@ class TfrOLEExcelSet;
 using TObjCell = qint64;
 
 // Where a collected object sits: its index among the objects, its first column and row
-// (from 0) and how many of each it spans.
+// (from 0) and how many of each it spans. 16 bytes, one per object: a sheet's columns fit
+// in 16 bits.
 struct TObjPos {
     int obj = 0;
-    int col = 0, row = 0;
-    int colCount = 1, rowCount = 1;
+    int row = 0, rowCount = 1;
+    qint16 col = 0, colCount = 1;
 };
 
 class TfrOLEExcelExport : public TfrExportFilter {
@@ -79,7 +81,7 @@ public:
     static QString CleanReturns(const QString &text);
     void ClearLastPage();
     static void ObjCellAdd(std::vector<TObjCell> &list, TObjCell position);
-    static void ObjPosAdd(std::vector<TObjPos> &list, int col, int row, int colCount, int rowCount, int obj);
+    static void ObjPosAdd(TfrBlockList<TObjPos> &list, int col, int row, int colCount, int rowCount, int obj);
     // Sorted edges without repeats.
     static void DeleteMultiplePoint(std::vector<TObjCell> &list);
     void OrderObjectByCells();
@@ -92,7 +94,7 @@ public:
     TFrExcel &Excel() { return *m_excel; }
     const std::vector<TObjCell> &XEdges() const { return m_xEdges; }
     const std::vector<TObjCell> &YEdges() const { return m_yEdges; }
-    const std::vector<TObjPos> &Placements() const { return m_placements; }
+    const TfrBlockList<TObjPos> &Placements() const { return m_placements; }
 
 private:
     class Progress;
@@ -110,17 +112,22 @@ private:
     struct TCellStyleHash {
         size_t operator()(const TCellStyle &s) const noexcept;
     };
-    // What the sheet needs of a collected object; a picture keeps its drawing. A report of
-    // a million objects holds a million of these, so they are small.
+    // Where a collected object lies: what places it on the sheet, let go once it is placed.
     struct TCollected {
-        TObjCell Top = 0;   // stacked
-        quint32 start = 0;  // of the text in m_texts
+        TObjCell Top = 0; // stacked
         int Left = 0, Width = 0, Height = 0;
         int textLength = 0; // of the whole text: the third sort key
-        int length = 0;     // of the text: CleanReturns of the whole text
-        int style = 0;      // into m_styles (texts)
-        int picture = -1;   // into m_pictures; -1 for a text
-        bool isText() const { return picture < 0; }
+    };
+    // What the sheet needs of a collected object's content, kept beside it in the same order
+    // until the cells are written; a picture keeps its drawing. A report of a million
+    // objects holds a million of each, so both are small.
+    struct TCell {
+        quint32 start = 0; // of the text in m_texts
+        int length = 0;    // of the text: CleanReturns of the whole text
+        int content = 0;   // a text's style (into m_styles), or -1 - a picture's index
+        bool isText() const { return content >= 0; }
+        int style() const { return content; }
+        int picture() const { return -1 - content; }
     };
     int styleId(const TCellStyle &style);
 
@@ -134,8 +141,10 @@ private:
     std::vector<TObjCell> m_xEdges, m_yEdges;
     size_t m_xSorted = 0, m_ySorted = 0; // the compacted part of each list
     static void compactEdges(std::vector<TObjCell> &list, size_t &sorted);
-    std::vector<TObjPos> m_placements;
-    std::vector<TCollected> m_objects;
+    TfrBlockList<TObjPos> m_placements;
+    TfrBlockList<TCollected> m_objects;
+    TfrBlockList<TCell> m_cells; // by object, as m_objects
+    bool m_inOrder = true;       // the objects came in placement order
     std::vector<TCellStyle> m_styles;
     std::unordered_map<TCellStyle, int, TCellStyleHash> m_styleIds;
     std::vector<QImage> m_pictures; // the drawings of the objects that are not text

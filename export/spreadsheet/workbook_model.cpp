@@ -151,11 +151,13 @@ void TfrWorksheetModel::typeValue(int row, int col, QStringView text, qsizetype 
     }
     TfrXlsValue v;
     v.col = col;
-    if (!format(formatAt(row, col)).textFormat && typedNumber(text, v.number)) {
+    double number = 0;
+    if (!format(formatAt(row, col)).textFormat && typedNumber(text, number)) {
         v.isNumber = true;
+        v.number = number;
     } else {
         const QStringView kept = text.left(frXlsMaxTextLength);
-        v.textLength = int(kept.size());
+        v.textLength = unsigned(kept.size());
         if (storedAt >= 0) {
             v.textStart = storedAt;
         } else {

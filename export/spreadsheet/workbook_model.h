@@ -59,14 +59,18 @@ using TfrXlsFormatId = quint32;
 // The format of a new sheet's cells: nothing set.
 inline constexpr TfrXlsFormatId frXlsPlainFormat = 0;
 
-// A cell's value: a number, or a text kept in the sheet's text store.
+// A cell's value: a number, or a text kept in the sheet's text store. 16 bytes: a sheet
+// of a million cells keeps a million of these.
 struct TfrXlsValue {
     int col = 0;
-    bool isNumber = false;
-    int textLength = 0;
-    double number = 0;
-    qsizetype textStart = 0;
+    unsigned isNumber : 1 = 0;
+    unsigned textLength : 31 = 0; // at most frXlsMaxTextLength
+    union {
+        double number = 0;
+        qsizetype textStart;
+    };
 };
+static_assert(sizeof(TfrXlsValue) == 16);
 
 struct TfrXlsMerge {
     int firstRow = 0, firstCol = 0, lastRow = 0, lastCol = 0;
@@ -151,7 +155,10 @@ public:
         values.reserve(values.size() + more);
     }
     // The text of a value (empty for a number).
-    QStringView text(const TfrXlsValue &v) const { return QStringView(m_texts).mid(v.textStart, v.textLength); }
+    QStringView text(const TfrXlsValue &v) const
+    {
+        return v.isNumber ? QStringView() : QStringView(m_texts).mid(v.textStart, v.textLength);
+    }
     // The number a typed text stands for, under the rule of setValue.
     static bool typedNumber(QStringView text, double &value);
 
@@ -178,6 +185,7 @@ public:
 
     // ---- rows for the writers ----
     int rowCount() const { return int(m_rows.size()); }
+    void reserveRows(int rows) { m_rows.reserve(size_t(rows)); }
     const Row *rowAt(int row) const { return row >= 1 && row <= rowCount() ? &m_rows[size_t(row) - 1] : nullptr; }
 
 private:

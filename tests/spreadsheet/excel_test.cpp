@@ -6,7 +6,13 @@
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <clocale>
+#include <string>
+#include <tuple>
+#include <vector>
 
+#include "export/spreadsheet/block_list.h"
 #include "export/spreadsheet/excel.h"
 #include "export/spreadsheet/excel_constants.h"
 #include "report/eval/errors.h"
@@ -213,6 +219,92 @@ TEST_F(ExcelTest, ValuesAreTypedIntoTheirCells)
     EXPECT_EQ(sheet.text(2, 1), QStringLiteral("3.14"));
     EXPECT_EQ(sheet.text(2, 2), u("итог"));
     EXPECT_TRUE(sheet.style(2, 2).wrap);
+}
+
+// Large transfers walk their entries in blocks and let them go behind them: every value
+// arrives, the later of two entries for one cell also where they straddle two blocks, and
+// an array out of order (read through an index instead) gives the same sheet.
+TEST_F(ExcelTest, LargeTransfersKeepEveryValue)
+{
+    constexpr int rows = 40000;
+    constexpr int boundary = 1 << 14; // a block of entries
+    auto fill = [](TFrExcelArray &values, bool reversed) {
+        std::vector<std::tuple<int, int, QString>> entries;
+        for (int r = 0; r < boundary - 1; ++r)
+            entries.emplace_back(r, 0, QString::number(r));
+        entries.emplace_back(boundary - 1, 0, u("первый"));
+        entries.emplace_back(boundary - 1, 0, u("второй"));
+        for (int r = boundary; r < rows; ++r)
+            entries.emplace_back(r, 1, r % 2 ? u("строка %1").arg(r) : QString::number(r) + u(",5"));
+        if (reversed) {
+            // Rows backwards, the two entries for one cell still in their order.
+            std::stable_sort(entries.begin(), entries.end(),
+                             [](const auto &a, const auto &b) { return std::get<0>(a) > std::get<0>(b); });
+        }
+        for (const auto &[r, c, text] : entries)
+            values.Set(r, c, text);
+    };
+    for (bool reversed : {false, true}) {
+        SCOPED_TRACE(reversed ? "out of order" : "in order");
+        excel.OpenExcel();
+        TFrExcelArray values(rows, 2);
+        fill(values, reversed);
+        excel.SetRange(1, 1, 2, rows);
+        excel.SendArrayValue(std::move(values));
+        EXPECT_EQ(excel.GetCell(1, 1), QStringLiteral("0"));
+        EXPECT_EQ(excel.GetCell(1, boundary - 1), QString::number(boundary - 2));
+        EXPECT_EQ(excel.GetCell(1, boundary), u("второй"));
+        EXPECT_EQ(excel.GetCell(2, boundary), QString());
+        EXPECT_EQ(excel.GetCell(2, boundary + 2), u("строка %1").arg(boundary + 1));
+        EXPECT_EQ(excel.GetCell(2, rows), u("строка %1").arg(rows - 1));
+        EXPECT_EQ(excel.GetCell(2, rows - 1), QString::number(rows - 2) + u(",5"));
+        int filled = 0;
+        for (int r = 1; r <= rows; ++r)
+            filled += !excel.GetCell(1, r).isEmpty() + !excel.GetCell(2, r).isEmpty();
+        EXPECT_EQ(filled, rows);
+    }
+}
+
+// The users' locale writes numbers with a decimal comma; the file's numbers must not.
+TEST_F(ExcelTest, NumbersInTheFileIgnoreTheLocalesDecimalComma)
+{
+    const std::string was = std::setlocale(LC_ALL, nullptr);
+    if (!std::setlocale(LC_ALL, "ru_RU.UTF-8"))
+        GTEST_SKIP() << "the locale ru_RU.UTF-8 is not installed here";
+    struct Restore {
+        std::string locale;
+        ~Restore() { std::setlocale(LC_ALL, locale.c_str()); }
+    } restore{was};
+    excel.SetColSize(1, 12.5);
+    excel.SetRowSize(1, 30.75);
+    excel.SetPageMargin(xlPortrait, 18, 9, 9, 9);
+    excel.SetCell(1, 1, u("3,5"));
+    const XSheet sheet = save();
+    ASSERT_TRUE(sheet.ok) << sheet.error.toStdString();
+    EXPECT_GT(sheet.colWidths.at(1), 12.5);
+    EXPECT_DOUBLE_EQ(sheet.rowHeights.at(1), 30.75);
+    EXPECT_DOUBLE_EQ(sheet.margins.at(QStringLiteral("left")), 0.25);
+    ASSERT_TRUE(sheet.cell(1, 1) && sheet.cell(1, 1)->isNumber);
+    EXPECT_DOUBLE_EQ(sheet.cell(1, 1)->number, 3.5);
+}
+
+TEST(BlockListTest, WhatIsLetGoAtTheFrontLeavesTheRestAsItWas)
+{
+    TfrBlockList<int> list;
+    for (int i = 0; i < 50000; ++i)
+        list.push_back(i * 3);
+    list.releaseBefore(40000);
+    list.releaseBefore(20000); // asking for less again changes nothing
+    EXPECT_EQ(list.size(), 50000u);
+    for (size_t i = 32768; i < 50000; ++i)
+        ASSERT_EQ(list[i], int(i) * 3) << i;
+    list.clear();
+    EXPECT_TRUE(list.empty());
+    for (int i = 0; i < 20000; ++i)
+        list.push_back(i);
+    list.releaseBefore(17000);
+    EXPECT_EQ(list[16384], 16384);
+    EXPECT_EQ(list[19999], 19999);
 }
 
 TEST_F(ExcelTest, SavedWorkbookCarriesFormatsSizesBreaksAndPageSetup)

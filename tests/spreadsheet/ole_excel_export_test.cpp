@@ -341,6 +341,41 @@ TEST_F(FilterTest, FastestStillMergesAndBreaksWithTheWholeAreaPlain)
     EXPECT_EQ(s.text(3, 2), u("второй"));
 }
 
+// More objects than the filter keeps in one block, a page in order and a page handing each
+// row's objects over right to left: the blocks let go behind the walk never take what a
+// later object needs.
+TEST_F(FilterTest, ManyObjectsInAndOutOfOrderLandInTheirCells)
+{
+    constexpr int rows = 6000;
+    for (int page = 1; page <= 2; ++page) {
+        TfrPageInfo &p = newPage();
+        for (int r = 0; r < rows; ++r) {
+            const QString prefix = QString::number(page);
+            if (page == 1) {
+                memo(p, 0, r * 20, 100, 20, {prefix + u("Л") + QString::number(r)});
+                memo(p, 100, r * 20, 100, 20, {prefix + u("П") + QString::number(r)});
+                // One more object: a later page's pair then straddles the first block's end,
+                // its right object read after the walk has passed into the next block.
+                if (r == 0)
+                    memo(p, 200, 0, 100, 20, {u("итог")});
+            } else {
+                memo(p, 100, r * 20, 100, 20, {prefix + u("П") + QString::number(r)});
+                memo(p, 0, r * 20, 100, 20, {prefix + u("Л") + QString::number(r)});
+            }
+        }
+    }
+    const XSheet s = exportTo();
+    ASSERT_TRUE(s.ok) << s.error.toStdString();
+    for (int page = 1; page <= 2; ++page)
+        for (int r = 0; r < rows; ++r) {
+            const int row = (page - 1) * rows + r + 1;
+            ASSERT_EQ(s.text(row, 1), QString::number(page) + u("Л") + QString::number(r)) << row;
+            ASSERT_EQ(s.text(row, 2), QString::number(page) + u("П") + QString::number(r)) << row;
+        }
+    EXPECT_EQ(s.text(1, 3), u("итог"));
+    EXPECT_TRUE(s.merges.isEmpty());
+}
+
 TEST_F(FilterTest, AMergeShrinksToLeaveLaterObjectsTheirCells)
 {
     TfrPageInfo &p = newPage();
