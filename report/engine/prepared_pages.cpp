@@ -247,13 +247,24 @@ void TfrEMFPages::use(TfrPageInfo &info, bool forWriting)
     const qsizetype size = info.m_stream.size();
     m_memoryBytes += size - info.m_charged;
     info.m_charged = size;
-    if (m_memoryBytes > frMemoryLimits().pageMemory)
+    if (m_memoryBytes > budget())
         keepBudget();
+}
+
+qint64 TfrEMFPages::budget() const
+{
+    return m_budget >= 0 ? m_budget : frMemoryLimits().pageMemory;
+}
+
+void TfrEMFPages::SetMemoryBudget(qint64 bytes)
+{
+    m_budget = bytes < 0 ? -1 : bytes;
+    keepBudget();
 }
 
 void TfrEMFPages::keepBudget()
 {
-    const qint64 budget = frMemoryLimits().pageMemory;
+    const qint64 budget = this->budget();
     for (TfrPageInfo *p = m_oldest; p && m_memoryBytes > budget && !m_swapFailed;) {
         TfrPageInfo *newer = p->m_newer;
         if (!pinned(*p)) {

@@ -188,6 +188,10 @@ public:
     qsizetype PackedBytes() const;
     // Bytes of page streams now in memory.
     qsizetype MemoryBytes() const { return m_memoryBytes; }
+    // A budget of this list's own instead of the process's page memory (-1: the process's
+    // again); pages beyond it go to the swap file at once. An export that reads every page
+    // once and builds its own copy of the report needs the pages' memory more than they do.
+    void SetMemoryBudget(qint64 bytes);
     // The swap file the list writes to, or nullptr before a page went there (for tests).
     const TfrSwapFile *SwapFile() const { return m_swap.get(); }
 
@@ -200,6 +204,7 @@ private:
     void use(TfrPageInfo &info, bool forWriting);
     // Moves pages used least recently to the swap file until the budget holds.
     void keepBudget();
+    qint64 budget() const;
     void swapOut(TfrPageInfo &info);
     void link(TfrPageInfo &info);   // as the page used most recently
     void unlink(TfrPageInfo &info);
@@ -213,4 +218,5 @@ private:
     TfrPageInfo *m_oldest = nullptr;
     std::shared_ptr<TfrSwapFile> m_swap;
     bool m_swapFailed = false; // the disk refused a write: pages stay in memory
+    qint64 m_budget = -1;      // -1: the process's page memory
 };

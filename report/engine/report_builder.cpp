@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <exception>
 
 #include "report/engine/export_filter.h"
@@ -16,10 +17,14 @@
 #include "report/eval/globals.h"
 #include "report/eval/output_file.h"
 #include "report/eval/strings.h"
+#include "report/eval/swap_file.h"
 #include "report/model/page.h"
 #include "report/model/report.h"
 
 namespace {
+
+// Page memory of a report while it is exported.
+constexpr qint64 kExportPageMemory = 4LL << 20;
 
 QString progressCaption(const QString &title)
 {
@@ -180,6 +185,9 @@ void TfrReportBuilder::ExportTo(TfrExportFilter &filter, const QString &fileName
     filter.Title = Title.isEmpty() ? Report.DocInfo.name : Title;
     const bool borrowed = borrowPagesFromPreview();
     filter.EMFPages = &EMFPages;
+    // An export reads each page once, and a filter may build its own copy of the report (the
+    // workbook does): the pages wait in the swap file meanwhile and leave it their memory.
+    EMFPages.SetMemoryBudget(std::min<qint64>(frMemoryLimits().pageMemory, kExportPageMemory));
     // The pages go back to the preview and the filter is forgotten also after an error.
     struct Restore {
         TfrReportBuilder &self;
@@ -190,6 +198,7 @@ void TfrReportBuilder::ExportTo(TfrExportFilter &filter, const QString &fileName
             self.Report.exportTextHook = nullptr;
             if (self.m_currentFilter)
                 self.m_currentFilter->EMFPages = nullptr;
+            self.EMFPages.SetMemoryBudget(-1);
             if (borrowed && self.Preview)
                 self.Preview->Connect(&self);
             self.m_currentFilter = nullptr;

@@ -217,6 +217,53 @@ TEST(PageSwap, TheSwapFileHasNoNameAndIsGoneWithThePages)
     EXPECT_TRUE(folderEntries(swapFolder.path()).isEmpty());
 }
 
+// A filter that notes how much of the report's pages is in memory at each page.
+class MemoryWatchingFilter : public RecordingFilter {
+public:
+    std::vector<qsizetype> memory;
+    void OnBeginPage() override
+    {
+        RecordingFilter::OnBeginPage();
+        memory.push_back(EMFPages->MemoryBytes());
+    }
+};
+
+TEST(PageSwap, AnExportLeavesThePagesMemoryToTheFilterAndGivesItBackAfter)
+{
+    QTemporaryDir folder;
+    LimitsGuard limits;
+    frMemoryLimits().pageMemory = std::numeric_limits<qint64>::max();
+    Template t;
+    longList(t);
+    t.builder.ShowProgress = false;
+    t.prepare();
+    TfrEMFPages &pages = t.builder.EMFPages;
+    const qsizetype all = pages.MemoryBytes();
+    qsizetype largest = 0;
+    for (int i = 0; i < pages.GetCount(); ++i)
+        largest = std::max(largest, pages[i].StreamSize());
+    ASSERT_GT(all, 2000 + 2 * largest);
+
+    RecordingFilter reference;
+    t.builder.ExportTo(reference, QDir(folder.path()).filePath(QStringLiteral("a.txt")));
+    EXPECT_EQ(pages.MemoryBytes(), all) << "a budget above the pages swaps nothing";
+
+    frMemoryLimits().pageMemory = 2000;
+    MemoryWatchingFilter watching;
+    t.builder.ExportTo(watching, QDir(folder.path()).filePath(QStringLiteral("b.txt")));
+    EXPECT_EQ(watching.log, reference.log) << "pages read back from the swap file export the same";
+    ASSERT_EQ(int(watching.memory.size()), pages.GetCount());
+    for (size_t i = 0; i < watching.memory.size(); ++i)
+        EXPECT_LE(watching.memory[i], 2000 + largest) << "page " << i + 1;
+
+    // After the export the list follows the process's budget again: pages taken back for
+    // writing stay in memory.
+    frMemoryLimits().pageMemory = std::numeric_limits<qint64>::max();
+    for (int i = 0; i < pages.GetCount(); ++i)
+        pages[i].Stream();
+    EXPECT_GE(pages.MemoryBytes(), all);
+}
+
 TEST(PageSwap, EditedPagesAreWrittenAgainWhenTheyLeaveMemory)
 {
     LimitsGuard limits;
