@@ -374,8 +374,9 @@ TEST_P(JournalPeriodTest, AJournalWithoutThePeriodIndexesGetsThemWithItsColumnsU
     TJournalSelection s = period(QDate(2026, 3, 1), QDate(2026, 3, 31));
     const QString collate = JournalFoldingCollation(conn);
     QSqlQuery plan(conn);
-    if (GetParam() == TestEngine::PostgreSQL)
+    if (GetParam() == TestEngine::PostgreSQL) {
         ASSERT_TRUE(plan.exec(QStringLiteral("SET enable_seqscan = off")));
+    }
     for (int pass = 0; pass < 2; ++pass) {
         const QString sql = QStringLiteral("SELECT COUNT(*) FROM \"Журнал\" WHERE %1").arg(JournalCondition(conn, s, collate));
         ASSERT_TRUE(plan.exec((GetParam() == TestEngine::PostgreSQL ? QStringLiteral("EXPLAIN ") : QStringLiteral("EXPLAIN QUERY PLAN "))
