@@ -8,7 +8,7 @@
 #include "app/settings.h"
 #include "report/eval/errors.h"
 #include "report/eval/ini_file.h"
-#include "report/ui/preview_form.h"
+#include "report/ui/window_placement.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -277,20 +277,11 @@ void TFWork::placeWindow()
     size = size.boundedTo(room).expandedTo(minimumSize());
 
     bool maximized = false;
-    const QString file = frFormPositionFile();
-    if (!file.isEmpty()) {
-        const TIniFile ini(file);
-        if (ini.ValueExists(kPositionSection, QStringLiteral("Width"))) {
-            const QRect kept(ini.ReadInteger(kPositionSection, QStringLiteral("Left"), 0),
-                             ini.ReadInteger(kPositionSection, QStringLiteral("Top"), 0),
-                             ini.ReadInteger(kPositionSection, QStringLiteral("Width"), 0),
-                             ini.ReadInteger(kPositionSection, QStringLiteral("Height"), 0));
-            // A size from a larger display is cut down to this one.
-            if (kept.width() > 0 && kept.height() > 0) {
-                size = kept.size().boundedTo(room).expandedTo(minimumSize());
-                maximized = ini.ReadBool(kPositionSection, QStringLiteral("Maximized"), false);
-            }
-        }
+    // A size from a larger display is cut down to this one.
+    if (const auto kept = frReadWindowPlacement(kPositionSection);
+        kept && kept->geometry.width() > 0 && kept->geometry.height() > 0) {
+        size = kept->geometry.size().boundedTo(room).expandedTo(minimumSize());
+        maximized = kept->maximized;
     }
     resize(size);
     move(area.center() - QPoint(size.width() / 2, size.height() / 2 + 12));
@@ -298,24 +289,7 @@ void TFWork::placeWindow()
         setWindowState(windowState() | Qt::WindowMaximized);
 }
 
-void TFWork::savePlacement()
-{
-    const QString file = frFormPositionFile();
-    if (file.isEmpty() || !isVisible())
-        return;
-    const bool maximized = isMaximized();
-    const QRect g = maximized ? normalGeometry() : geometry();
-    try {
-        TIniFile ini(file);
-        ini.WriteInteger(kPositionSection, QStringLiteral("Left"), g.x());
-        ini.WriteInteger(kPositionSection, QStringLiteral("Top"), g.y());
-        ini.WriteInteger(kPositionSection, QStringLiteral("Width"), g.width());
-        ini.WriteInteger(kPositionSection, QStringLiteral("Height"), g.height());
-        ini.WriteBool(kPositionSection, QStringLiteral("Maximized"), maximized);
-    } catch (const EfrError &) {
-        // A window that cannot remember its size still closes.
-    }
-}
+void TFWork::savePlacement() { frSaveWindowPlacement(*this, kPositionSection); }
 
 void TFWork::done(int result)
 {

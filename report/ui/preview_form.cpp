@@ -149,12 +149,6 @@ TfrHelpContextHook &frHelpContextHook()
     return hook;
 }
 
-QString &frFormPositionFile()
-{
-    static QString file;
-    return file;
-}
-
 // ---- TfrPBox -----------------------------------------------------------------------------
 
 TfrPBox::TfrPBox(TfrPreviewForm *form, QWidget *parent) : QWidget(parent), m_form(form)
@@ -1484,47 +1478,23 @@ void TfrPreviewForm::showEvent(QShowEvent *event)
 
 void TfrPreviewForm::RestoreFormPosition()
 {
-    const QString file = frFormPositionFile();
-    if (!file.isEmpty()) {
-        const TIniFile ini(file);
-        if (ini.ValueExists(kPositionSection, QStringLiteral("Width"))) {
-            const QRect g(ini.ReadInteger(kPositionSection, QStringLiteral("Left"), 0),
-                          ini.ReadInteger(kPositionSection, QStringLiteral("Top"), 0),
-                          ini.ReadInteger(kPositionSection, QStringLiteral("Width"), 0),
-                          ini.ReadInteger(kPositionSection, QStringLiteral("Height"), 0));
-            bool onScreen = false;
-            for (const QScreen *s : QGuiApplication::screens())
-                onScreen = onScreen || s->availableGeometry().intersects(g);
-            // A size from another display that would open off every screen is not used.
-            if (g.width() >= 200 && g.height() >= 150 && onScreen) {
-                setGeometry(g);
-                if (ini.ReadBool(kPositionSection, QStringLiteral("Maximized"), false))
-                    setWindowState(windowState() | Qt::WindowMaximized);
-                return;
-            }
+    if (const auto kept = frReadWindowPlacement(kPositionSection)) {
+        const QRect g = kept->geometry;
+        bool onScreen = false;
+        for (const QScreen *s : QGuiApplication::screens())
+            onScreen = onScreen || s->availableGeometry().intersects(g);
+        // A size from another display that would open off every screen is not used.
+        if (g.width() >= 200 && g.height() >= 150 && onScreen) {
+            setGeometry(g);
+            if (kept->maximized)
+                setWindowState(windowState() | Qt::WindowMaximized);
+            return;
         }
     }
     setWindowState(windowState() | Qt::WindowMaximized);
 }
 
-void TfrPreviewForm::SaveFormPosition()
-{
-    const QString file = frFormPositionFile();
-    if (file.isEmpty() || !isVisible())
-        return;
-    const bool maximized = isMaximized();
-    const QRect g = maximized ? normalGeometry() : geometry();
-    try {
-        TIniFile ini(file);
-        ini.WriteInteger(kPositionSection, QStringLiteral("Left"), g.x());
-        ini.WriteInteger(kPositionSection, QStringLiteral("Top"), g.y());
-        ini.WriteInteger(kPositionSection, QStringLiteral("Width"), g.width());
-        ini.WriteInteger(kPositionSection, QStringLiteral("Height"), g.height());
-        ini.WriteBool(kPositionSection, QStringLiteral("Maximized"), maximized);
-    } catch (const EfrError &) {
-        // A window that cannot remember its place still closes.
-    }
-}
+void TfrPreviewForm::SaveFormPosition() { frSaveWindowPlacement(*this, kPositionSection); }
 
 // ---- embedding ---------------------------------------------------------------------------
 

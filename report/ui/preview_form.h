@@ -20,6 +20,7 @@
 #include "report/engine/prepare.h"
 #include "report/model/geometry.h"
 #include "report/ui/preview_layout.h"
+#include "report/ui/window_placement.h"
 
 class QAction;
 class QActionGroup;
@@ -66,10 +67,6 @@ TfrEditPreparedPageHook &frEditPreparedPageHook();
 // Context help by topic number; the help button shows only when one is installed.
 using TfrHelpContextHook = std::function<void(int context)>;
 TfrHelpContextHook &frHelpContextHook();
-
-// Where windows keep their size and position between runs (an INI file beside the
-// program's settings); empty: nothing is kept and the preview opens maximised.
-QString &frFormPositionFile();
 
 // The drawing surface: pages, the hit test, panning and the wheel go to the window.
 class TfrPBox : public QWidget {
