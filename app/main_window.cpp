@@ -312,7 +312,9 @@ TFMain::TFMain(QWidget *parent) : QMainWindow(parent), m_ini(frConfigPath())
     setCurrentFolder(stored);
     setExecutor(Cfg::Ispoln(m_ini));
     m_applyingSettings = false;
-    if (cleanFolder(stored) != currentFolder() || !QFileInfo(stored).isDir()) {
+    // On a first start nothing was stored: the default folder opens without a word (a run
+    // still waits until the operator picks a folder).
+    if (Cfg::HasCurrentDir(m_ini) && (cleanFolder(stored) != currentFolder() || !QFileInfo(stored).isDir())) {
         // Said once the window is on the screen.
         m_programFolderNote = QStringLiteral("Папка «%1», указанная в настройках, не найдена.\n"
                                              "Открыта папка «%2». Выберите папку с принятыми файлами.")

@@ -90,6 +90,7 @@ void SaveListFile(const QString &path, const QStringList &list)
 namespace Cfg {
 
 QString CurrentDir(const TIniFile &ini) { return ini.ReadString(Main, KeyCurrentDir, DefaultCurrentDir); }
+bool HasCurrentDir(const TIniFile &ini) { return ini.ValueExists(Main, KeyCurrentDir); }
 void SetCurrentDir(TIniFile &ini, const QString &dir) { ini.WriteString(Main, KeyCurrentDir, dir); }
 QString Ispoln(const TIniFile &ini) { return ini.ReadString(Main, KeyIspoln, QString()); }
 void SetIspoln(TIniFile &ini, const QString &executor) { ini.WriteString(Main, KeyIspoln, executor); }

@@ -56,6 +56,7 @@ inline const QString KeyWorkDate = QStringLiteral("WorkDate");
 inline const QString DefaultCurrentDir = QStringLiteral("c:\\");
 
 QString CurrentDir(const TIniFile &ini);                 // Main/CurrentDir, "c:\"
+bool HasCurrentDir(const TIniFile &ini);                // a folder was ever stored (not a first start)
 void SetCurrentDir(TIniFile &ini, const QString &dir);
 QString Ispoln(const TIniFile &ini);                     // Main/Ispoln, ""
 void SetIspoln(TIniFile &ini, const QString &executor);

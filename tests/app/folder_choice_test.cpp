@@ -78,6 +78,18 @@ TEST_F(FolderChoiceTest, AStoredFolderThatIsMissingIsToldAndNoRunStartsOnTheFall
     EXPECT_TRUE(runStarted(window));
 }
 
+TEST_F(FolderChoiceTest, AFirstStartOpensTheHomeFolderWithoutAWarning)
+{
+    ASSERT_FALSE(Cfg::HasCurrentDir(home.ini())) << "a fresh configuration stores no folder";
+    TFMain window;
+    window.show();
+    for (int i = 0; i < 20; ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_TRUE(hooks.messages.empty()) << "nothing the operator chose was replaced";
+    EXPECT_EQ(window.currentFolder(), QDir::homePath());
+    EXPECT_FALSE(window.folderChosenByProgram());
+}
+
 TEST_F(FolderChoiceTest, AChosenFolderThatDisappearsIsToldAndItsParentIsNotRunUnchosen)
 {
     TIniFile ini = home.ini();
