@@ -26,7 +26,6 @@
 
 #include "report/engine/export_filter.h"
 #include "report/engine/prepared_pages.h"
-#include "report/engine/printer.h"
 #include "report/eval/errors.h"
 #include "report/eval/ini_file.h"
 #include "report/eval/strings.h"
@@ -34,8 +33,9 @@
 #include "report/model/registry.h"
 #include "report/model/report.h"
 #include "report/model/view.h"
+#include "report/print/platform_printers.h"
+#include "report/print/printer.h"
 #include "report/ui/input_dialogs.h"
-#include "report/ui/platform_printers.h"
 #include "report/ui/preview_icons.h"
 #include "report/ui/preview_layout.h"
 #include "report/ui/preview_search.h"
