@@ -44,10 +44,10 @@ void loadTranslations(QApplication &app)
 
 int main(int argc, char **argv)
 {
-    QApplication app(argc, argv);
-    app.setApplicationName(QStringLiteral("frdesigner"));
-    app.setApplicationDisplayName(QStringLiteral("Дизайнер отчётов"));
-    QStringList args = QCoreApplication::arguments().mid(1);
+    // The command line is read before the application starts, so --help needs no display.
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
     if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
         std::fputs(kUsage, stdout);
         return 0;
@@ -57,6 +57,9 @@ int main(int argc, char **argv)
         return 1;
     }
 
+    QApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("frdesigner"));
+    app.setApplicationDisplayName(QStringLiteral("Дизайнер отчётов"));
     loadTranslations(app);
     frLocalizeGlobals();
     frGlobals();

@@ -34,6 +34,7 @@
 #include "report/model/report.h"
 #include "report/ui/preview_form.h"
 #include "testkit/paths.h"
+#include "tool_run.h"
 
 namespace {
 
@@ -740,4 +741,19 @@ TEST_F(DesignerWindow, EditPreparedReportRepacksThePageWhenKeptAndRestoresTheTem
     }
     frDesignerClass() = {};
     frEditPreparedPageHook() = {};
+}
+
+TEST(DesignerProgram, HelpAndABadCommandLineNeedNoDisplay)
+{
+    const QString program = testkit::builtPath(QStringLiteral("frdesigner"));
+    ASSERT_TRUE(QFileInfo::exists(program)) << "frdesigner is built next to the tests";
+    const TToolResult help = frRunTool(program, {QStringLiteral("--help")}, 30000);
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(QString::fromUtf8(help.out).contains(QStringLiteral("frdesigner [ФАЙЛ.frf | ФАЙЛ.frt]")))
+        << help.out.toStdString();
+    const TToolResult bad = frRunTool(program, {QStringLiteral("a.frf"), QStringLiteral("b.frf")}, 30000);
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_TRUE(bad.out.isEmpty());
+    EXPECT_TRUE(QString::fromUtf8(bad.err).contains(QStringLiteral("Использование")));
+    EXPECT_EQ(frRunTool(program, {QStringLiteral("--frobnicate")}, 30000).status, 1);
 }
