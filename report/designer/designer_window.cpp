@@ -79,8 +79,8 @@ struct ObjectTool {
 };
 const ObjectTool kObjectTools[] = {
     {otMemo, "memo", "Текст", "A"},
-    {otPicture, "picture", "Рисунок", "▣"},
-    {otSubReport, "subreport", "Вложенный отчёт", "⧉"},
+    {otPicture, "picture", "Рисунок", "picture"},
+    {otSubReport, "subreport", "Вложенный отчёт", "subreport"},
     {otLine, "line", "Линия", "╱"},
 };
 
@@ -106,7 +106,8 @@ const AlignItem kAlignItems[] = {
     {TfrAlignCommand::ToGrid, "align_to_grid", "Выровнять по сетке", "#"},
 };
 
-// A small icon with a glyph, so every tool button has a picture of the same size.
+// A small icon with a glyph, so every tool button has a picture of the same size. A few
+// pictures are drawn, since the usual fonts have no glyph for them.
 QIcon glyphIcon(const QString &glyph)
 {
     QPixmap pm(22, 22);
@@ -114,19 +115,56 @@ QIcon glyphIcon(const QString &glyph)
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
-    QFont f = p.font();
-    f.setPixelSize(glyph.size() > 1 ? 11 : 16);
-    f.setBold(true);
-    p.setFont(f);
-    p.setPen(QColor(40, 60, 110));
-    p.drawText(pm.rect(), Qt::AlignCenter, glyph);
+    const QColor ink(40, 60, 110);
+    p.setPen(QPen(ink, 1.5));
+    auto sheet = [&p](QRectF r) {
+        p.setBrush(Qt::white);
+        p.drawRect(r);
+    };
+    if (glyph == QLatin1String("copy")) {
+        sheet(QRectF(3.5, 3.5, 10, 12));
+        sheet(QRectF(8.5, 7.5, 10, 12));
+    } else if (glyph == QLatin1String("paste")) {
+        p.setBrush(QColor(210, 180, 120));
+        p.drawRect(QRectF(4.5, 4.5, 13, 15));
+        sheet(QRectF(8.5, 2.5, 5, 4));
+        sheet(QRectF(9.5, 9.5, 9, 10));
+    } else if (glyph == QLatin1String("preview")) {
+        sheet(QRectF(3.5, 2.5, 11, 15));
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(QPointF(13, 13), 4, 4);
+        p.drawLine(QPointF(16, 16), QPointF(20, 20));
+    } else if (glyph == QLatin1String("subreport")) {
+        sheet(QRectF(3.5, 3.5, 15, 15));
+        p.setBrush(QColor(200, 215, 240));
+        p.drawRect(QRectF(7.5, 7.5, 8, 8));
+    } else if (glyph == QLatin1String("picture")) {
+        sheet(QRectF(3.5, 4.5, 15, 13));
+        p.setBrush(QColor(120, 170, 90));
+        p.drawPolygon(QPolygonF({QPointF(5, 16), QPointF(10, 9), QPointF(14, 14), QPointF(17, 11), QPointF(17, 16)}));
+    } else {
+        QFont f = p.font();
+        f.setPixelSize(glyph.size() > 1 ? 11 : 16);
+        f.setBold(true);
+        p.setFont(f);
+        p.drawText(pm.rect(), Qt::AlignCenter, glyph);
+    }
     return QIcon(pm);
 }
 
+// The band types as the menus and the structure name them.
 QString bandTypeName(int type)
 {
-    const QString name = frBandNames[size_t(std::clamp(type, 0, frBandTypeCount - 1))];
-    return name.isEmpty() ? QStringLiteral("Бэнд %1").arg(type) : name;
+    static const char *const names[frBandTypeCount] = {
+        "Заголовок отчёта", "Итог отчёта", "Заголовок страницы", "Подвал страницы",
+        "Заголовок данных 1 уровня", "Данные 1 уровня", "Подвал данных 1 уровня",
+        "Заголовок данных 2 уровня", "Данные 2 уровня", "Подвал данных 2 уровня",
+        "Заголовок данных 3 уровня", "Данные 3 уровня", "Подвал данных 3 уровня",
+        "Фон страницы", "Заголовок колонки", "Подвал колонки", "Заголовок группы", "Подвал группы",
+        "Заголовок перекрёстных данных", "Перекрёстные данные", "Подвал перекрёстных данных",
+        "Дочерний бэнд", "Без типа",
+    };
+    return QString::fromUtf8(names[std::clamp(type, 0, frBandTypeCount - 1)]);
 }
 
 QString pageTitle(const TfrPage &page, int index)
@@ -470,7 +508,9 @@ void TfrDesignerWindow::Private::restoreLayout()
 
     QScreen *screen = q->screen() ? q->screen() : QGuiApplication::primaryScreen();
     const QRect avail = screen ? screen->availableGeometry() : QRect(0, 0, 1366, 768);
-    q->resize(std::min(1280, avail.width()), std::min(720, avail.height()));
+    // Room for a window manager's frame and title.
+    const QSize fallback(std::min(1600, avail.width() - 16), std::min(1000, avail.height() - 40));
+    q->setGeometry(QRect(avail.topLeft(), fallback));
     const QByteArray geometry = s->value(QStringLiteral("Designer/geometry")).toByteArray();
     if (geometry.isEmpty())
         return;
@@ -480,7 +520,6 @@ void TfrDesignerWindow::Private::restoreLayout()
     if (!q->restoreGeometry(geometry) || !avail.adjusted(-8, -8, 8, 8).contains(q->frameGeometry()) ||
         q->width() > avail.width() || q->height() > avail.height()) {
         q->setGeometry(before);
-        q->resize(std::min(1280, avail.width()), std::min(720, avail.height()));
         return;
     }
     q->restoreState(s->value(QStringLiteral("Designer/state")).toByteArray());
@@ -664,7 +703,7 @@ void TfrDesignerWindow::setUp()
     QAction *aSaveAs = A("action_save_as", QStringLiteral("Сохранить как…"), QKeySequence(QStringLiteral("Ctrl+Shift+S")));
     QAction *aSaveTemplate = A("action_save_as_template", QStringLiteral("Сохранить как шаблон…"));
     QAction *aPreview = A("action_preview", QStringLiteral("Предварительный просмотр"), QKeySequence(QStringLiteral("Ctrl+P")));
-    aPreview->setIcon(glyphIcon(QStringLiteral("⎙")));
+    aPreview->setIcon(glyphIcon(QStringLiteral("preview")));
     QAction *aPageSetup = A("action_page_setup", QStringLiteral("Параметры страницы…"));
     QAction *aExit = A("action_exit", QStringLiteral("Выход"));
     // The dialogs of these come with the next part of the designer.
@@ -679,9 +718,9 @@ void TfrDesignerWindow::setUp()
     QAction *aCut = A("action_cut", QStringLiteral("Вырезать"), QKeySequence::Cut);
     aCut->setIcon(glyphIcon(QStringLiteral("✂")));
     QAction *aCopy = A("action_copy", QStringLiteral("Копировать"), QKeySequence::Copy);
-    aCopy->setIcon(glyphIcon(QStringLiteral("⎘")));
+    aCopy->setIcon(glyphIcon(QStringLiteral("copy")));
     QAction *aPaste = A("action_paste", QStringLiteral("Вставить"), QKeySequence::Paste);
-    aPaste->setIcon(glyphIcon(QStringLiteral("📋")));
+    aPaste->setIcon(glyphIcon(QStringLiteral("paste")));
     QAction *aDelete = A("action_delete", QStringLiteral("Удалить"), QKeySequence(Qt::Key_Delete));
     QAction *aSelectAll = A("action_select_all", QStringLiteral("Выделить всё"), QKeySequence::SelectAll);
     QAction *aFront = A("action_bring_to_front", QStringLiteral("На передний план"));
