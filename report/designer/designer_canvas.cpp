@@ -157,12 +157,15 @@ TfrDesignerCanvas::TfrDesignerCanvas(TfrDesignerDocument &doc, QWidget *parent)
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     connect(&doc, &TfrDesignerDocument::Changed, this, [this](const TfrChange &c) { d->documentChanged(c); });
-    connect(&doc, &TfrDesignerDocument::SelectionChanged, this, [this] { update(); });
+    connect(&doc, &TfrDesignerDocument::SelectionChanged, this, [this] {
+        d->dirtyCaptions();
+        update();
+    });
     connect(&doc, &TfrDesignerDocument::CurrentPageChanged, this, [this] {
         d->cancelGesture();
         d->lastRects.clear();
         d->updateSize();
-        update();
+        d->dirtyAll();
     });
     d->updateSize();
 }
@@ -200,7 +203,7 @@ void TfrDesignerCanvas::SetZoom(double percent)
     d->gridTile = QPixmap();
     d->lastRects.clear();
     d->updateSize();
-    update();
+    d->dirtyAll();
     emit ZoomChanged(percent);
 }
 
@@ -226,14 +229,14 @@ void TfrDesignerCanvas::SetGridSize(int designPixels)
         return;
     d->grid = designPixels;
     d->gridTile = QPixmap();
-    update();
+    d->dirtyAll();
 }
 
 bool TfrDesignerCanvas::ShowGrid() const { return d->showGrid; }
 void TfrDesignerCanvas::SetShowGrid(bool on)
 {
     d->showGrid = on;
-    update();
+    d->dirtyAll();
 }
 bool TfrDesignerCanvas::AlignToGrid() const { return d->alignToGrid; }
 void TfrDesignerCanvas::SetAlignToGrid(bool on) { d->alignToGrid = on; }
@@ -301,26 +304,26 @@ void TfrDesignerCanvas::Private::documentChanged(const TfrChange &change)
             return;
         if (auto *v = dynamic_cast<TfrView *>(change.object); v && v->Typ != otBand) {
             const QRect now = dirtyRect(*v);
-            q->update(lastRects.value(v->objectNumber, now).united(now));
+            dirty(lastRects.value(v->objectNumber, now).united(now));
             lastRects.insert(v->objectNumber, now);
             return;
         }
         if (change.object && change.object == page())
             updateSize();
-        q->update();
+        dirtyAll();
         return;
     case frcReplaced:
         // Every view pointer is stale now.
         cancelGesture();
         lastRects.clear();
         updateSize();
-        q->update();
+        dirtyAll();
         return;
     default:
         if (change.kind == frcObjectDeleted || change.kind == frcPageRemoved)
             lastRects.remove(change.objectNumber);
         updateSize();
-        q->update();
+        dirtyAll();
     }
 }
 
@@ -476,15 +479,15 @@ void TfrDesignerCanvas::Private::dragMove(QPointF p, Qt::KeyboardModifiers mods)
     if (bandGesture)
         snapped = crossBand ? QPointF(snapped.x(), 0) : QPointF(0, snapped.y());
     const int dx = int(std::lround(snapped.x())), dy = int(std::lround(snapped.y()));
-    QRect dirty;
+    QRect dirtyArea;
     for (const Origin &o : origins) {
-        dirty = dirty.united(dirtyRect(*o.view));
+        dirtyArea = dirtyArea.united(dirtyRect(*o.view));
         setBounds(*o.view, o.rect.translated(dx, dy));
         const QRect now = dirtyRect(*o.view);
         lastRects.insert(o.view->objectNumber, now);
-        dirty = dirty.united(now);
+        dirtyArea = dirtyArea.united(now);
     }
-    q->update(dirty);
+    this->dirty(dirtyArea);
     for (const QList<QLineF> *lines : {&oldGuides, static_cast<const QList<QLineF> *>(&guideLines)})
         for (const QLineF &l : *lines)
             q->update(widgetRect(QRectF(l.p1(), l.p2()).normalized()).adjusted(-2, -2, 2, 2));
@@ -538,11 +541,11 @@ void TfrDesignerCanvas::Private::dragResize(QPointF p, Qt::KeyboardModifiers mod
         next = crossBand ? QRect(next.left(), o.rect.top(), next.width(), o.rect.height())
                          : QRect(o.rect.left(), next.top(), o.rect.width(), next.height());
     }
-    QRect dirty = dirtyRect(*o.view);
+    QRect dirtyArea = dirtyRect(*o.view);
     setBounds(*o.view, next);
-    dirty = dirty.united(dirtyRect(*o.view));
+    dirtyArea = dirtyArea.united(dirtyRect(*o.view));
     lastRects.insert(o.view->objectNumber, dirtyRect(*o.view));
-    q->update(dirty);
+    this->dirty(dirtyArea);
     for (const QList<QLineF> *lines : {&oldGuides, static_cast<const QList<QLineF> *>(&guideLines)})
         for (const QLineF &ln : *lines)
             q->update(widgetRect(QRectF(ln.p1(), ln.p2()).normalized()).adjusted(-2, -2, 2, 2));
@@ -574,13 +577,13 @@ void TfrDesignerCanvas::Private::dragLineEnd(QPointF p, Qt::KeyboardModifiers mo
     // A line of no length is still a line one pixel long.
     if (next.width() == 0 && next.height() == 0)
         next.setWidth(1);
-    QRect dirty = dirtyRect(*o.view);
+    QRect dirtyArea = dirtyRect(*o.view);
     setBounds(*o.view, next);
     if (o.view->FrameTyp != frame)
         doc->Report().SetProperty(*o.view, QStringLiteral("FrameTyp"), TfrVariant(frame));
-    dirty = dirty.united(dirtyRect(*o.view));
+    dirtyArea = dirtyArea.united(dirtyRect(*o.view));
     lastRects.insert(o.view->objectNumber, dirtyRect(*o.view));
-    q->update(dirty);
+    this->dirty(dirtyArea);
 }
 
 void TfrDesignerCanvas::Private::finishGesture(QPointF p, Qt::KeyboardModifiers mods)

@@ -60,6 +60,15 @@ struct TfrDesignerCanvas::Private {
     QHash<qint32, QRect> lastRects; // where each view was last seen (widget pixels)
     QPixmap gridTile;
     int gridTileStep = 0;
+    // What the page looks like without selection and guides, kept between repaints; only
+    // the parts that changed are drawn again. None when the page is too large at the zoom.
+    QPixmap cache;
+    QRegion cacheDirty;
+
+    // Something drawn in the page's layer changed there (widget pixels), or everywhere.
+    void dirty(const QRect &r);
+    void dirtyAll();
+    void dirtyCaptions();
 
     TfrPage *page() const { return doc->CurrentPage(); }
     double scale() const { return zoom / 100.0; }
@@ -76,7 +85,8 @@ struct TfrDesignerCanvas::Private {
     QList<std::pair<int, QPointF>> handles(const TfrView &v) const;
     bool isLine(const TfrView &v) const;
 
-    void paint(QPainter &p, const QRect &exposed);
+    void paintContent(QPainter &p, const QRect &exposed);
+    void paintOverlay(QPainter &p);
     void paintGrid(QPainter &p, const QRect &exposed, const QRect &paper);
     void paintCaption(QPainter &p, const TfrBandView &band, bool selected);
     void paintSelection(QPainter &p);

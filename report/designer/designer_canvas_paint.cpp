@@ -72,8 +72,11 @@ void drawView(TfrView &v, QPainter &p)
     v.FrameWidth = frameWidth;
 }
 
+// Widget pixels up to which the page's layer is kept between repaints (about 24 MB).
+constexpr qint64 kMaxCachePixels = 6'000'000;
+
 const QColor kDesk(0x9A, 0x9A, 0x9A);
-const QColor kGridDot(0xB8, 0xB8, 0xC8);
+const QColor kGridDot(0xC8, 0xC8, 0xD8);
 const QColor kSelection(0x1E, 0x5A, 0xC8);
 const QColor kGuide(0xE0, 0x20, 0xA0);
 
@@ -82,10 +85,51 @@ const QColor kGuide(0xE0, 0x20, 0xA0);
 void TfrDesignerCanvas::paintEvent(QPaintEvent *event)
 {
     QPainter p(this);
-    d->paint(p, event->rect());
+    const QRect exposed = event->rect();
+    const double dpr = devicePixelRatioF();
+    const QSize pixels = (QSizeF(size()) * dpr).toSize();
+    if (qint64(pixels.width()) * pixels.height() > kMaxCachePixels) {
+        d->cache = QPixmap();
+        d->paintContent(p, exposed);
+    } else {
+        if (d->cache.size() != pixels) {
+            d->cache = QPixmap(pixels);
+            d->cache.setDevicePixelRatio(dpr);
+            d->cacheDirty = QRegion(rect());
+        }
+        const QRegion todo = d->cacheDirty.intersected(exposed);
+        if (!todo.isEmpty()) {
+            QPainter cp(&d->cache);
+            cp.setClipRegion(todo);
+            d->paintContent(cp, todo.boundingRect());
+            d->cacheDirty -= todo;
+        }
+        p.drawPixmap(QRectF(exposed), d->cache, QRectF(QPointF(exposed.topLeft()) * dpr, QSizeF(exposed.size()) * dpr));
+    }
+    d->paintOverlay(p);
 }
 
-void TfrDesignerCanvas::Private::paint(QPainter &p, const QRect &exposed)
+void TfrDesignerCanvas::Private::dirty(const QRect &r)
+{
+    cacheDirty += r;
+    q->update(r);
+}
+
+void TfrDesignerCanvas::Private::dirtyAll()
+{
+    cacheDirty = QRegion(q->rect());
+    q->update();
+}
+
+void TfrDesignerCanvas::Private::dirtyCaptions()
+{
+    if (const TfrPage *pg = page())
+        for (const auto &v : pg->Objects)
+            if (v->Typ == otBand)
+                dirty(widgetRect(q->CaptionRect(*v)).adjusted(-2, -2, 2, 2));
+}
+
+void TfrDesignerCanvas::Private::paintContent(QPainter &p, const QRect &exposed)
 {
     p.fillRect(exposed, kDesk);
     TfrPage *pg = page();
@@ -106,7 +150,7 @@ void TfrDesignerCanvas::Private::paint(QPainter &p, const QRect &exposed)
         paintGrid(p, exposed, paper);
 
     p.save();
-    p.setClipRect(exposed);
+    p.setClipRect(exposed, Qt::IntersectClip);
     p.translate(kCanvasPad, kCanvasPad);
     p.scale(s, s);
     // Margins: a thin dashed line.
@@ -140,7 +184,10 @@ void TfrDesignerCanvas::Private::paint(QPainter &p, const QRect &exposed)
         }
     }
     p.restore();
+}
 
+void TfrDesignerCanvas::Private::paintOverlay(QPainter &p)
+{
     paintSelection(p);
 
     if (!rubber.isNull() || gesture == TfrGesture::Rubber || gesture == TfrGesture::Insert) {
