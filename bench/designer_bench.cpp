@@ -100,7 +100,8 @@ void BM_Page2000(benchmark::State &state)
         QCoreApplication::processEvents();
         TfrDesignerCanvas &canvas = w.Canvas();
 
-        // Repaint of what the scroll area shows.
+        // Repaint of what the scroll area shows: as it is, and after a change of the view
+        // that draws every object again.
         canvas.repaint();
         QElapsedTimer t;
         t.start();
@@ -108,6 +109,15 @@ void BM_Page2000(benchmark::State &state)
         for (int i = 0; i < kRepaints; ++i)
             canvas.repaint();
         state.counters["repaint_ms"] = msSince(t) / kRepaints;
+        double full = 0;
+        for (int i = 0; i < kRepaints; ++i) {
+            canvas.SetShowGrid(i % 2 == 0);
+            t.restart();
+            canvas.repaint();
+            full += msSince(t);
+        }
+        canvas.SetShowGrid(true);
+        state.counters["repaint_all_ms"] = full / kRepaints;
 
         // 200 selected objects dragged by the first of them, a mouse move at a time.
         QList<TfrView *> selected;
@@ -141,6 +151,21 @@ void BM_Page2000(benchmark::State &state)
         t.restart();
         doc.UndoStack().redo();
         state.counters["redo_ms"] = msSince(t);
+        // The document's part alone (restoring the template), without the widgets following it.
+        {
+            TfrDesignerDocument alone;
+            fillPage(alone, 2000);
+            TfrView *v = alone.CurrentPage()->Objects[1000].get();
+            alone.Edit(QStringLiteral("move"), [&] {
+                alone.Report().SetObjectBounds(*v, v->Left + 4, v->Top, v->Width, v->Height);
+            });
+            t.restart();
+            alone.UndoStack().undo();
+            state.counters["undo_document_ms"] = msSince(t);
+            const TfrView *back = alone.CurrentPage()->Objects.size() == 2000 ? alone.CurrentPage()->Objects[1000].get() : nullptr;
+            if (!back || back->Left != 20 + (1000 % 20) * 34)
+                state.SkipWithError("undo did not give the template back");
+        }
 
         QTemporaryDir dir;
         t.restart();

@@ -1048,6 +1048,9 @@ void TfrDesignerWindow::setUp()
         d->zoomBox->setEditText(QStringLiteral("%1 %").arg(qRound(z)));
     });
     connect(d->canvas, &TfrDesignerCanvas::EditRequested, this, [this](TfrView *v) { d->editObject(v); });
+    connect(d->canvas, &TfrDesignerCanvas::StatusMessage, this,
+            [this](const QString &text) { statusBar()->showMessage(text, 5000); });
+    d->canvas->SetCommonActions({aCut, aCopy, aPaste, aDelete, nullptr, aFront, aBack});
 
     d->structureTimer.setSingleShot(true);
     d->structureTimer.setInterval(150);

@@ -10,6 +10,8 @@
 #include <QMimeData>
 #include <QScreen>
 #include <QSettings>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -26,7 +28,9 @@
 #include "report/engine/prepare.h"
 #include "report/engine/prepared_pages.h"
 #include "report/engine/report_builder.h"
+#include "report/eval/db_dataset.h"
 #include "report/eval/globals.h"
+#include "report/eval/table_cursor.h"
 #include "report/eval/ui_hooks.h"
 #include "report/model/band_view.h"
 #include "report/model/memo_view.h"
@@ -756,4 +760,138 @@ TEST(DesignerProgram, HelpAndABadCommandLineNeedNoDisplay)
     EXPECT_TRUE(bad.out.isEmpty());
     EXPECT_TRUE(QString::fromUtf8(bad.err).contains(QStringLiteral("Использование")));
     EXPECT_EQ(frRunTool(program, {QStringLiteral("--frobnicate")}, 30000).status, 1);
+}
+
+namespace {
+
+// Press, a few moves as a hand makes them, release.
+void dragOn(QWidget *w, QPoint from, QPoint to)
+{
+    QTest::mousePress(w, Qt::LeftButton, Qt::NoModifier, from);
+    for (int i = 1; i <= 4; ++i) {
+        const QPoint pos = from + (to - from) * i / 4;
+        QMouseEvent e(QEvent::MouseMove, QPointF(pos), w->mapToGlobal(QPointF(pos)), Qt::NoButton, Qt::LeftButton,
+                      Qt::NoModifier);
+        QApplication::sendEvent(w, &e);
+    }
+    QTest::mouseRelease(w, Qt::LeftButton, Qt::NoModifier, to);
+}
+
+} // namespace
+
+TEST_F(DesignerWindow, AReportMadeInTheDesignerPreparesOverATable)
+{
+    QString nextText;
+    frDesignerDialogs().editText = [&nextText](QWidget *, QString &text) {
+        text = nextText;
+        return true;
+    };
+    const QString file = path(QStringLiteral("made.frf"));
+    {
+        TfrDesignerWindow w;
+        w.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+        TfrDesignerDocument &doc = w.Document();
+        TfrDesignerCanvas &canvas = w.Canvas();
+        TfrPage &page = *doc.CurrentPage();
+        w.Action(QStringLiteral("insert_band_%1").arg(btReportTitle))->trigger();
+        w.Action(QStringLiteral("insert_band_%1").arg(btMasterData))->trigger();
+        w.Action(QStringLiteral("insert_band_%1").arg(btPageFooter))->trigger();
+        ASSERT_TRUE(asked.isEmpty()) << asked.join(QLatin1Char('\n')).toStdString();
+        auto band = [&page](int type) -> TfrView * {
+            for (const auto &v : page.Objects)
+                if (v->Typ == otBand && int(v->FrameTyp) == type)
+                    return v.get();
+            return nullptr;
+        };
+        TfrView *title = band(btReportTitle), *data = band(btMasterData), *footer = band(btPageFooter);
+        ASSERT_TRUE(title && data && footer);
+        const QString dataName = data->Name;
+        // The data source as the inspector sets it (its own editor comes later).
+        doc.Edit(QStringLiteral("DataSource"), [&] {
+            doc.Report().SetProperty(*data, QStringLiteral("DataSource"), TfrVariant(QStringLiteral("frDBDataSet1")));
+        });
+
+        // A text: the tool, a rectangle dragged on the band, a double-click for its lines.
+        auto text = [&](const QString &bandName, int left, int width, const QString &lines) {
+            TfrView *b = doc.Report().FindObject(bandName);
+            EXPECT_NE(b, nullptr);
+            if (!b)
+                return;
+            w.Action(QStringLiteral("tool_memo"))->trigger();
+            const QRect r = canvas.DesignRect(*b);
+            const int top = r.top() + 4;
+            const QPoint from = canvas.ToWidget(QPointF(r.left() + left, top)).toPoint();
+            const QPoint to = canvas.ToWidget(QPointF(r.left() + left + width, top + 16)).toPoint();
+            dragOn(&canvas, from, to);
+            EXPECT_TRUE(w.Action(QStringLiteral("tool_select"))->isChecked()) << "the tool goes back to select";
+            ASSERT_EQ(doc.Selection().size(), 1);
+            TfrView *made = doc.Selection().front();
+            nextText = lines;
+            QTest::mouseDClick(&canvas, Qt::LeftButton, Qt::NoModifier, canvas.WidgetRect(*made).center());
+        };
+        text(title->Name, 20, 300, QStringLiteral("Список строк"));
+        text(dataName, 20, 100, QStringLiteral("[frDBDataSet1.\"Num\"]"));
+        text(dataName, 140, 200, QStringLiteral("[frDBDataSet1.\"Name\"]"));
+        text(dataName, 360, 120, QStringLiteral("[frDBDataSet1.\"Amount\"]"));
+        text(footer->Name, 300, 100, QStringLiteral("Стр. [PAGE#]"));
+        ASSERT_TRUE(w.SaveFileAs(file));
+        EXPECT_TRUE(asked.isEmpty()) << asked.join(QLatin1Char('\n')).toStdString();
+    }
+
+    // Over a table of 120 rows.
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("made_in_designer"));
+    db.setDatabaseName(QStringLiteral(":memory:"));
+    ASSERT_TRUE(db.open());
+    {
+        QSqlQuery q(db);
+        ASSERT_TRUE(q.exec(QStringLiteral("CREATE TABLE Rows (Num INTEGER, Name TEXT, Amount INTEGER)")));
+        for (int i = 1; i <= 120; ++i)
+            ASSERT_TRUE(q.exec(QStringLiteral("INSERT INTO Rows VALUES (%1, 'Строка %1', %2)").arg(i).arg(i * 10)));
+    }
+    {
+        QObject owner;
+        auto *cursor = new TfrTableCursor(&owner);
+        cursor->setDatabase(db);
+        cursor->setTableName(QStringLiteral("Rows"));
+        cursor->Open();
+        auto *dataSet = new TfrDBDataSet(&owner);
+        dataSet->setObjectName(QStringLiteral("frDBDataSet1"));
+        dataSet->SetDataSet(cursor);
+        TfrReportBuilder builder;
+        builder.ShowErrorBox = false;
+        builder.ShowProgress = false;
+        builder.Report.Owner = &owner;
+        builder.Report.Dataset = dataSet;
+        CurReport = &builder.Report;
+        ASSERT_TRUE(builder.Report.LoadFromFile(file));
+        ASSERT_TRUE(builder.PrepareReport()) << builder.LastError.toStdString();
+        const int pages = builder.EMFPages.Count();
+        ASSERT_GE(pages, 2) << "120 rows do not fit one page";
+        QStringList rows, titles, footers;
+        for (int p = 0; p < pages; ++p) {
+            builder.EMFPages.ForEachObject(p, [&](TfrView &v) {
+                const QString t = v.Memo.join(QString());
+                if (t.startsWith(QStringLiteral("Стр. ")))
+                    footers << QStringLiteral("%1:%2").arg(p + 1).arg(t);
+                else if (t == QStringLiteral("Список строк"))
+                    titles << QString::number(p + 1);
+                else if (t.startsWith(QStringLiteral("Строка ")))
+                    rows << t;
+            });
+        }
+        EXPECT_EQ(titles, QStringList{QStringLiteral("1")}) << "the title prints once, on the first page";
+        ASSERT_EQ(rows.size(), 120);
+        EXPECT_EQ(rows.front(), QStringLiteral("Строка 1"));
+        EXPECT_EQ(rows.back(), QStringLiteral("Строка 120"));
+        QStringList expectedFooters;
+        for (int p = 1; p <= pages; ++p)
+            expectedFooters << QStringLiteral("%1:Стр. %1").arg(p);
+        EXPECT_EQ(footers, expectedFooters);
+        CurReport = MasterReport = nullptr;
+        CurPage = nullptr;
+    }
+    db.close();
+    db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(QStringLiteral("made_in_designer"));
 }
