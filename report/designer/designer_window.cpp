@@ -1016,7 +1016,11 @@ void TfrDesignerWindow::setUp()
 
     // ---- following the document ----
     connect(&doc, &TfrDesignerDocument::ModifiedChanged, this, [this] { d->updateTitle(); });
-    connect(&doc, &TfrDesignerDocument::FileNameChanged, this, [this] { d->updateTitle(); });
+    connect(&doc, &TfrDesignerDocument::FileNameChanged, this, [this] {
+        d->updateTitle();
+        // Another report (opened, new, restored): its structure shows at once.
+        d->rebuildStructure();
+    });
     connect(&doc, &TfrDesignerDocument::SelectionChanged, this, [this] {
         d->updateStatus();
         d->updateActions();
