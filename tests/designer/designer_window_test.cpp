@@ -895,3 +895,45 @@ TEST_F(DesignerWindow, AReportMadeInTheDesignerPreparesOverATable)
     db = QSqlDatabase();
     QSqlDatabase::removeDatabase(QStringLiteral("made_in_designer"));
 }
+
+TEST_F(DesignerWindow, AlignmentBarAndInsertMenuWorkOnTheCanvasAndTheSelection)
+{
+    TfrDesignerWindow w;
+    TfrDesignerDocument &doc = w.Document();
+    QList<TfrView *> views;
+    doc.Edit(QStringLiteral("add"), [&] {
+        views << addMemo(*doc.CurrentPage(), QStringLiteral("Memo1"), 40, 40, QStringLiteral("a"));
+        views << addMemo(*doc.CurrentPage(), QStringLiteral("Memo2"), 80, 100, QStringLiteral("b"));
+        views << addMemo(*doc.CurrentPage(), QStringLiteral("Memo3"), 60, 160, QStringLiteral("c"));
+    });
+    doc.SetSelection(views);
+    const int steps = doc.UndoStack().count();
+    w.Action(QStringLiteral("align_lefts"))->trigger();
+    EXPECT_EQ(doc.UndoStack().count(), steps + 1) << "one step";
+    for (const QString name : {QStringLiteral("Memo1"), QStringLiteral("Memo2"), QStringLiteral("Memo3")})
+        EXPECT_EQ(doc.Report().FindObject(name)->Left, 40) << name.toStdString();
+    w.Action(QStringLiteral("action_undo"))->trigger();
+    EXPECT_EQ(doc.Report().FindObject(QStringLiteral("Memo2"))->Left, 80);
+
+    // Every object type of the Вставка menu chooses the canvas's tool; select takes it back.
+    const std::pair<const char *, int> tools[] = {
+        {"insert_object_memo", otMemo}, {"insert_object_picture", otPicture},
+        {"insert_object_subreport", otSubReport}, {"insert_object_line", otLine}};
+    for (const auto &[id, type] : tools) {
+        w.Action(QString::fromLatin1(id))->trigger();
+        EXPECT_EQ(w.Canvas().Tool().objectType, type) << id;
+    }
+    w.Action(QStringLiteral("tool_select"))->trigger();
+    EXPECT_EQ(w.Canvas().Tool().objectType, -1);
+
+    // And every band type places a band (the once-per-page ones refuse a second).
+    for (int type = btReportTitle; type <= btChild; ++type)
+        w.Action(QStringLiteral("insert_band_%1").arg(type))->trigger();
+    int bands = 0;
+    for (const auto &v : doc.CurrentPage()->Objects)
+        bands += v->Typ == otBand;
+    EXPECT_EQ(bands, btChild + 1);
+    asked.clear();
+    w.Action(QStringLiteral("insert_band_%1").arg(btPageHeader))->trigger();
+    EXPECT_EQ(asked.size(), 1) << "a second page header is refused with a message";
+}
