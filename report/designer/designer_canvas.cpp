@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QSet>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
 
@@ -302,7 +303,8 @@ void TfrDesignerCanvas::Private::documentChanged(const TfrChange &change)
         // A drag repaints what it moves itself, once per mouse move.
         if (stepOpen && gesture != TfrGesture::None)
             return;
-        if (auto *v = dynamic_cast<TfrView *>(change.object); v && v->Typ != otBand) {
+        // A band, or an object its band alignment places, may show anywhere: all again.
+        if (auto *v = dynamic_cast<TfrView *>(change.object); v && v->Typ != otBand && v->BandAlign == baNone) {
             const QRect now = dirtyRect(*v);
             dirty(lastRects.value(v->objectNumber, now).united(now));
             lastRects.insert(v->objectNumber, now);
@@ -804,6 +806,17 @@ void TfrDesignerCanvas::mouseDoubleClickEvent(QMouseEvent *event)
     }
     d->doc->Select(v);
     emit EditRequested(v);
+}
+
+void TfrDesignerCanvas::wheelEvent(QWheelEvent *event)
+{
+    // Ctrl+wheel zooms; the plain wheel scrolls the window's scroll area.
+    if (!(event->modifiers() & Qt::ControlModifier) || event->angleDelta().y() == 0) {
+        event->ignore();
+        return;
+    }
+    SetZoom(std::round(d->zoom * (event->angleDelta().y() > 0 ? 1.25 : 0.8)));
+    event->accept();
 }
 
 // ---- keys ---------------------------------------------------------------------------------

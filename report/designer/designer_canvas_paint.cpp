@@ -181,6 +181,8 @@ void TfrDesignerCanvas::Private::paintContent(QPainter &p, const QRect &exposed)
             if (!QRectF(v.Left, v.Top, v.Width, v.Height).adjusted(-reach, -reach, reach, reach).intersects(area))
                 continue;
             drawView(v, p);
+            // Where it now is in the kept layer, to be cleared from there when it changes.
+            lastRects.insert(v.objectNumber, dirtyRect(v));
         }
     }
     p.restore();

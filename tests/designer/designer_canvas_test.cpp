@@ -607,3 +607,29 @@ TEST_F(CanvasTest, DrawingTheJournalTemplateLeavesItAsItWas)
     EXPECT_EQ(canvas->Zoom(), 400);
     EXPECT_GE(canvas->PageWidthZoom(QSize(400, 300)), 25);
 }
+
+TEST_F(CanvasTest, TheKeptPageLayerMatchesAFreshDrawingAfterEdits)
+{
+    addBand(QStringLiteral("Band1"), btMasterData, 40, 200);
+    TfrView *a = addMemo(QStringLiteral("A"), 40, 60);
+    TfrView *b = addMemo(QStringLiteral("B"), 200, 60);
+    auto sameAsFresh = [&] {
+        const QImage kept = canvas->grab().toImage();
+        TfrDesignerCanvas fresh(doc);
+        fresh.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&fresh));
+        return kept == fresh.grab().toImage();
+    };
+    (void)canvas->grab(); // the layer is drawn and kept
+    // Changes through every path: an inspector-like property, a drag, keys, undo.
+    doc.Edit(QStringLiteral("left"), [&] { doc.Report().SetProperty(*a, QStringLiteral("Left"), TfrVariant(300)); });
+    doc.Edit(QStringLiteral("text"), [&] { doc.Report().SetProperty(*b, QStringLiteral("Memo"), TfrVariant(QStringLiteral("Другой текст"))); });
+    EXPECT_TRUE(sameAsFresh());
+    drag(centre(*b), centre(*b) + QPoint(40, 80));
+    canvas->setFocus();
+    QTest::keyClick(canvas.get(), Qt::Key_Up, Qt::ControlModifier);
+    EXPECT_TRUE(sameAsFresh());
+    doc.UndoStack().undo();
+    doc.Select(page().FindObject(QStringLiteral("A")));
+    EXPECT_TRUE(sameAsFresh());
+}
