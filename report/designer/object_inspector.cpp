@@ -27,6 +27,7 @@
 #include "report/designer/designer_document.h"
 #include "report/eval/errors.h"
 #include "report/eval/globals.h"
+#include "report/model/band_view.h"
 #include "report/model/geometry.h"
 #include "report/model/page.h"
 #include "report/model/report.h"
@@ -43,6 +44,7 @@ enum class TfrButtonEdit { None, Model, Font, Restrictions, TextDialog };
 // they are looked up again when a value is set.
 struct TfrPropertyRow {
     QString name;
+    QString key; // the name the object reads and writes the value by
     TfrDataTypes kinds;
     TfrInlineEdit edit = TfrInlineEdit::None;
     TfrButtonEdit button = TfrButtonEdit::None;
@@ -352,11 +354,12 @@ public:
     Qt::ItemFlags flags(const QModelIndex &index) const override;
     bool setData(const QModelIndex &index, const QVariant &value, int role) override;
 
-    // Takes the new rows: in place when every row keeps its editor, else a new grid (false,
-    // and nothing taken, when that is not allowed now).
-    bool setRows(QList<TfrPropertyRow> next, bool allowReset)
+    // Takes the new rows: in place when every row keeps its editor, else (or when asked) a
+    // new grid, which closes any open editor; false, and nothing taken, when a new grid is
+    // not allowed now.
+    bool setRows(QList<TfrPropertyRow> next, bool allowReset, bool forceReset)
     {
-        bool sameShape = next.size() == rows.size();
+        bool sameShape = !forceReset && next.size() == rows.size();
         for (qsizetype i = 0; sameShape && i < next.size(); ++i)
             sameShape = next.at(i).sameShape(rows.at(i));
         if (!sameShape) {
@@ -411,6 +414,7 @@ struct TfrObjectInspector::Private {
     bool applying = false;  // a value is being set: refreshes wait until it is done
     int committing = 0;     // inside an editor's commit: the grid keeps its rows' editors
     bool refreshPending = false;
+    QList<qint64> inspectedIds; // what the grid shows: object identities, pages as -1 - index
 
     QList<TfrObject *> targets() const
     {
@@ -492,7 +496,7 @@ void classify(TfrPropertyRow &row, const TfrPropRec &rec, TfrObject &first)
     } else if (row.value.isString()) {
         // A text without an editor of its own: a plain text dialog, with lines for lists.
         row.button = TfrButtonEdit::TextDialog;
-        row.multiLine = row.name.compare(QLatin1String("Memo"), Qt::CaseInsensitive) == 0 ||
+        row.multiLine = row.key.compare(QLatin1String("Memo"), Qt::CaseInsensitive) == 0 ||
                         row.value.toString().contains(QLatin1Char('\n'));
     }
 }
@@ -542,6 +546,8 @@ bool restrictsRow(const TfrView &view, const QString &name)
         return true;
     if ((r & frrfDontEditMemo) && is("Memo"))
         return true;
+    if ((r & frrfDontEditScript) && is("OnBeforePrint"))
+        return true;
     return false;
 }
 
@@ -554,10 +560,14 @@ QList<TfrPropertyRow> TfrObjectInspector::Private::buildRows() const
     if (objects.isEmpty())
         return rows;
     TfrDesignContext context(*doc);
-    // Defined afresh: what an object lists depends on its state (a page's type, the bands
-    // beside a band).
-    for (TfrObject *o : objects)
-        o->DefineProperties();
+    // Pages and bands list what their state allows (a page's type, the bands beside a
+    // band): theirs are defined afresh. The other classes list the same every time.
+    for (TfrObject *o : objects) {
+        if (dynamic_cast<TfrPage *>(o) || dynamic_cast<TfrBandView *>(o))
+            o->DefineProperties();
+        else
+            o->EnsurePropertiesDefined();
+    }
     TfrObject &first = *objects.front();
     const bool several = objects.size() > 1;
     QStringList seen;
@@ -569,7 +579,10 @@ QList<TfrPropertyRow> TfrObjectInspector::Private::buildRows() const
             continue;
         bool shared = true;
         for (TfrObject *o : objects.mid(1)) {
-            const TfrPropRec *other = o->GetPropRec(rec.propertyName);
+            // Objects of one class hold the record at the same place.
+            const TfrPropRec *other = i < o->PropCount() && o->Prop(i).propertyName == rec.propertyName
+                                          ? &o->Prop(i)
+                                          : o->GetPropRec(rec.propertyName);
             shared = other && other->propertyKinds == rec.propertyKinds &&
                      bool(other->enumNameList) == bool(rec.enumNameList) &&
                      (!rec.enumNameList || *other->enumNameList == *rec.enumNameList);
@@ -581,18 +594,22 @@ QList<TfrPropertyRow> TfrObjectInspector::Private::buildRows() const
         seen.append(rec.propertyName);
         TfrPropertyRow row;
         row.name = rec.propertyName;
+        row.key = row.name;
         row.kinds = rec.propertyKinds;
-        row.value = first.GetPropValue(row.name);
+        // A band lists its event lines under the event's name; they are its Memo.
+        if (dynamic_cast<TfrBandView *>(&first) && row.name.compare(QLatin1String("OnBeforePrint"), Qt::CaseInsensitive) == 0)
+            row.key = QStringLiteral("Memo");
+        row.value = first.GetPropValue(row.key);
         classify(row, rec, first);
         for (TfrObject *o : objects) {
             if (o != &first && !row.differs) {
                 if (row.button == TfrButtonEdit::Font)
                     row.differs = !(fontOf(*o) == fontOf(first));
                 else
-                    row.differs = !sameValue(o->GetPropValue(row.name), row.value);
+                    row.differs = !sameValue(o->GetPropValue(row.key), row.value);
             }
             if (auto *v = dynamic_cast<TfrView *>(o))
-                row.readOnly = row.readOnly || restrictsRow(*v, row.name);
+                row.readOnly = row.readOnly || restrictsRow(*v, row.name) || restrictsRow(*v, row.key);
         }
         row.text = displayText(row, first);
         rows.append(std::move(row));
@@ -608,10 +625,29 @@ void TfrObjectInspector::Private::refresh()
     }
     refreshTimer.stop();
     refreshPending = false;
-    // An editor that is committing its value must outlive the commit: a grid of other rows
-    // comes once the commit is over.
-    if (!model->setRows(buildRows(), committing == 0))
+    QList<qint64> ids;
+    for (TfrObject *o : targets()) {
+        if (auto *v = dynamic_cast<TfrView *>(o))
+            ids.append(v->objectNumber);
+        else
+            ids.append(-1 - doc->CurrentPageIndex());
+    }
+    // Other objects: an open editor goes with the old ones, its text is not theirs. An
+    // editor that is committing its value must outlive the commit: the new grid comes once
+    // the commit is over.
+    const bool otherObjects = ids != inspectedIds;
+    if (!model->setRows(buildRows(), committing == 0, otherObjects)) {
         refreshTimer.start();
+    } else {
+        inspectedIds = ids;
+        // An open editor the user has not typed into shows the new value.
+        const QModelIndex current = view->currentIndex();
+        if (QWidget *editor = current.isValid() ? view->indexWidget(current) : nullptr) {
+            auto *line = qobject_cast<QLineEdit *>(editor);
+            if (!line || !line->isModified())
+                view->itemDelegate()->setEditorData(editor, current);
+        }
+    }
     refreshCombo();
 }
 
@@ -746,7 +782,7 @@ bool TfrObjectInspector::Private::applyText(int rowIndex, const QString &text)
     }
     if (!row.differs && sameValue(value, row.value))
         return true;
-    return apply({{row.name, value}}, row.name);
+    return apply({{row.key, value}}, row.name);
 }
 
 void TfrObjectInspector::Private::runButton(int rowIndex)
@@ -777,7 +813,7 @@ void TfrObjectInspector::Private::runButton(int rowIndex)
     case TfrButtonEdit::Restrictions: {
         quint16 bits = quint16(row.value.isEmptyOrNull() ? 0 : row.value.toInteger());
         if (dialogs.restrictions && dialogs.restrictions(q, bits))
-            apply({{row.name, TfrVariant(int(bits))}}, row.name);
+            apply({{row.key, TfrVariant(int(bits))}}, row.name);
         return;
     }
     case TfrButtonEdit::TextDialog: {
@@ -786,7 +822,7 @@ void TfrObjectInspector::Private::runButton(int rowIndex)
             return;
         text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
         if (row.differs || !sameValue(TfrVariant(text), row.value))
-            apply({{row.name, TfrVariant(text)}}, row.name);
+            apply({{row.key, TfrVariant(text)}}, row.name);
         return;
     }
     case TfrButtonEdit::Model: {
@@ -905,7 +941,7 @@ bool TfrPropertyModel::setData(const QModelIndex &index, const QVariant &value, 
     if (row.readOnly || row.edit != TfrInlineEdit::Boolean)
         return false;
     const bool on = value.toInt() == Qt::Checked;
-    return m_d.apply({{row.name, TfrVariant(on)}}, row.name);
+    return m_d.apply({{row.key, TfrVariant(on)}}, row.name);
 }
 
 // ---- delegate: an editor per kind ----
@@ -1001,28 +1037,29 @@ void TfrPropertyDelegate::setModelData(QWidget *editor, QAbstractItemModel *, co
                 return;
             if (row.differs || !sameValue(row.enumValues[size_t(i)], row.value) ||
                 (row.value.isString() && row.value.toString() != row.enumValues[size_t(i)].toString()))
-                m_d.apply({{row.name, row.enumValues[size_t(i)]}}, row.name);
+                m_d.apply({{row.key, row.enumValues[size_t(i)]}}, row.name);
             return;
         }
         const QVariant data = combo->currentData();
         if (data.typeId() == QMetaType::QString) {
             qint32 color = row.differs ? 0 : row.value.toInteger();
             TfrObjectInspector::Private *d = &m_d;
-            const QString name = row.name;
+            const QString key = row.key, name = row.name;
             // The colour dialog waits until the combo box has closed.
-            QTimer::singleShot(0, d->q, [d, color, name]() mutable {
+            QTimer::singleShot(0, d->q, [d, color, key, name]() mutable {
                 if (d->dialogs.color && d->dialogs.color(d->q, color))
-                    d->apply({{name, TfrVariant(int(color))}}, name);
+                    d->apply({{key, TfrVariant(int(color))}}, name);
             });
             return;
         }
         const qint32 color = data.toInt();
         if (row.differs || color != row.value.toInteger())
-            m_d.apply({{row.name, TfrVariant(int(color))}}, row.name);
+            m_d.apply({{row.key, TfrVariant(int(color))}}, row.name);
         return;
     }
+    // Only what the user typed is set: an untouched editor never writes its text back.
     auto *line = qobject_cast<QLineEdit *>(editor);
-    if (line && !line->isReadOnly())
+    if (line && !line->isReadOnly() && line->isModified())
         m_d.applyText(rowIndex, line->text());
 }
 
@@ -1191,7 +1228,7 @@ bool TfrObjectInspector::SetValue(const QString &name, const TfrVariant &value)
     const TfrPropertyRow *r = d->row(name);
     if (!r || r->readOnly)
         return false;
-    return d->apply({{r->name, value}}, r->name);
+    return d->apply({{r->key, value}}, r->name);
 }
 
 void TfrObjectInspector::Refresh() { d->refresh(); }

@@ -284,6 +284,22 @@ TEST_F(ObjectInspector, UndoAndRedoRefreshTheGrid)
     // And the editor writes to the restored object, not the one undo threw away.
     type(QStringLiteral("Height"), QStringLiteral("30"));
     EXPECT_EQ(object(QStringLiteral("Memo1"))->Height, 30);
+
+    // A change from elsewhere (the canvas) shows once the events have run, also in an open
+    // editor nobody has typed into; that editor never writes its old text back.
+    clickRow(QStringLiteral("Left"));
+    auto *editor = qobject_cast<QLineEdit *>(view->indexWidget(cell(QStringLiteral("Left"))));
+    ASSERT_NE(editor, nullptr);
+    TfrView *memo = object(QStringLiteral("Memo1"));
+    doc.Edit(QStringLiteral("move"), [&] { doc.Report().SetObjectBounds(*memo, 44, memo->Top, memo->Width, memo->Height); });
+    QApplication::processEvents();
+    EXPECT_EQ(inspector->ValueText(QStringLiteral("Left")), QStringLiteral("44"));
+    EXPECT_EQ(editor->text(), QStringLiteral("44"));
+    doc.UndoStack().undo();
+    clickRow(QStringLiteral("Top"));
+    QApplication::processEvents();
+    EXPECT_EQ(object(QStringLiteral("Memo1"))->Left, 10);
+    EXPECT_EQ(inspector->ValueText(QStringLiteral("Left")), QStringLiteral("10"));
 }
 
 TEST_F(ObjectInspector, RestrictedObjectsAreReadOnly)
@@ -368,6 +384,13 @@ TEST_F(ObjectInspector, DialogPropertiesFontTextAndRestrictions)
     EXPECT_EQ(shown, QStringLiteral("Memo1"));
     EXPECT_EQ(object(QStringLiteral("Memo1"))->Memo, (QStringList{"Первая", "Вторая"}));
 
+    // A band's event lines are its Memo.
+    doc.Select(object(QStringLiteral("MasterData1")));
+    pressEllipsis(QStringLiteral("OnBeforePrint"));
+    EXPECT_EQ(object(QStringLiteral("MasterData1"))->Memo, (QStringList{"Первая", "Вторая"}));
+    EXPECT_EQ(inspector->ValueText(QStringLiteral("OnBeforePrint")), QStringLiteral("Первая …"));
+
+    doc.Select(object(QStringLiteral("Memo1")));
     inspector->dialogs().restrictions = [](QWidget *, quint16 &bits) {
         bits = frrfDontDelete | frrfDontSize;
         return true;
