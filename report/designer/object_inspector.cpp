@@ -435,8 +435,11 @@ struct TfrObjectInspector::Private {
             dialogs.message(q, text);
     }
     bool apply(const QList<std::pair<QString, TfrVariant>> &changes, const QString &property);
+    // One change through the report's editing operation (and what a page's paper needs).
+    void setProperty(TfrObject &object, const QString &name, const TfrVariant &value);
     bool applyText(int row, const QString &text);
-    void runButton(int row);
+    // The "…" of a listed property (by name: the grid may have changed since the click).
+    void runButton(const QString &property);
     const TfrPropertyRow *row(const QString &name) const
     {
         for (const TfrPropertyRow &r : std::as_const(model->rows))
@@ -682,6 +685,39 @@ void TfrObjectInspector::Private::refreshCombo()
 
 // ---- setting values ----
 
+namespace {
+
+// The paper code of a size of one's own (the printer service's custom size).
+constexpr int kOwnPaperSize = 256;
+
+bool isPaperProperty(const QString &name)
+{
+    for (const char *n : {"Size", "Width", "Height", "Orientation"})
+        if (name.compare(QLatin1String(n), Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+} // namespace
+
+void TfrObjectInspector::Private::setProperty(TfrObject &object, const QString &name, const TfrVariant &value)
+{
+    auto *page = dynamic_cast<TfrPage *>(&object);
+    if (!page || page->PageType != ptReport || !isPaperProperty(name)) {
+        doc->Report().SetProperty(object, name, value);
+        return;
+    }
+    // A report page's paper comes from the printer: a typed width or height makes the paper
+    // one of its own, and the page takes what the printer makes of it at once, so the page
+    // shows (and the value read back tells) what will print.
+    const bool size = name.compare(QLatin1String("Width"), Qt::CaseInsensitive) == 0 ||
+                      name.compare(QLatin1String("Height"), Qt::CaseInsensitive) == 0;
+    if (size && page->pgSize != kOwnPaperSize)
+        doc->Report().SetProperty(*page, QStringLiteral("Size"), TfrVariant(int(kOwnPaperSize)));
+    doc->Report().SetProperty(*page, name, value);
+    page->ChangePaper(page->pgSize, page->pgWidth, page->pgHeight, page->pgBin, page->pgOr);
+}
+
 bool TfrObjectInspector::Private::apply(const QList<std::pair<QString, TfrVariant>> &changes, const QString &property)
 {
     const QList<TfrObject *> objects = targets();
@@ -714,7 +750,7 @@ bool TfrObjectInspector::Private::apply(const QList<std::pair<QString, TfrVarian
                 ErrorFlag = false;
                 ErrorStr.clear();
                 try {
-                    doc->Report().SetProperty(*o, name, value);
+                    setProperty(*o, name, value);
                 } catch (const EfrError &e) {
                     refusal = e.message();
                 } catch (const std::exception &e) {
@@ -785,11 +821,12 @@ bool TfrObjectInspector::Private::applyText(int rowIndex, const QString &text)
     return apply({{row.key, value}}, row.name);
 }
 
-void TfrObjectInspector::Private::runButton(int rowIndex)
+void TfrObjectInspector::Private::runButton(const QString &property)
 {
-    if (rowIndex < 0 || rowIndex >= model->rows.size())
+    const TfrPropertyRow *found = this->row(property);
+    if (!found)
         return;
-    const TfrPropertyRow row = model->rows.at(rowIndex);
+    const TfrPropertyRow row = *found;
     const QList<TfrObject *> objects = targets();
     if (objects.isEmpty() || row.readOnly)
         return;
@@ -989,11 +1026,11 @@ QWidget *TfrPropertyDelegate::createEditor(QWidget *parent, const QStyleOptionVi
         auto *action = line->addAction(ellipsisIcon(line->font()), QLineEdit::TrailingPosition);
         action->setObjectName(QStringLiteral("ellipsis"));
         action->setToolTip(TfrObjectInspector::tr("Изменить…"));
-        const int rowIndex = index.row();
+        const QString property = row.name;
         TfrObjectInspector::Private *d = &m_d;
-        connect(action, &QAction::triggered, line, [d, rowIndex] {
+        connect(action, &QAction::triggered, line, [d, property] {
             // After the dialog the grid is read again; the editor may be gone by then.
-            QTimer::singleShot(0, d->q, [d, rowIndex] { d->runButton(rowIndex); });
+            QTimer::singleShot(0, d->q, [d, property] { d->runButton(property); });
         });
         line->setProperty("buttonOnly", !typed);
     }

@@ -341,6 +341,19 @@ TEST_F(ObjectInspector, WithNothingSelectedShowsThePageAndTheComboSelects)
     type(QStringLiteral("LeftMargin"), QStringLiteral("40"));
     EXPECT_EQ(doc.CurrentPage()->pgMargins.Left, 40);
 
+    // The paper follows at once: landscape swaps the sides, a typed width is a paper of its own.
+    const int portraitWidth = doc.CurrentPage()->PrnInfo.Pgw;
+    clickRow(QStringLiteral("Orientation"));
+    auto *orientation = qobject_cast<QComboBox *>(view->indexWidget(cell(QStringLiteral("Orientation"))));
+    ASSERT_NE(orientation, nullptr);
+    QTest::keyClick(orientation, Qt::Key_Down);
+    EXPECT_EQ(doc.CurrentPage()->pgOr, 1);
+    EXPECT_GT(doc.CurrentPage()->PrnInfo.Pgw, portraitWidth);
+    type(QStringLiteral("Height"), QStringLiteral("100"));
+    EXPECT_EQ(doc.CurrentPage()->pgSize, 256);
+    EXPECT_EQ(inspector->ValueText(QStringLiteral("Height")), QStringLiteral("100"));
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
+
     // Choosing an object by its name selects it.
     QComboBox *combo = inspector->ObjectCombo();
     const int at = combo->findText(QStringLiteral("Memo2: TfrMemoView"));
@@ -395,8 +408,13 @@ TEST_F(ObjectInspector, DialogPropertiesFontTextAndRestrictions)
         bits = frrfDontDelete | frrfDontSize;
         return true;
     };
-    pressEllipsis(QStringLiteral("Restrictions"));
+    // Enter on a cell that only has the button opens its dialog too.
+    clickRow(QStringLiteral("Restrictions"));
+    ASSERT_NE(view->indexWidget(cell(QStringLiteral("Restrictions"))), nullptr);
+    QTest::keyClick(view->indexWidget(cell(QStringLiteral("Restrictions"))), Qt::Key_Return);
+    QApplication::processEvents();
     EXPECT_EQ(object(QStringLiteral("Memo1"))->Restrictions, frrfDontDelete | frrfDontSize);
+    EXPECT_EQ(inspector->ValueText(QStringLiteral("Restrictions")), QStringLiteral("Не изменять размер, Не удалять"));
     EXPECT_TRUE(inspector->IsReadOnly(QStringLiteral("Width")));
 
     // A cancelled dialog changes nothing.
