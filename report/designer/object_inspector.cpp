@@ -72,7 +72,7 @@ const QString kRestrictions = QStringLiteral("Restrictions");
 class TfrDesignContext {
 public:
     explicit TfrDesignContext(const TfrDesignerDocument &doc)
-        : m_report(CurReport), m_page(CurPage), m_mode(DocMode)
+        : m_doc(doc), m_report(CurReport), m_page(CurPage), m_mode(DocMode), m_pageOfDoc(holds(doc, CurPage))
     {
         CurReport = &doc.Report();
         CurPage = doc.CurrentPage();
@@ -81,16 +81,26 @@ public:
     ~TfrDesignContext()
     {
         CurReport = m_report;
-        CurPage = m_page;
+        // A page of the document that a cancelled step replaced is gone.
+        CurPage = m_pageOfDoc && !holds(m_doc, m_page) ? nullptr : m_page;
         DocMode = m_mode;
     }
     TfrDesignContext(const TfrDesignContext &) = delete;
     TfrDesignContext &operator=(const TfrDesignContext &) = delete;
 
 private:
+    static bool holds(const TfrDesignerDocument &doc, const TfrPage *page)
+    {
+        for (int i = 0; page && i < doc.Report().PageCount(); ++i)
+            if (doc.Report().Page(i) == page)
+                return true;
+        return false;
+    }
+    const TfrDesignerDocument &m_doc;
     TfrReport *m_report;
     TfrPage *m_page;
     TfrDocMode m_mode;
+    bool m_pageOfDoc;
 };
 
 QString joinLines(const QString &text)
@@ -504,6 +514,18 @@ void classify(TfrPropertyRow &row, const TfrPropRec &rec, TfrObject &first)
     }
 }
 
+// The entry of an enumeration that holds the value, or -1. Names that are values match
+// exactly.
+int enumIndexOf(const TfrPropertyRow &row, const TfrVariant &v)
+{
+    for (size_t i = 0; i < row.enumValues.size(); ++i) {
+        const TfrVariant &e = row.enumValues[i];
+        if (v.isString() || e.isString() ? v.toString() == e.toString() : sameValue(e, v))
+            return int(i);
+    }
+    return -1;
+}
+
 QString displayText(const TfrPropertyRow &row, TfrObject &first)
 {
     if (row.differs)
@@ -519,11 +541,10 @@ QString displayText(const TfrPropertyRow &row, TfrObject &first)
         case TfrInlineEdit::Color: return colorName(v.toInteger());
         case TfrInlineEdit::Float: return floatText(v.toReal());
         case TfrInlineEdit::Integer: return v.isEmptyOrNull() ? QString() : QString::number(v.toInteger());
-        case TfrInlineEdit::Enum:
-            for (size_t i = 0; i < row.enumValues.size(); ++i)
-                if (sameValue(row.enumValues[i], v) && !(v.isString() && v.toString() != row.enumValues[i].toString()))
-                    return row.enumNames.at(int(i));
-            return v.toString();
+        case TfrInlineEdit::Enum: {
+            const int i = enumIndexOf(row, v);
+            return i >= 0 ? row.enumNames.at(i) : v.toString();
+        }
         default: break;
         }
     } catch (const EfrError &) {
@@ -1072,8 +1093,7 @@ void TfrPropertyDelegate::setModelData(QWidget *editor, QAbstractItemModel *, co
             const int i = combo->currentData().toInt();
             if (i < 0 || size_t(i) >= row.enumValues.size())
                 return;
-            if (row.differs || !sameValue(row.enumValues[size_t(i)], row.value) ||
-                (row.value.isString() && row.value.toString() != row.enumValues[size_t(i)].toString()))
+            if (row.differs || enumIndexOf(row, row.value) != i)
                 m_d.apply({{row.key, row.enumValues[size_t(i)]}}, row.name);
             return;
         }

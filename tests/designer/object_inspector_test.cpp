@@ -193,6 +193,19 @@ TEST_F(ObjectInspector, EditsSeveralObjectsAtOnce)
     EXPECT_EQ(object(QStringLiteral("Memo2"))->Left, 50);
     EXPECT_EQ(inspector->ValueText(QStringLiteral("Left")), QString());
 
+    // A check box that differs shows half checked; a click sets all.
+    doc.Edit(QStringLiteral("unwrap"), [&] {
+        doc.Report().SetProperty(*object(QStringLiteral("Memo2")), QStringLiteral("WordWrap"), TfrVariant(false));
+    });
+    QApplication::processEvents();
+    EXPECT_EQ(view->model()->data(cell(QStringLiteral("WordWrap")), Qt::CheckStateRole).toInt(), Qt::PartiallyChecked);
+    const int beforeWrap = steps();
+    clickRow(QStringLiteral("WordWrap"));
+    EXPECT_TRUE(object(QStringLiteral("Memo1"))->Flags & flWordWrap);
+    EXPECT_TRUE(object(QStringLiteral("Memo2"))->Flags & flWordWrap);
+    EXPECT_EQ(steps(), beforeWrap + 1);
+    EXPECT_EQ(view->model()->data(cell(QStringLiteral("WordWrap")), Qt::CheckStateRole).toInt(), Qt::Checked);
+
     // A memo and a band share only what both have.
     doc.SetSelection({object(QStringLiteral("Memo1")), object(QStringLiteral("MasterData1"))});
     const QStringList mixed = inspector->PropertyNames();
