@@ -27,6 +27,7 @@
 #include "report/designer/designer_document.h"
 #include "report/eval/errors.h"
 #include "report/eval/globals.h"
+#include "report/model/band_view.h"
 #include "report/model/geometry.h"
 #include "report/model/page.h"
 #include "report/model/report.h"
@@ -43,6 +44,7 @@ enum class TfrButtonEdit { None, Model, Font, Restrictions, TextDialog };
 // they are looked up again when a value is set.
 struct TfrPropertyRow {
     QString name;
+    QString key; // the name the object reads and writes the value by
     TfrDataTypes kinds;
     TfrInlineEdit edit = TfrInlineEdit::None;
     TfrButtonEdit button = TfrButtonEdit::None;
@@ -70,7 +72,7 @@ const QString kRestrictions = QStringLiteral("Restrictions");
 class TfrDesignContext {
 public:
     explicit TfrDesignContext(const TfrDesignerDocument &doc)
-        : m_report(CurReport), m_page(CurPage), m_mode(DocMode)
+        : m_doc(doc), m_report(CurReport), m_page(CurPage), m_mode(DocMode), m_pageOfDoc(holds(doc, CurPage))
     {
         CurReport = &doc.Report();
         CurPage = doc.CurrentPage();
@@ -79,16 +81,26 @@ public:
     ~TfrDesignContext()
     {
         CurReport = m_report;
-        CurPage = m_page;
+        // A page of the document that a cancelled step replaced is gone.
+        CurPage = m_pageOfDoc && !holds(m_doc, m_page) ? nullptr : m_page;
         DocMode = m_mode;
     }
     TfrDesignContext(const TfrDesignContext &) = delete;
     TfrDesignContext &operator=(const TfrDesignContext &) = delete;
 
 private:
+    static bool holds(const TfrDesignerDocument &doc, const TfrPage *page)
+    {
+        for (int i = 0; page && i < doc.Report().PageCount(); ++i)
+            if (doc.Report().Page(i) == page)
+                return true;
+        return false;
+    }
+    const TfrDesignerDocument &m_doc;
     TfrReport *m_report;
     TfrPage *m_page;
     TfrDocMode m_mode;
+    bool m_pageOfDoc;
 };
 
 QString joinLines(const QString &text)
@@ -352,11 +364,12 @@ public:
     Qt::ItemFlags flags(const QModelIndex &index) const override;
     bool setData(const QModelIndex &index, const QVariant &value, int role) override;
 
-    // Takes the new rows: in place when every row keeps its editor, else a new grid (false,
-    // and nothing taken, when that is not allowed now).
-    bool setRows(QList<TfrPropertyRow> next, bool allowReset)
+    // Takes the new rows: in place when every row keeps its editor, else (or when asked) a
+    // new grid, which closes any open editor; false, and nothing taken, when a new grid is
+    // not allowed now.
+    bool setRows(QList<TfrPropertyRow> next, bool allowReset, bool forceReset)
     {
-        bool sameShape = next.size() == rows.size();
+        bool sameShape = !forceReset && next.size() == rows.size();
         for (qsizetype i = 0; sameShape && i < next.size(); ++i)
             sameShape = next.at(i).sameShape(rows.at(i));
         if (!sameShape) {
@@ -411,6 +424,7 @@ struct TfrObjectInspector::Private {
     bool applying = false;  // a value is being set: refreshes wait until it is done
     int committing = 0;     // inside an editor's commit: the grid keeps its rows' editors
     bool refreshPending = false;
+    QList<qint64> inspectedIds; // what the grid shows: object identities, pages as -1 - index
 
     QList<TfrObject *> targets() const
     {
@@ -431,8 +445,11 @@ struct TfrObjectInspector::Private {
             dialogs.message(q, text);
     }
     bool apply(const QList<std::pair<QString, TfrVariant>> &changes, const QString &property);
+    // One change through the report's editing operation (and what a page's paper needs).
+    void setProperty(TfrObject &object, const QString &name, const TfrVariant &value);
     bool applyText(int row, const QString &text);
-    void runButton(int row);
+    // The "…" of a listed property (by name: the grid may have changed since the click).
+    void runButton(const QString &property);
     const TfrPropertyRow *row(const QString &name) const
     {
         for (const TfrPropertyRow &r : std::as_const(model->rows))
@@ -492,9 +509,21 @@ void classify(TfrPropertyRow &row, const TfrPropRec &rec, TfrObject &first)
     } else if (row.value.isString()) {
         // A text without an editor of its own: a plain text dialog, with lines for lists.
         row.button = TfrButtonEdit::TextDialog;
-        row.multiLine = row.name.compare(QLatin1String("Memo"), Qt::CaseInsensitive) == 0 ||
+        row.multiLine = row.key.compare(QLatin1String("Memo"), Qt::CaseInsensitive) == 0 ||
                         row.value.toString().contains(QLatin1Char('\n'));
     }
+}
+
+// The entry of an enumeration that holds the value, or -1. Names that are values match
+// exactly.
+int enumIndexOf(const TfrPropertyRow &row, const TfrVariant &v)
+{
+    for (size_t i = 0; i < row.enumValues.size(); ++i) {
+        const TfrVariant &e = row.enumValues[i];
+        if (v.isString() || e.isString() ? v.toString() == e.toString() : sameValue(e, v))
+            return int(i);
+    }
+    return -1;
 }
 
 QString displayText(const TfrPropertyRow &row, TfrObject &first)
@@ -512,11 +541,10 @@ QString displayText(const TfrPropertyRow &row, TfrObject &first)
         case TfrInlineEdit::Color: return colorName(v.toInteger());
         case TfrInlineEdit::Float: return floatText(v.toReal());
         case TfrInlineEdit::Integer: return v.isEmptyOrNull() ? QString() : QString::number(v.toInteger());
-        case TfrInlineEdit::Enum:
-            for (size_t i = 0; i < row.enumValues.size(); ++i)
-                if (sameValue(row.enumValues[i], v) && !(v.isString() && v.toString() != row.enumValues[i].toString()))
-                    return row.enumNames.at(int(i));
-            return v.toString();
+        case TfrInlineEdit::Enum: {
+            const int i = enumIndexOf(row, v);
+            return i >= 0 ? row.enumNames.at(i) : v.toString();
+        }
         default: break;
         }
     } catch (const EfrError &) {
@@ -542,6 +570,8 @@ bool restrictsRow(const TfrView &view, const QString &name)
         return true;
     if ((r & frrfDontEditMemo) && is("Memo"))
         return true;
+    if ((r & frrfDontEditScript) && is("OnBeforePrint"))
+        return true;
     return false;
 }
 
@@ -554,10 +584,14 @@ QList<TfrPropertyRow> TfrObjectInspector::Private::buildRows() const
     if (objects.isEmpty())
         return rows;
     TfrDesignContext context(*doc);
-    // Defined afresh: what an object lists depends on its state (a page's type, the bands
-    // beside a band).
-    for (TfrObject *o : objects)
-        o->DefineProperties();
+    // Pages and bands list what their state allows (a page's type, the bands beside a
+    // band): theirs are defined afresh. The other classes list the same every time.
+    for (TfrObject *o : objects) {
+        if (dynamic_cast<TfrPage *>(o) || dynamic_cast<TfrBandView *>(o))
+            o->DefineProperties();
+        else
+            o->EnsurePropertiesDefined();
+    }
     TfrObject &first = *objects.front();
     const bool several = objects.size() > 1;
     QStringList seen;
@@ -569,7 +603,10 @@ QList<TfrPropertyRow> TfrObjectInspector::Private::buildRows() const
             continue;
         bool shared = true;
         for (TfrObject *o : objects.mid(1)) {
-            const TfrPropRec *other = o->GetPropRec(rec.propertyName);
+            // Objects of one class hold the record at the same place.
+            const TfrPropRec *other = i < o->PropCount() && o->Prop(i).propertyName == rec.propertyName
+                                          ? &o->Prop(i)
+                                          : o->GetPropRec(rec.propertyName);
             shared = other && other->propertyKinds == rec.propertyKinds &&
                      bool(other->enumNameList) == bool(rec.enumNameList) &&
                      (!rec.enumNameList || *other->enumNameList == *rec.enumNameList);
@@ -581,18 +618,22 @@ QList<TfrPropertyRow> TfrObjectInspector::Private::buildRows() const
         seen.append(rec.propertyName);
         TfrPropertyRow row;
         row.name = rec.propertyName;
+        row.key = row.name;
         row.kinds = rec.propertyKinds;
-        row.value = first.GetPropValue(row.name);
+        // A band lists its event lines under the event's name; they are its Memo.
+        if (dynamic_cast<TfrBandView *>(&first) && row.name.compare(QLatin1String("OnBeforePrint"), Qt::CaseInsensitive) == 0)
+            row.key = QStringLiteral("Memo");
+        row.value = first.GetPropValue(row.key);
         classify(row, rec, first);
         for (TfrObject *o : objects) {
             if (o != &first && !row.differs) {
                 if (row.button == TfrButtonEdit::Font)
                     row.differs = !(fontOf(*o) == fontOf(first));
                 else
-                    row.differs = !sameValue(o->GetPropValue(row.name), row.value);
+                    row.differs = !sameValue(o->GetPropValue(row.key), row.value);
             }
             if (auto *v = dynamic_cast<TfrView *>(o))
-                row.readOnly = row.readOnly || restrictsRow(*v, row.name);
+                row.readOnly = row.readOnly || restrictsRow(*v, row.name) || restrictsRow(*v, row.key);
         }
         row.text = displayText(row, first);
         rows.append(std::move(row));
@@ -608,10 +649,29 @@ void TfrObjectInspector::Private::refresh()
     }
     refreshTimer.stop();
     refreshPending = false;
-    // An editor that is committing its value must outlive the commit: a grid of other rows
-    // comes once the commit is over.
-    if (!model->setRows(buildRows(), committing == 0))
+    QList<qint64> ids;
+    for (TfrObject *o : targets()) {
+        if (auto *v = dynamic_cast<TfrView *>(o))
+            ids.append(v->objectNumber);
+        else
+            ids.append(-1 - doc->CurrentPageIndex());
+    }
+    // Other objects: an open editor goes with the old ones, its text is not theirs. An
+    // editor that is committing its value must outlive the commit: the new grid comes once
+    // the commit is over.
+    const bool otherObjects = ids != inspectedIds;
+    if (!model->setRows(buildRows(), committing == 0, otherObjects)) {
         refreshTimer.start();
+    } else {
+        inspectedIds = ids;
+        // An open editor the user has not typed into shows the new value.
+        const QModelIndex current = view->currentIndex();
+        if (QWidget *editor = current.isValid() ? view->indexWidget(current) : nullptr) {
+            auto *line = qobject_cast<QLineEdit *>(editor);
+            if (!line || !line->isModified())
+                view->itemDelegate()->setEditorData(editor, current);
+        }
+    }
     refreshCombo();
 }
 
@@ -646,6 +706,39 @@ void TfrObjectInspector::Private::refreshCombo()
 
 // ---- setting values ----
 
+namespace {
+
+// The paper code of a size of one's own (the printer service's custom size).
+constexpr int kOwnPaperSize = 256;
+
+bool isPaperProperty(const QString &name)
+{
+    for (const char *n : {"Size", "Width", "Height", "Orientation"})
+        if (name.compare(QLatin1String(n), Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+} // namespace
+
+void TfrObjectInspector::Private::setProperty(TfrObject &object, const QString &name, const TfrVariant &value)
+{
+    auto *page = dynamic_cast<TfrPage *>(&object);
+    if (!page || page->PageType != ptReport || !isPaperProperty(name)) {
+        doc->Report().SetProperty(object, name, value);
+        return;
+    }
+    // A report page's paper comes from the printer: a typed width or height makes the paper
+    // one of its own, and the page takes what the printer makes of it at once, so the page
+    // shows (and the value read back tells) what will print.
+    const bool size = name.compare(QLatin1String("Width"), Qt::CaseInsensitive) == 0 ||
+                      name.compare(QLatin1String("Height"), Qt::CaseInsensitive) == 0;
+    if (size && page->pgSize != kOwnPaperSize)
+        doc->Report().SetProperty(*page, QStringLiteral("Size"), TfrVariant(int(kOwnPaperSize)));
+    doc->Report().SetProperty(*page, name, value);
+    page->ChangePaper(page->pgSize, page->pgWidth, page->pgHeight, page->pgBin, page->pgOr);
+}
+
 bool TfrObjectInspector::Private::apply(const QList<std::pair<QString, TfrVariant>> &changes, const QString &property)
 {
     const QList<TfrObject *> objects = targets();
@@ -678,7 +771,7 @@ bool TfrObjectInspector::Private::apply(const QList<std::pair<QString, TfrVarian
                 ErrorFlag = false;
                 ErrorStr.clear();
                 try {
-                    doc->Report().SetProperty(*o, name, value);
+                    setProperty(*o, name, value);
                 } catch (const EfrError &e) {
                     refusal = e.message();
                 } catch (const std::exception &e) {
@@ -746,14 +839,15 @@ bool TfrObjectInspector::Private::applyText(int rowIndex, const QString &text)
     }
     if (!row.differs && sameValue(value, row.value))
         return true;
-    return apply({{row.name, value}}, row.name);
+    return apply({{row.key, value}}, row.name);
 }
 
-void TfrObjectInspector::Private::runButton(int rowIndex)
+void TfrObjectInspector::Private::runButton(const QString &property)
 {
-    if (rowIndex < 0 || rowIndex >= model->rows.size())
+    const TfrPropertyRow *found = this->row(property);
+    if (!found)
         return;
-    const TfrPropertyRow row = model->rows.at(rowIndex);
+    const TfrPropertyRow row = *found;
     const QList<TfrObject *> objects = targets();
     if (objects.isEmpty() || row.readOnly)
         return;
@@ -777,7 +871,7 @@ void TfrObjectInspector::Private::runButton(int rowIndex)
     case TfrButtonEdit::Restrictions: {
         quint16 bits = quint16(row.value.isEmptyOrNull() ? 0 : row.value.toInteger());
         if (dialogs.restrictions && dialogs.restrictions(q, bits))
-            apply({{row.name, TfrVariant(int(bits))}}, row.name);
+            apply({{row.key, TfrVariant(int(bits))}}, row.name);
         return;
     }
     case TfrButtonEdit::TextDialog: {
@@ -786,7 +880,7 @@ void TfrObjectInspector::Private::runButton(int rowIndex)
             return;
         text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
         if (row.differs || !sameValue(TfrVariant(text), row.value))
-            apply({{row.name, TfrVariant(text)}}, row.name);
+            apply({{row.key, TfrVariant(text)}}, row.name);
         return;
     }
     case TfrButtonEdit::Model: {
@@ -905,7 +999,7 @@ bool TfrPropertyModel::setData(const QModelIndex &index, const QVariant &value, 
     if (row.readOnly || row.edit != TfrInlineEdit::Boolean)
         return false;
     const bool on = value.toInt() == Qt::Checked;
-    return m_d.apply({{row.name, TfrVariant(on)}}, row.name);
+    return m_d.apply({{row.key, TfrVariant(on)}}, row.name);
 }
 
 // ---- delegate: an editor per kind ----
@@ -953,11 +1047,11 @@ QWidget *TfrPropertyDelegate::createEditor(QWidget *parent, const QStyleOptionVi
         auto *action = line->addAction(ellipsisIcon(line->font()), QLineEdit::TrailingPosition);
         action->setObjectName(QStringLiteral("ellipsis"));
         action->setToolTip(TfrObjectInspector::tr("Изменить…"));
-        const int rowIndex = index.row();
+        const QString property = row.name;
         TfrObjectInspector::Private *d = &m_d;
-        connect(action, &QAction::triggered, line, [d, rowIndex] {
+        connect(action, &QAction::triggered, line, [d, property] {
             // After the dialog the grid is read again; the editor may be gone by then.
-            QTimer::singleShot(0, d->q, [d, rowIndex] { d->runButton(rowIndex); });
+            QTimer::singleShot(0, d->q, [d, property] { d->runButton(property); });
         });
         line->setProperty("buttonOnly", !typed);
     }
@@ -999,30 +1093,30 @@ void TfrPropertyDelegate::setModelData(QWidget *editor, QAbstractItemModel *, co
             const int i = combo->currentData().toInt();
             if (i < 0 || size_t(i) >= row.enumValues.size())
                 return;
-            if (row.differs || !sameValue(row.enumValues[size_t(i)], row.value) ||
-                (row.value.isString() && row.value.toString() != row.enumValues[size_t(i)].toString()))
-                m_d.apply({{row.name, row.enumValues[size_t(i)]}}, row.name);
+            if (row.differs || enumIndexOf(row, row.value) != i)
+                m_d.apply({{row.key, row.enumValues[size_t(i)]}}, row.name);
             return;
         }
         const QVariant data = combo->currentData();
         if (data.typeId() == QMetaType::QString) {
             qint32 color = row.differs ? 0 : row.value.toInteger();
             TfrObjectInspector::Private *d = &m_d;
-            const QString name = row.name;
+            const QString key = row.key, name = row.name;
             // The colour dialog waits until the combo box has closed.
-            QTimer::singleShot(0, d->q, [d, color, name]() mutable {
+            QTimer::singleShot(0, d->q, [d, color, key, name]() mutable {
                 if (d->dialogs.color && d->dialogs.color(d->q, color))
-                    d->apply({{name, TfrVariant(int(color))}}, name);
+                    d->apply({{key, TfrVariant(int(color))}}, name);
             });
             return;
         }
         const qint32 color = data.toInt();
         if (row.differs || color != row.value.toInteger())
-            m_d.apply({{row.name, TfrVariant(int(color))}}, row.name);
+            m_d.apply({{row.key, TfrVariant(int(color))}}, row.name);
         return;
     }
+    // Only what the user typed is set: an untouched editor never writes its text back.
     auto *line = qobject_cast<QLineEdit *>(editor);
-    if (line && !line->isReadOnly())
+    if (line && !line->isReadOnly() && line->isModified())
         m_d.applyText(rowIndex, line->text());
 }
 
@@ -1191,7 +1285,7 @@ bool TfrObjectInspector::SetValue(const QString &name, const TfrVariant &value)
     const TfrPropertyRow *r = d->row(name);
     if (!r || r->readOnly)
         return false;
-    return d->apply({{r->name, value}}, r->name);
+    return d->apply({{r->key, value}}, r->name);
 }
 
 void TfrObjectInspector::Refresh() { d->refresh(); }

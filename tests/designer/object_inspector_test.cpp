@@ -193,6 +193,19 @@ TEST_F(ObjectInspector, EditsSeveralObjectsAtOnce)
     EXPECT_EQ(object(QStringLiteral("Memo2"))->Left, 50);
     EXPECT_EQ(inspector->ValueText(QStringLiteral("Left")), QString());
 
+    // A check box that differs shows half checked; a click sets all.
+    doc.Edit(QStringLiteral("unwrap"), [&] {
+        doc.Report().SetProperty(*object(QStringLiteral("Memo2")), QStringLiteral("WordWrap"), TfrVariant(false));
+    });
+    QApplication::processEvents();
+    EXPECT_EQ(view->model()->data(cell(QStringLiteral("WordWrap")), Qt::CheckStateRole).toInt(), Qt::PartiallyChecked);
+    const int beforeWrap = steps();
+    clickRow(QStringLiteral("WordWrap"));
+    EXPECT_TRUE(object(QStringLiteral("Memo1"))->Flags & flWordWrap);
+    EXPECT_TRUE(object(QStringLiteral("Memo2"))->Flags & flWordWrap);
+    EXPECT_EQ(steps(), beforeWrap + 1);
+    EXPECT_EQ(view->model()->data(cell(QStringLiteral("WordWrap")), Qt::CheckStateRole).toInt(), Qt::Checked);
+
     // A memo and a band share only what both have.
     doc.SetSelection({object(QStringLiteral("Memo1")), object(QStringLiteral("MasterData1"))});
     const QStringList mixed = inspector->PropertyNames();
@@ -284,6 +297,22 @@ TEST_F(ObjectInspector, UndoAndRedoRefreshTheGrid)
     // And the editor writes to the restored object, not the one undo threw away.
     type(QStringLiteral("Height"), QStringLiteral("30"));
     EXPECT_EQ(object(QStringLiteral("Memo1"))->Height, 30);
+
+    // A change from elsewhere (the canvas) shows once the events have run, also in an open
+    // editor nobody has typed into; that editor never writes its old text back.
+    clickRow(QStringLiteral("Left"));
+    auto *editor = qobject_cast<QLineEdit *>(view->indexWidget(cell(QStringLiteral("Left"))));
+    ASSERT_NE(editor, nullptr);
+    TfrView *memo = object(QStringLiteral("Memo1"));
+    doc.Edit(QStringLiteral("move"), [&] { doc.Report().SetObjectBounds(*memo, 44, memo->Top, memo->Width, memo->Height); });
+    QApplication::processEvents();
+    EXPECT_EQ(inspector->ValueText(QStringLiteral("Left")), QStringLiteral("44"));
+    EXPECT_EQ(editor->text(), QStringLiteral("44"));
+    doc.UndoStack().undo();
+    clickRow(QStringLiteral("Top"));
+    QApplication::processEvents();
+    EXPECT_EQ(object(QStringLiteral("Memo1"))->Left, 10);
+    EXPECT_EQ(inspector->ValueText(QStringLiteral("Left")), QStringLiteral("10"));
 }
 
 TEST_F(ObjectInspector, RestrictedObjectsAreReadOnly)
@@ -324,6 +353,19 @@ TEST_F(ObjectInspector, WithNothingSelectedShowsThePageAndTheComboSelects)
     EXPECT_TRUE(names.contains(QStringLiteral("LeftMargin")));
     type(QStringLiteral("LeftMargin"), QStringLiteral("40"));
     EXPECT_EQ(doc.CurrentPage()->pgMargins.Left, 40);
+
+    // The paper follows at once: landscape swaps the sides, a typed width is a paper of its own.
+    const int portraitWidth = doc.CurrentPage()->PrnInfo.Pgw;
+    clickRow(QStringLiteral("Orientation"));
+    auto *orientation = qobject_cast<QComboBox *>(view->indexWidget(cell(QStringLiteral("Orientation"))));
+    ASSERT_NE(orientation, nullptr);
+    QTest::keyClick(orientation, Qt::Key_Down);
+    EXPECT_EQ(doc.CurrentPage()->pgOr, 1);
+    EXPECT_GT(doc.CurrentPage()->PrnInfo.Pgw, portraitWidth);
+    type(QStringLiteral("Height"), QStringLiteral("100"));
+    EXPECT_EQ(doc.CurrentPage()->pgSize, 256);
+    EXPECT_EQ(inspector->ValueText(QStringLiteral("Height")), QStringLiteral("100"));
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
 
     // Choosing an object by its name selects it.
     QComboBox *combo = inspector->ObjectCombo();
@@ -368,12 +410,24 @@ TEST_F(ObjectInspector, DialogPropertiesFontTextAndRestrictions)
     EXPECT_EQ(shown, QStringLiteral("Memo1"));
     EXPECT_EQ(object(QStringLiteral("Memo1"))->Memo, (QStringList{"Первая", "Вторая"}));
 
+    // A band's event lines are its Memo.
+    doc.Select(object(QStringLiteral("MasterData1")));
+    pressEllipsis(QStringLiteral("OnBeforePrint"));
+    EXPECT_EQ(object(QStringLiteral("MasterData1"))->Memo, (QStringList{"Первая", "Вторая"}));
+    EXPECT_EQ(inspector->ValueText(QStringLiteral("OnBeforePrint")), QStringLiteral("Первая …"));
+
+    doc.Select(object(QStringLiteral("Memo1")));
     inspector->dialogs().restrictions = [](QWidget *, quint16 &bits) {
         bits = frrfDontDelete | frrfDontSize;
         return true;
     };
-    pressEllipsis(QStringLiteral("Restrictions"));
+    // Enter on a cell that only has the button opens its dialog too.
+    clickRow(QStringLiteral("Restrictions"));
+    ASSERT_NE(view->indexWidget(cell(QStringLiteral("Restrictions"))), nullptr);
+    QTest::keyClick(view->indexWidget(cell(QStringLiteral("Restrictions"))), Qt::Key_Return);
+    QApplication::processEvents();
     EXPECT_EQ(object(QStringLiteral("Memo1"))->Restrictions, frrfDontDelete | frrfDontSize);
+    EXPECT_EQ(inspector->ValueText(QStringLiteral("Restrictions")), QStringLiteral("Не изменять размер, Не удалять"));
     EXPECT_TRUE(inspector->IsReadOnly(QStringLiteral("Width")));
 
     // A cancelled dialog changes nothing.
