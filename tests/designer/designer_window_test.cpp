@@ -910,7 +910,7 @@ TEST_F(DesignerWindow, AlignmentBarAndInsertMenuWorkOnTheCanvasAndTheSelection)
     const int steps = doc.UndoStack().count();
     w.Action(QStringLiteral("align_lefts"))->trigger();
     EXPECT_EQ(doc.UndoStack().count(), steps + 1) << "one step";
-    for (const QString name : {QStringLiteral("Memo1"), QStringLiteral("Memo2"), QStringLiteral("Memo3")})
+    for (const QString &name : {QStringLiteral("Memo1"), QStringLiteral("Memo2"), QStringLiteral("Memo3")})
         EXPECT_EQ(doc.Report().FindObject(name)->Left, 40) << name.toStdString();
     w.Action(QStringLiteral("action_undo"))->trigger();
     EXPECT_EQ(doc.Report().FindObject(QStringLiteral("Memo2"))->Left, 80);
