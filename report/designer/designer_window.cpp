@@ -576,7 +576,8 @@ void TfrDesignerWindow::Private::paste()
 {
     const QMimeData *data = QApplication::clipboard()->mimeData();
     std::optional<QPoint> at;
-    if (pointerKnown && canvas->underMouse())
+    // Over the page (a context menu there included): where the pointer last was on it.
+    if (pointerKnown && canvas->visibleRegion().contains(canvas->mapFromGlobal(QCursor::pos())))
         at = pointer.toPoint();
     doc->Paste(data, at);
 }

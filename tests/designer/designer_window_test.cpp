@@ -937,3 +937,31 @@ TEST_F(DesignerWindow, AlignmentBarAndInsertMenuWorkOnTheCanvasAndTheSelection)
     w.Action(QStringLiteral("insert_band_%1").arg(btPageHeader))->trigger();
     EXPECT_EQ(asked.size(), 1) << "a second page header is refused with a message";
 }
+
+TEST_F(DesignerWindow, PasteOverThePageLandsAtThePointer)
+{
+    TfrDesignerWindow w;
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    TfrDesignerDocument &doc = w.Document();
+    doc.Edit(QStringLiteral("add"), [&] {
+        addMemo(*doc.CurrentPage(), QStringLiteral("Memo1"), 40, 40, QStringLiteral("a"));
+    });
+    doc.Select(doc.Report().FindObject(QStringLiteral("Memo1")));
+    w.Action(QStringLiteral("action_copy"))->trigger();
+
+    TfrDesignerCanvas &canvas = w.Canvas();
+    const QPoint over = canvas.ToWidget(QPointF(200, 300)).toPoint();
+    QCursor::setPos(canvas.mapToGlobal(over));
+    QTest::mouseMove(&canvas, over);
+    w.Action(QStringLiteral("action_paste"))->trigger();
+    ASSERT_EQ(doc.Selection().size(), 1);
+    EXPECT_EQ(QPoint(doc.Selection().front()->Left, doc.Selection().front()->Top), QPoint(200, 300));
+
+    // Away from the page: offset from the original.
+    QCursor::setPos(w.mapToGlobal(QPoint(w.width() - 5, 5)));
+    doc.Select(doc.Report().FindObject(QStringLiteral("Memo1")));
+    w.Action(QStringLiteral("action_paste"))->trigger();
+    ASSERT_EQ(doc.Selection().size(), 1);
+    EXPECT_EQ(QPoint(doc.Selection().front()->Left, doc.Selection().front()->Top), QPoint(48, 48));
+}
