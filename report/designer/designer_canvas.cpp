@@ -340,7 +340,9 @@ void TfrDesignerCanvas::Private::refuse(const QString &text)
 
 QString TfrDesignerCanvas::Private::restrictionRefusal(quint16 bit) const
 {
-    for (const TfrView *v : doc->Selection()) {
+    // What a band carries along is moved with it, so it may refuse too.
+    const QList<TfrView *> views = bit == frrfDontMove ? withBandObjects(doc->Selection()) : doc->Selection();
+    for (const TfrView *v : views) {
         if (!(v->Restrictions & bit))
             continue;
         if (bit == frrfDontMove)

@@ -143,6 +143,7 @@ TEST_F(CanvasTest, InsertsEachObjectTypeWithAUniqueNameInTheBandUnderIt)
     EXPECT_EQ(doc.Report().PageCount(), pagesBefore + 1);
     auto *sub = static_cast<TfrSubReportView *>(page().FindObject(QStringLiteral("SubReport1")));
     EXPECT_EQ(sub->subPageIndex, pagesBefore);
+    EXPECT_FALSE(doc.Report().Page(sub->subPageIndex)->Name.isEmpty());
     // A click makes a horizontal line.
     TfrView *line = page().FindObject(QStringLiteral("Line1"));
     EXPECT_EQ(line->Height, 0);
@@ -497,6 +498,13 @@ TEST_F(CanvasTest, DraggingABandCarriesItsObjectsInOneStep)
     EXPECT_EQ(inTitle->Top, 50);
     EXPECT_EQ(doc.UndoStack().count(), undo + 1);
     EXPECT_EQ(frBandOf(page(), *inData), data);
+
+    // An object that may not move holds its band in place.
+    doc.Edit(QStringLiteral("lock"), [&] { doc.Report().SetProperty(*inData, QStringLiteral("Restrictions"), TfrVariant(int(frrfDontMove))); });
+    const QPoint caption2 = at(canvas->CaptionRect(*data).center());
+    drag(caption2, caption2 + QPoint(0, 40));
+    EXPECT_EQ(data->Top, 180);
+    EXPECT_EQ(inData->Top, 190);
 
     // The band grows at its bottom handle.
     doc.Select(data);
