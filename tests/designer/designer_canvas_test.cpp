@@ -574,6 +574,13 @@ TEST_F(CanvasTest, ContextMenuFlagsApplyToTheWholeSelectionAndEditIsRequested)
     EXPECT_TRUE(a->Flags & flHideZeros);
     EXPECT_TRUE(b->Flags & flHideZeros);
     EXPECT_EQ(doc.UndoStack().count(), undo + 1);
+    // Hyphenation only makes sense while words wrap.
+    EXPECT_TRUE(menu->findChild<QAction *>(QStringLiteral("popupWordBreak"))->isEnabled());
+    wrap->trigger();
+    EXPECT_FALSE(a->Flags & flWordWrap);
+    std::unique_ptr<QMenu> unwrapped(canvas->CreateContextMenu(nullptr));
+    EXPECT_FALSE(unwrapped->findChild<QAction *>(QStringLiteral("popupWordWrap"))->isChecked());
+    EXPECT_FALSE(unwrapped->findChild<QAction *>(QStringLiteral("popupWordBreak"))->isEnabled());
     // The window's own actions follow the object's entries.
     QAction cut(QStringLiteral("Вырезать"));
     canvas->SetCommonActions({&cut, nullptr});
