@@ -244,6 +244,16 @@ void TfrDesignerCanvas::SetAlignToGrid(bool on) { d->alignToGrid = on; }
 bool TfrDesignerCanvas::ShowGuides() const { return d->guides; }
 void TfrDesignerCanvas::SetShowGuides(bool on) { d->guides = on; }
 
+void TfrDesignerCanvas::Redraw() { d->dirtyAll(); }
+
+void TfrDesignerCanvas::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::PaletteChange ||
+        event->type() == QEvent::StyleChange)
+        d->dirtyAll();
+    QWidget::changeEvent(event);
+}
+
 QPointF TfrDesignerCanvas::ToDesign(QPointF p) const
 {
     return {(p.x() - kCanvasPad) / d->scale(), (p.y() - kCanvasPad) / d->scale()};

@@ -647,4 +647,10 @@ TEST_F(CanvasTest, TheKeptPageLayerMatchesAFreshDrawingAfterEdits)
     doc.UndoStack().undo();
     doc.Select(page().FindObject(QStringLiteral("A")));
     EXPECT_TRUE(sameAsFresh());
+    // A setting the views read while they draw, outside the document: Redraw takes it.
+    ShowBandTitles = false;
+    canvas->Redraw();
+    const bool redrawn = sameAsFresh();
+    ShowBandTitles = true;
+    EXPECT_TRUE(redrawn);
 }
