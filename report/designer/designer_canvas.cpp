@@ -244,6 +244,16 @@ void TfrDesignerCanvas::SetAlignToGrid(bool on) { d->alignToGrid = on; }
 bool TfrDesignerCanvas::ShowGuides() const { return d->guides; }
 void TfrDesignerCanvas::SetShowGuides(bool on) { d->guides = on; }
 
+void TfrDesignerCanvas::Redraw() { d->dirtyAll(); }
+
+void TfrDesignerCanvas::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::PaletteChange ||
+        event->type() == QEvent::StyleChange)
+        d->dirtyAll();
+    QWidget::changeEvent(event);
+}
+
 QPointF TfrDesignerCanvas::ToDesign(QPointF p) const
 {
     return {(p.x() - kCanvasPad) / d->scale(), (p.y() - kCanvasPad) / d->scale()};
@@ -340,7 +350,9 @@ void TfrDesignerCanvas::Private::refuse(const QString &text)
 
 QString TfrDesignerCanvas::Private::restrictionRefusal(quint16 bit) const
 {
-    for (const TfrView *v : doc->Selection()) {
+    // What a band carries along is moved with it, so it may refuse too.
+    const QList<TfrView *> views = bit == frrfDontMove ? withBandObjects(doc->Selection()) : doc->Selection();
+    for (const TfrView *v : views) {
         if (!(v->Restrictions & bit))
             continue;
         if (bit == frrfDontMove)

@@ -59,6 +59,11 @@ public:
     bool ShowGuides() const;
     void SetShowGuides(bool on);
 
+    // Draws the whole page again on the next repaint. What changes through the document is
+    // redrawn by itself; this is for what the canvas cannot see (settings the views read
+    // while they draw). A plain update() repaints from the page's kept layer.
+    void Redraw();
+
     // Design pixels of the page under a widget position, and back.
     QPointF ToDesign(QPointF widgetPos) const;
     QPointF ToWidget(QPointF designPos) const;
@@ -122,6 +127,7 @@ protected:
     void wheelEvent(QWheelEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     bool focusNextPrevChild(bool next) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     struct Private;

@@ -7,6 +7,7 @@
 #include "report/designer/band_layout.h"
 #include "report/designer/designer_canvas_p.h"
 #include "report/eval/errors.h"
+#include "report/eval/globals.h"
 #include "report/eval/ui_hooks.h"
 #include "report/model/band_view.h"
 #include "report/model/page.h"
@@ -166,7 +167,11 @@ TfrView *TfrDesignerCanvas::InsertObject(const TfrDesignTool &tool, QRect rect)
     d->doc->Edit(tr("Вставка объекта"), [&] {
         if (auto *sub = dynamic_cast<TfrSubReportView *>(view.get())) {
             // A sub-report's bands live on a page of their own, made with it.
-            report.Pages.Add();
+            TfrPage *subPage = report.Pages.Add();
+            TfrReport *current = CurReport;
+            CurReport = &report; // names are made among this report's pages
+            subPage->CreateUniqueName();
+            CurReport = current;
             sub->subPageIndex = report.PageCount() - 1;
         }
         added = page->Add(std::move(view));

@@ -163,15 +163,19 @@ void TfrDesignerCanvas::Private::paintContent(QPainter &p, const QRect &exposed)
     }
     {
         DesignDrawContext context(doc->Report(), pg);
-        // Bands first, so their hatching lies under the objects whatever the page order.
+        // Bands first, so their hatching lies under the objects whatever the page order;
+        // then their captions, those of cross bands on top.
         for (const auto &up : pg->Objects) {
-            if (up->Typ != otBand)
-                continue;
-            const QRect r = designRect(*up);
-            if (!QRectF(r).adjusted(-kCaptionHeight, -kCaptionHeight, 1, 1).intersects(area))
-                continue;
-            drawView(*up, p);
-            paintCaption(p, static_cast<const TfrBandView &>(*up), doc->IsSelected(up.get()));
+            if (up->Typ == otBand && QRectF(designRect(*up)).adjusted(-1, -1, 1, 1).intersects(area))
+                drawView(*up, p);
+        }
+        for (bool cross : {false, true}) {
+            for (const auto &up : pg->Objects) {
+                if (up->Typ != otBand || frIsCrossBand(up->FrameTyp) != cross)
+                    continue;
+                if (QRectF(q->CaptionRect(*up)).intersects(area))
+                    paintCaption(p, static_cast<const TfrBandView &>(*up), doc->IsSelected(up.get()));
+            }
         }
         for (const auto &up : pg->Objects) {
             TfrView &v = *up;

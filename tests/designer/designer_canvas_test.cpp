@@ -143,6 +143,7 @@ TEST_F(CanvasTest, InsertsEachObjectTypeWithAUniqueNameInTheBandUnderIt)
     EXPECT_EQ(doc.Report().PageCount(), pagesBefore + 1);
     auto *sub = static_cast<TfrSubReportView *>(page().FindObject(QStringLiteral("SubReport1")));
     EXPECT_EQ(sub->subPageIndex, pagesBefore);
+    EXPECT_FALSE(doc.Report().Page(sub->subPageIndex)->Name.isEmpty());
     // A click makes a horizontal line.
     TfrView *line = page().FindObject(QStringLiteral("Line1"));
     EXPECT_EQ(line->Height, 0);
@@ -498,6 +499,13 @@ TEST_F(CanvasTest, DraggingABandCarriesItsObjectsInOneStep)
     EXPECT_EQ(doc.UndoStack().count(), undo + 1);
     EXPECT_EQ(frBandOf(page(), *inData), data);
 
+    // An object that may not move holds its band in place.
+    doc.Edit(QStringLiteral("lock"), [&] { doc.Report().SetProperty(*inData, QStringLiteral("Restrictions"), TfrVariant(int(frrfDontMove))); });
+    const QPoint caption2 = at(canvas->CaptionRect(*data).center());
+    drag(caption2, caption2 + QPoint(0, 40));
+    EXPECT_EQ(data->Top, 180);
+    EXPECT_EQ(inData->Top, 190);
+
     // The band grows at its bottom handle.
     doc.Select(data);
     const QRect r = canvas->WidgetRect(*data);
@@ -566,6 +574,13 @@ TEST_F(CanvasTest, ContextMenuFlagsApplyToTheWholeSelectionAndEditIsRequested)
     EXPECT_TRUE(a->Flags & flHideZeros);
     EXPECT_TRUE(b->Flags & flHideZeros);
     EXPECT_EQ(doc.UndoStack().count(), undo + 1);
+    // Hyphenation only makes sense while words wrap.
+    EXPECT_TRUE(menu->findChild<QAction *>(QStringLiteral("popupWordBreak"))->isEnabled());
+    wrap->trigger();
+    EXPECT_FALSE(a->Flags & flWordWrap);
+    std::unique_ptr<QMenu> unwrapped(canvas->CreateContextMenu(nullptr));
+    EXPECT_FALSE(unwrapped->findChild<QAction *>(QStringLiteral("popupWordWrap"))->isChecked());
+    EXPECT_FALSE(unwrapped->findChild<QAction *>(QStringLiteral("popupWordBreak"))->isEnabled());
     // The window's own actions follow the object's entries.
     QAction cut(QStringLiteral("Вырезать"));
     canvas->SetCommonActions({&cut, nullptr});
@@ -632,4 +647,10 @@ TEST_F(CanvasTest, TheKeptPageLayerMatchesAFreshDrawingAfterEdits)
     doc.UndoStack().undo();
     doc.Select(page().FindObject(QStringLiteral("A")));
     EXPECT_TRUE(sameAsFresh());
+    // A setting the views read while they draw, outside the document: Redraw takes it.
+    ShowBandTitles = false;
+    canvas->Redraw();
+    const bool redrawn = sameAsFresh();
+    ShowBandTitles = true;
+    EXPECT_TRUE(redrawn);
 }
