@@ -152,10 +152,10 @@ QString frAlignCommandText(TfrAlignCommand command)
     case TfrAlignCommand::Bottoms: return tr("Выровнять по нижнему краю");
     case TfrAlignCommand::SameWidth: return tr("Одинаковая ширина");
     case TfrAlignCommand::SameHeight: return tr("Одинаковая высота");
-    case TfrAlignCommand::SpaceAcross: return tr("Равные интервалы по горизонтали");
-    case TfrAlignCommand::SpaceDown: return tr("Равные интервалы по вертикали");
-    case TfrAlignCommand::CentreInBandAcross: return tr("Центрировать в бэнде по горизонтали");
-    case TfrAlignCommand::CentreInBandDown: return tr("Центрировать в бэнде по вертикали");
+    case TfrAlignCommand::SpaceAcross: return tr("Равные промежутки по горизонтали");
+    case TfrAlignCommand::SpaceDown: return tr("Равные промежутки по вертикали");
+    case TfrAlignCommand::CentreInBandAcross: return tr("По центру бэнда по горизонтали");
+    case TfrAlignCommand::CentreInBandDown: return tr("По центру бэнда по вертикали");
     case TfrAlignCommand::ToGrid: return tr("Выровнять по сетке");
     }
     return QString();

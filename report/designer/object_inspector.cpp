@@ -127,6 +127,16 @@ bool sameValue(const TfrVariant &a, const TfrVariant &b)
     }
 }
 
+// A value as an integer for the widgets, 0 when it is none.
+qint32 intOf(const TfrVariant &v)
+{
+    try {
+        return v.isEmptyOrNull() ? 0 : v.toInteger();
+    } catch (const EfrError &) {
+        return 0;
+    }
+}
+
 struct TfrColorName {
     qint32 color;
     const char *name;
@@ -200,9 +210,9 @@ TfrFont fontOf(TfrObject &object)
 {
     TfrFont f;
     f.Name = object.GetPropValue(QStringLiteral("Font.Name")).toString();
-    f.Size = object.GetPropValue(QStringLiteral("Font.Size")).toInteger();
-    f.Style = quint16(object.GetPropValue(QStringLiteral("Font.Style")).toInteger());
-    f.Color = object.GetPropValue(QStringLiteral("Font.Color")).toInteger();
+    f.Size = intOf(object.GetPropValue(QStringLiteral("Font.Size")));
+    f.Style = quint16(intOf(object.GetPropValue(QStringLiteral("Font.Style"))));
+    f.Color = intOf(object.GetPropValue(QStringLiteral("Font.Color")));
     return f;
 }
 
@@ -869,7 +879,7 @@ void TfrObjectInspector::Private::runButton(const QString &property)
         return;
     }
     case TfrButtonEdit::Restrictions: {
-        quint16 bits = quint16(row.value.isEmptyOrNull() ? 0 : row.value.toInteger());
+        quint16 bits = quint16(intOf(row.value));
         if (dialogs.restrictions && dialogs.restrictions(q, bits))
             apply({{row.key, TfrVariant(int(bits))}}, row.name);
         return;
@@ -943,13 +953,8 @@ QVariant TfrPropertyModel::data(const QModelIndex &index, int role) const
             return Qt::Unchecked;
         }
     case Qt::DecorationRole:
-        if (row.edit == TfrInlineEdit::Color && !row.differs) {
-            try {
-                return colorSwatch(row.value.toInteger());
-            } catch (const EfrError &) {
-                return {};
-            }
-        }
+        if (row.edit == TfrInlineEdit::Color && !row.differs)
+            return colorSwatch(intOf(row.value));
         return {};
     case Qt::ForegroundRole:
         if (row.readOnly)
@@ -1021,12 +1026,9 @@ QWidget *TfrPropertyDelegate::createEditor(QWidget *parent, const QStyleOptionVi
         } else {
             for (const TfrColorName &c : kColors)
                 combo->addItem(colorSwatch(c.color), QString::fromUtf8(c.name), int(c.color));
-            try {
-                const qint32 current = row.value.toInteger();
-                if (!row.differs && combo->findData(int(current)) < 0)
-                    combo->addItem(colorSwatch(current), colorName(current), int(current));
-            } catch (const EfrError &) {
-            }
+            const qint32 current = intOf(row.value);
+            if (!row.differs && combo->findData(int(current)) < 0)
+                combo->addItem(colorSwatch(current), colorName(current), int(current));
             combo->addItem(TfrObjectInspector::tr("Другой…"), QStringLiteral("other"));
         }
         // A choice is a complete edit: it is taken at once.
@@ -1067,7 +1069,7 @@ void TfrPropertyDelegate::setEditorData(QWidget *editor, const QModelIndex &inde
         int at = -1;
         if (!row.differs) {
             if (row.edit == TfrInlineEdit::Color)
-                at = combo->findData(row.value.isEmptyOrNull() ? 0 : row.value.toInteger());
+                at = combo->findData(int(intOf(row.value)));
             else
                 at = combo->findText(row.text);
         }
@@ -1099,7 +1101,7 @@ void TfrPropertyDelegate::setModelData(QWidget *editor, QAbstractItemModel *, co
         }
         const QVariant data = combo->currentData();
         if (data.typeId() == QMetaType::QString) {
-            qint32 color = row.differs ? 0 : row.value.toInteger();
+            qint32 color = row.differs ? 0 : intOf(row.value);
             TfrObjectInspector::Private *d = &m_d;
             const QString key = row.key, name = row.name;
             // The colour dialog waits until the combo box has closed.
@@ -1110,7 +1112,7 @@ void TfrPropertyDelegate::setModelData(QWidget *editor, QAbstractItemModel *, co
             return;
         }
         const qint32 color = data.toInt();
-        if (row.differs || color != row.value.toInteger())
+        if (row.differs || color != intOf(row.value))
             m_d.apply({{row.key, TfrVariant(int(color))}}, row.name);
         return;
     }
@@ -1246,7 +1248,7 @@ TfrObjectInspector::TfrObjectInspector(TfrDesignerDocument &doc, QWidget *parent
 
 TfrObjectInspector::~TfrObjectInspector() = default;
 
-TfrObjectInspector::Dialogs &TfrObjectInspector::dialogs() { return d->dialogs; }
+TfrObjectInspector::Dialogs &TfrObjectInspector::InspectorDialogs() { return d->dialogs; }
 
 QComboBox *TfrObjectInspector::ObjectCombo() const { return d->combo; }
 

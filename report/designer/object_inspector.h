@@ -39,7 +39,7 @@ public:
         // The restriction bits (frrf...).
         std::function<bool(QWidget *parent, quint16 &restrictions)> restrictions;
     };
-    Dialogs &dialogs();
+    Dialogs &InspectorDialogs();
 
     QComboBox *ObjectCombo() const;
     QAbstractItemView *PropertyView() const;

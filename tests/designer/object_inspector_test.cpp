@@ -49,7 +49,7 @@ protected:
         });
         doc.SetSavedState();
         inspector = std::make_unique<TfrObjectInspector>(doc);
-        inspector->dialogs().message = [this](QWidget *, const QString &text) { messages.append(text); };
+        inspector->InspectorDialogs().message = [this](QWidget *, const QString &text) { messages.append(text); };
         inspector->resize(280, 700);
         inspector->show();
         inspector->activateWindow();
@@ -238,7 +238,7 @@ TEST_F(ObjectInspector, EnumerationsAndColoursChooseFromTheirLists)
     EXPECT_EQ(inspector->ValueText(QStringLiteral("FillColor")), QStringLiteral("Прозрачный"));
 
     // Any other colour comes from the colour dialog.
-    inspector->dialogs().color = [](QWidget *, qint32 &color) {
+    inspector->InspectorDialogs().color = [](QWidget *, qint32 &color) {
         color = 0x336699;
         return true;
     };
@@ -383,7 +383,7 @@ TEST_F(ObjectInspector, DialogPropertiesFontTextAndRestrictions)
 {
     doc.Select(object(QStringLiteral("Memo1")));
     EXPECT_EQ(inspector->ValueText(QStringLiteral("Font")), QStringLiteral("Arial, 10"));
-    inspector->dialogs().font = [](QWidget *, TfrFont &font) {
+    inspector->InspectorDialogs().font = [](QWidget *, TfrFont &font) {
         font.Name = QStringLiteral("Times New Roman");
         font.Size = 14;
         font.Style = 2;
@@ -400,7 +400,7 @@ TEST_F(ObjectInspector, DialogPropertiesFontTextAndRestrictions)
 
     // The text lines, without an editor of their own yet, open as plain text.
     QString shown;
-    inspector->dialogs().text = [&shown](QWidget *, const QString &, QString &text, bool multiLine) {
+    inspector->InspectorDialogs().text = [&shown](QWidget *, const QString &, QString &text, bool multiLine) {
         shown = text;
         EXPECT_TRUE(multiLine);
         text = QStringLiteral("Первая\nВторая");
@@ -417,7 +417,7 @@ TEST_F(ObjectInspector, DialogPropertiesFontTextAndRestrictions)
     EXPECT_EQ(inspector->ValueText(QStringLiteral("OnBeforePrint")), QStringLiteral("Первая …"));
 
     doc.Select(object(QStringLiteral("Memo1")));
-    inspector->dialogs().restrictions = [](QWidget *, quint16 &bits) {
+    inspector->InspectorDialogs().restrictions = [](QWidget *, quint16 &bits) {
         bits = frrfDontDelete | frrfDontSize;
         return true;
     };
@@ -432,7 +432,7 @@ TEST_F(ObjectInspector, DialogPropertiesFontTextAndRestrictions)
 
     // A cancelled dialog changes nothing.
     before = steps();
-    inspector->dialogs().font = [](QWidget *, TfrFont &) { return false; };
+    inspector->InspectorDialogs().font = [](QWidget *, TfrFont &) { return false; };
     pressEllipsis(QStringLiteral("Font"));
     EXPECT_EQ(steps(), before);
 }
