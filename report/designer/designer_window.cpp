@@ -546,7 +546,8 @@ void TfrDesignerWindow::Private::preview()
     CurReport = savedReport;
     CurPage = savedPage;
     DocMode = savedMode;
-    canvas->update();
+    // Preparing may leave shared settings the views read while they draw (the printer's).
+    canvas->Redraw();
 }
 
 void TfrDesignerWindow::Private::addPage()
