@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QDockWidget>
 #include <QFile>
+#include <QImage>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QScreen>
@@ -964,4 +965,30 @@ TEST_F(DesignerWindow, PasteOverThePageLandsAtThePointer)
     w.Action(QStringLiteral("action_paste"))->trigger();
     ASSERT_EQ(doc.Selection().size(), 1);
     EXPECT_EQ(QPoint(doc.Selection().front()->Left, doc.Selection().front()->Top), QPoint(48, 48));
+}
+
+TEST_F(DesignerWindow, ATemplateFileOpensAsANewReportMadeFromIt)
+{
+    const QString frt = path(QStringLiteral("journal.frt"));
+    {
+        TfrReport r;
+        CurReport = &r;
+        ASSERT_TRUE(r.LoadFromFile(journal));
+        r.SaveTemplate(frt, {QStringLiteral("Журнал")}, QImage());
+    }
+    TfrDesignerWindow w;
+    ASSERT_TRUE(w.OpenFile(frt));
+    EXPECT_TRUE(w.Document().FileName().isEmpty()) << "saving asks for a report file's name";
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Без имени — Дизайнер отчётов"));
+    EXPECT_NE(w.Document().Report().FindObject(QStringLiteral("DataNumPP")), nullptr);
+    EXPECT_TRUE(w.RecentFiles().isEmpty());
+    QString asked;
+    frDesignerDialogs().saveFileName = [&](QWidget *, const QString &caption, const QString &, const QString &) {
+        asked = caption;
+        return path(QStringLiteral("from_template.frf"));
+    };
+    ASSERT_TRUE(w.SaveFile());
+    EXPECT_FALSE(asked.isEmpty());
+    EXPECT_EQ(w.Document().FileName(), path(QStringLiteral("from_template.frf")));
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("from_template.frf — Дизайнер отчётов"));
 }
