@@ -12,6 +12,7 @@
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QHeaderView>
 #include <QInputDialog>
 #include <QLabel>
@@ -29,9 +30,9 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QUndoStack>
-#include <QVBoxLayout>
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 
 #ifdef Q_OS_UNIX
 #include <signal.h>
@@ -209,6 +210,84 @@ int nextRecoverySerial()
     return ++serial;
 }
 
+// A ruler beside the page in millimetres from the paper's edge, with the pointer marked.
+class TfrRuler : public QWidget {
+public:
+    TfrRuler(Qt::Orientation orientation, TfrDesignerCanvas &canvas, QWidget *parent)
+        : QWidget(parent), m_orientation(orientation), m_canvas(canvas)
+    {
+        if (orientation == Qt::Horizontal)
+            setFixedHeight(20);
+        else
+            setFixedWidth(20);
+        setObjectName(orientation == Qt::Horizontal ? QStringLiteral("ruler_top") : QStringLiteral("ruler_left"));
+    }
+    void SetPointer(double designPos)
+    {
+        m_pointer = designPos;
+        update();
+    }
+
+protected:
+    // Where a design coordinate falls on this ruler.
+    double at(double design) const
+    {
+        const QPointF onCanvas = m_canvas.ToWidget(m_orientation == Qt::Horizontal ? QPointF(design, 0) : QPointF(0, design));
+        const QPoint here = mapFromGlobal(m_canvas.mapToGlobal(onCanvas.toPoint()));
+        return m_orientation == Qt::Horizontal ? here.x() : here.y();
+    }
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter p(this);
+        p.fillRect(rect(), palette().window());
+        p.setPen(palette().color(QPalette::Mid));
+        const bool across = m_orientation == Qt::Horizontal;
+        const int length = across ? width() : height();
+        const int depth = across ? height() : width();
+        QFont f = font();
+        f.setPixelSize(9);
+        p.setFont(f);
+        const double pxPerMm = frDesignPixelsPerInch / 25.4;
+        const double zoom = std::max(0.01, m_canvas.Zoom() / 100.0);
+        const double origin = at(0);
+        // Millimetre ticks only while they stay apart.
+        const int step = pxPerMm * zoom >= 4 ? 1 : 5;
+        const int first = int(std::floor(-origin / (pxPerMm * zoom)));
+        const int last = int(std::ceil((length - origin) / (pxPerMm * zoom)));
+        p.setPen(palette().color(QPalette::WindowText));
+        for (int mm = first - first % step; mm <= last; mm += step) {
+            const double pos = origin + mm * pxPerMm * zoom;
+            if (pos < 0 || pos > length)
+                continue;
+            const int tick = mm % 10 == 0 ? depth / 2 : (mm % 5 == 0 ? depth / 3 : depth / 5);
+            if (across)
+                p.drawLine(QPointF(pos, depth - tick), QPointF(pos, depth));
+            else
+                p.drawLine(QPointF(depth - tick, pos), QPointF(depth, pos));
+            if (mm % 10 == 0 && mm >= 0) {
+                const QString label = QString::number(mm / 10);
+                if (across)
+                    p.drawText(QPointF(pos + 2, 9), label);
+                else
+                    p.drawText(QPointF(1, pos + 10), label);
+            }
+        }
+        if (m_pointer >= 0) {
+            p.setPen(QColor(200, 40, 40));
+            const double pos = at(m_pointer);
+            if (across)
+                p.drawLine(QPointF(pos, 0), QPointF(pos, depth));
+            else
+                p.drawLine(QPointF(0, pos), QPointF(depth, pos));
+        }
+    }
+
+private:
+    Qt::Orientation m_orientation;
+    TfrDesignerCanvas &m_canvas;
+    double m_pointer = -1;
+};
+
 } // namespace
 
 TfrDesignerSettings &frDesignerSettings()
@@ -247,6 +326,9 @@ struct TfrDesignerWindow::Private {
     bool preparedPage = false;
     TfrDesignerCanvas *canvas = nullptr;
     QScrollArea *scroll = nullptr;
+    TfrRuler *topRuler = nullptr;
+    TfrRuler *leftRuler = nullptr;
+    QWidget *rulerCorner = nullptr;
     TfrObjectInspector *inspector = nullptr;
     QTreeWidget *structure = nullptr;
     QTabBar *tabs = nullptr;
@@ -492,6 +574,7 @@ void TfrDesignerWindow::Private::saveLayout()
     s->setValue(QStringLiteral("Designer/showGrid"), canvas->ShowGrid());
     s->setValue(QStringLiteral("Designer/alignToGrid"), canvas->AlignToGrid());
     s->setValue(QStringLiteral("Designer/units"), units);
+    s->setValue(QStringLiteral("Designer/rulers"), q->Action(QStringLiteral("action_rulers"))->isChecked());
     s->setValue(QStringLiteral("Designer/recentFiles"), recent);
 }
 
@@ -645,7 +728,7 @@ void TfrDesignerWindow::setUp()
 
     // ---- centre: the canvas in a scroll area, the page tabs under it ----
     auto *centre = new QWidget(this);
-    auto *layout = new QVBoxLayout(centre);
+    auto *layout = new QGridLayout(centre);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     d->scroll = new QScrollArea(centre);
@@ -655,12 +738,29 @@ void TfrDesignerWindow::setUp()
     d->canvas = new TfrDesignerCanvas(doc);
     d->canvas->setObjectName(QStringLiteral("canvas"));
     d->scroll->setWidget(d->canvas);
+    d->topRuler = new TfrRuler(Qt::Horizontal, *d->canvas, centre);
+    d->leftRuler = new TfrRuler(Qt::Vertical, *d->canvas, centre);
+    d->rulerCorner = new QWidget(centre);
+    d->rulerCorner->setFixedSize(20, 20);
     d->tabs = new QTabBar(centre);
     d->tabs->setObjectName(QStringLiteral("page_tabs"));
     d->tabs->setShape(QTabBar::RoundedSouth);
     d->tabs->setExpanding(false);
-    layout->addWidget(d->scroll, 1);
-    layout->addWidget(d->tabs);
+    layout->addWidget(d->rulerCorner, 0, 0);
+    layout->addWidget(d->topRuler, 0, 1);
+    layout->addWidget(d->leftRuler, 1, 0);
+    layout->addWidget(d->scroll, 1, 1);
+    layout->addWidget(d->tabs, 2, 0, 1, 2);
+    layout->setRowStretch(1, 1);
+    layout->setColumnStretch(1, 1);
+    auto followRulers = [this] {
+        d->topRuler->update();
+        d->leftRuler->update();
+    };
+    connect(d->scroll->horizontalScrollBar(), &QScrollBar::valueChanged, this, followRulers);
+    connect(d->scroll->verticalScrollBar(), &QScrollBar::valueChanged, this, followRulers);
+    connect(d->scroll->horizontalScrollBar(), &QScrollBar::rangeChanged, this, followRulers);
+    connect(d->scroll->verticalScrollBar(), &QScrollBar::rangeChanged, this, followRulers);
     setCentralWidget(centre);
 
     // ---- docks ----
@@ -802,7 +902,11 @@ void TfrDesignerWindow::setUp()
     aGuides->setCheckable(true);
     QAction *aRulers = A("action_rulers", QStringLiteral("Линейки"));
     aRulers->setCheckable(true);
-    aRulers->setEnabled(false);
+    connect(aRulers, &QAction::toggled, this, [this](bool on) {
+        d->topRuler->setVisible(on);
+        d->leftRuler->setVisible(on);
+        d->rulerCorner->setVisible(on);
+    });
     view->addActions({aGrid, aSnap, aGuides, aRulers});
     connect(aGrid, &QAction::toggled, this, [this](bool on) { d->canvas->SetShowGrid(on); });
     connect(aSnap, &QAction::toggled, this, [this](bool on) { d->canvas->SetAlignToGrid(on); });
@@ -1048,8 +1152,12 @@ void TfrDesignerWindow::setUp()
         d->pointer = pos;
         d->pointerKnown = true;
         d->updateStatus();
+        d->topRuler->SetPointer(pos.x());
+        d->leftRuler->SetPointer(pos.y());
     });
     connect(d->canvas, &TfrDesignerCanvas::ZoomChanged, this, [this](double z) {
+        d->topRuler->update();
+        d->leftRuler->update();
         const QSignalBlocker block(d->zoomBox);
         d->zoomBox->setEditText(QStringLiteral("%1 %").arg(qRound(z)));
     });
@@ -1071,6 +1179,8 @@ void TfrDesignerWindow::setUp()
     aGrid->setChecked(d->canvas->ShowGrid());
     aSnap->setChecked(d->canvas->AlignToGrid());
     aGuides->setChecked(d->canvas->ShowGuides());
+    aRulers->setChecked(true);
+    aRulers->setChecked(openSettings()->value(QStringLiteral("Designer/rulers"), true).toBool());
     Action(QString::fromLatin1(unitIds[d->units]))->setChecked(true);
     d->rebuildTabs();
     d->rebuildStructure();

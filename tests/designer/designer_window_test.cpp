@@ -141,7 +141,7 @@ TEST_F(DesignerWindow, MenusBarsDocksAndActionsAreThereByName)
                          "zoom_page_width", "zoom_whole_page", "action_add_page", "action_delete_page",
                          "action_data_dictionary", "action_report_options", "action_report_script",
                          "action_settings", "action_new_from_template", "action_save_as_template",
-                         "action_page_setup", "tool_select", "tool_memo", "tool_band", "tool_picture",
+                         "action_page_setup", "action_rulers", "tool_select", "tool_memo", "tool_band", "tool_picture",
                          "tool_subreport", "tool_line", "insert_object_memo", "insert_object_picture",
                          "insert_object_subreport", "insert_object_line", "align_lefts", "align_centres",
                          "align_rights", "align_tops", "align_middles", "align_bottoms", "align_same_width",
@@ -991,4 +991,28 @@ TEST_F(DesignerWindow, ATemplateFileOpensAsANewReportMadeFromIt)
     EXPECT_FALSE(asked.isEmpty());
     EXPECT_EQ(w.Document().FileName(), path(QStringLiteral("from_template.frf")));
     EXPECT_EQ(w.windowTitle(), QStringLiteral("from_template.frf — Дизайнер отчётов"));
+}
+
+TEST_F(DesignerWindow, RulersShowAndHideAndKeepTheirChoice)
+{
+    {
+        TfrDesignerWindow w;
+        w.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+        auto *top = w.findChild<QWidget *>(QStringLiteral("ruler_top"));
+        auto *left = w.findChild<QWidget *>(QStringLiteral("ruler_left"));
+        ASSERT_TRUE(top && left);
+        EXPECT_TRUE(w.Action(QStringLiteral("action_rulers"))->isChecked());
+        EXPECT_TRUE(top->isVisible() && left->isVisible());
+        // The ruler's zero is the paper's left edge.
+        const QPoint paperLeft = w.Canvas().mapToGlobal(w.Canvas().ToWidget(QPointF(0, 0)).toPoint());
+        EXPECT_GE(top->mapFromGlobal(paperLeft).x(), 0);
+        w.Action(QStringLiteral("action_rulers"))->trigger();
+        EXPECT_FALSE(top->isVisible() || left->isVisible());
+        ASSERT_TRUE(w.close());
+    }
+    TfrDesignerWindow w;
+    w.show();
+    EXPECT_FALSE(w.Action(QStringLiteral("action_rulers"))->isChecked());
+    EXPECT_FALSE(w.findChild<QWidget *>(QStringLiteral("ruler_top"))->isVisible());
 }
