@@ -57,7 +57,7 @@
 
 namespace {
 
-constexpr int kMbYesNo = 4, kMbYesNoCancel = 3, kMbIconError = 16, kMbIconQuestion = 32, kMbIconInfo = 64;
+constexpr int kMbYesNo = 4, kMbYesNoCancel = 3, kMbIconError = 16, kMbIconQuestion = 32;
 constexpr int kMrYes = 6, kMrNo = 7;
 constexpr int kMaxRecent = 8;
 const QString kTitleSuffix = QStringLiteral(" — Дизайнер отчётов");
