@@ -1,6 +1,9 @@
 #include "report/designer/designer_document.h"
 
+#include <QClipboard>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QMimeData>
 #include <QSaveFile>
 #include <QUndoCommand>
 #include <QUndoStack>
@@ -9,7 +12,9 @@
 #include "report/eval/globals.h"
 #include "report/eval/stream.h"
 #include "report/eval/ui_hooks.h"
+#include "report/model/band_view.h"
 #include "report/model/page.h"
+#include "report/model/registry.h"
 #include "report/model/report.h"
 #include "report/model/view.h"
 
@@ -96,6 +101,7 @@ void TfrDesignerDocument::attach()
 {
     m_undo->setUndoLimit(kUndoLimit);
     m_report->SetChangeListener(this);
+    m_startState = Snapshot();
     connect(m_undo.get(), &QUndoStack::cleanChanged, this, [this](bool clean) { emit ModifiedChanged(!clean); });
     resetHistory();
 }
@@ -121,6 +127,43 @@ QByteArray TfrDesignerDocument::Snapshot() const
 bool TfrDesignerDocument::IsModified() const { return !m_undo->isClean(); }
 
 void TfrDesignerDocument::SetSavedState() { m_undo->setClean(); }
+
+void TfrDesignerDocument::RevertToStart()
+{
+    if (Snapshot() == m_startState)
+        return;
+    const QByteArray before = m_state;
+    RestoreState(m_startState);
+    m_undo->push(new TfrStateCommand(*this, tr("Отменить изменения"), before, m_startState));
+    m_undo->setClean();
+}
+
+// ---- recovery ----
+
+bool TfrDesignerDocument::WriteRecovery(const QString &recoveryFile, QString *error) const
+{
+    const QByteArray bytes = Snapshot();
+    QSaveFile file(recoveryFile);
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+        return true;
+    if (error)
+        *error = file.errorString();
+    return false;
+}
+
+bool TfrDesignerDocument::Recover(const QString &recoveryFile, const QString &originalFile, QString *error)
+{
+    if (!Open(recoveryFile, error))
+        return false;
+    m_report->templateFileName = originalFile;
+    m_fileName = originalFile;
+    // Whatever the original file holds now, it is not what was recovered.
+    m_openedBytes.clear();
+    m_undo->resetClean();
+    emit FileNameChanged(m_fileName);
+    emit ModifiedChanged(true);
+    return true;
+}
 
 // ---- files ----
 
@@ -383,4 +426,160 @@ void TfrDesignerDocument::ReportChanged(const TfrChange &change)
         emit CurrentPageChanged(m_pageIndex);
     }
     emit Changed(change);
+}
+
+// ---- clipboard ----
+//
+// The data of ClipboardMimeType:
+// | Field                     | Bytes  | Notes                                        |
+// |---------------------------|--------|----------------------------------------------|
+// | mark                      | string | "TfrDesignerObjects"                         |
+// | count                     | 4      |                                              |
+// | per object: type code     | 1      | 0..4, or 10 for an add-in                    |
+// |   class name              | string | type 10 only                                 |
+// |   object record           |        | TfrView::SaveToStream, as stream version 25  |
+
+namespace {
+
+const QString kClipboardMark = QStringLiteral("TfrDesignerObjects");
+
+// The engine's current report, page and stream version while objects are written or read
+// for the clipboard; put back afterwards.
+struct ClipboardScope {
+    TfrReport *report = CurReport;
+    TfrPage *page = CurPage;
+    quint8 version = frVersion;
+    ClipboardScope(TfrReport *r, TfrPage *p)
+    {
+        CurReport = r;
+        CurPage = p;
+        frVersion = 25;
+    }
+    ~ClipboardScope()
+    {
+        CurReport = report;
+        CurPage = page;
+        frVersion = version;
+    }
+};
+
+} // namespace
+
+QString TfrDesignerDocument::ClipboardMimeType() { return QStringLiteral("application/x-fr-report-objects"); }
+
+std::unique_ptr<QMimeData> TfrDesignerDocument::MimeData(const QList<TfrView *> &views) const
+{
+    auto data = std::make_unique<QMimeData>();
+    TfrStream stream;
+    QStringList texts;
+    {
+        ClipboardScope scope(m_report, CurrentPage());
+        frWriteString(stream, kClipboardMark);
+        frWriteInteger(stream, qint32(views.size()));
+        for (TfrView *v : views) {
+            const bool prepared = v->inPreparedPage;
+            v->inPreparedPage = false;
+            v->WriteTypeAndRecord(stream);
+            v->inPreparedPage = prepared;
+            if (v->Typ == otMemo)
+                texts.append(v->Memo.join(QLatin1Char('\n')));
+        }
+    }
+    data->setData(ClipboardMimeType(), stream.data());
+    if (!texts.isEmpty())
+        data->setText(texts.join(QLatin1Char('\n')));
+    return data;
+}
+
+bool TfrDesignerDocument::Copy()
+{
+    if (m_selection.isEmpty())
+        return false;
+    QGuiApplication::clipboard()->setMimeData(MimeData(m_selection).release());
+    return true;
+}
+
+bool TfrDesignerDocument::Cut()
+{
+    if (!Copy())
+        return false;
+    DeleteSelection(tr("Вырезать"));
+    return true;
+}
+
+bool TfrDesignerDocument::CanPaste(const QMimeData *data) const
+{
+    return data && data->hasFormat(ClipboardMimeType());
+}
+
+int TfrDesignerDocument::Paste(const QMimeData *data, std::optional<QPoint> at, int offset)
+{
+    TfrPage *page = CurrentPage();
+    if (!page || !CanPaste(data))
+        return 0;
+    std::vector<std::unique_ptr<TfrView>> views;
+    ClipboardScope scope(m_report, page);
+    try {
+        TfrStream stream(data->data(ClipboardMimeType()));
+        if (frReadString(stream) != kClipboardMark)
+            return 0;
+        const qint32 count = frReadInteger(stream);
+        for (qint32 i = 0; i < count; ++i) {
+            const int typ = frReadByte(stream);
+            const QString className = typ == otAddIn ? frReadString(stream) : QString();
+            std::unique_ptr<TfrView> view = frCreateObject(typ, className);
+            if (!view)
+                return 0; // a class this program does not have: nothing half pasted
+            view->LoadFromStream(stream);
+            views.push_back(std::move(view));
+        }
+    } catch (const std::exception &) {
+        return 0;
+    }
+    if (views.empty())
+        return 0;
+
+    int dx = offset, dy = offset;
+    if (at) {
+        int left = views.front()->Left, top = views.front()->Top;
+        for (const auto &v : views) {
+            left = std::min(left, v->Left);
+            top = std::min(top, v->Top);
+        }
+        dx = at->x() - left;
+        dy = at->y() - top;
+    }
+    QList<TfrView *> added;
+    {
+        TfrDesignStep step(*this, tr("Вставить"));
+        for (auto &v : views) {
+            v->Left += dx;
+            v->Top += dy;
+            // Named before it joins the page, so its own old name does not count as taken.
+            v->CreateUniqueName();
+            added.append(page->Add(std::move(v)));
+        }
+    }
+    SetSelection(added);
+    return int(added.size());
+}
+
+int TfrDesignerDocument::DeleteSelection(const QString &stepText)
+{
+    TfrPage *page = CurrentPage();
+    if (!page || m_selection.isEmpty())
+        return 0;
+    QList<qint32> ids;
+    for (const TfrView *v : std::as_const(m_selection))
+        if (!(v->Restrictions & frrfDontDelete))
+            ids.append(v->objectNumber);
+    if (ids.isEmpty())
+        return 0;
+    TfrDesignStep step(*this, stepText);
+    for (const qint32 id : std::as_const(ids)) {
+        const int index = page->FindObjectByID(id);
+        if (index >= 0)
+            page->Delete(index);
+    }
+    return int(ids.size());
 }

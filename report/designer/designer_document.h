@@ -12,11 +12,14 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QPoint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "report/model/change_notice.h"
 
+class QMimeData;
 class QUndoStack;
 class TfrPage;
 class TfrReport;
@@ -52,6 +55,35 @@ public:
     bool IsModified() const;
     // Marks the current state as saved (the modified mark goes).
     void SetSavedState();
+    // The template differs from the one the document was made with (what a caller of
+    // DesignReport gets back: saved edits count as changes too).
+    bool ChangedSinceStart() const { return Snapshot() != m_startState; }
+    // Puts that template back (a caller's report whose changes were not kept); one step.
+    void RevertToStart();
+
+    // ---- recovery ----
+    // Writes the template to a recovery file (through a temporary file).
+    bool WriteRecovery(const QString &recoveryFile, QString *error = nullptr) const;
+    // Loads a recovery file as the template that belongs to originalFile (empty for a report
+    // that had none); the template counts as modified, since nothing has saved it yet.
+    bool Recover(const QString &recoveryFile, const QString &originalFile, QString *error = nullptr);
+
+    // ---- clipboard ----
+    // Our own MIME type: the objects' template records, so a paste gives back the objects.
+    static QString ClipboardMimeType();
+    // The views as clipboard data: their records, plus the text of the text objects.
+    std::unique_ptr<QMimeData> MimeData(const QList<TfrView *> &views) const;
+    // Puts the selection on the system clipboard; false when nothing is selected.
+    bool Copy();
+    // Copy, then delete what may be deleted (one step).
+    bool Cut();
+    bool CanPaste(const QMimeData *data) const;
+    // Adds the objects of data to the current page as one step, each with a new unique
+    // name; their group's top-left lands at `at` (design pixels) or, without one, they are
+    // offset from the originals by offset. The pasted objects become the selection.
+    int Paste(const QMimeData *data, std::optional<QPoint> at = std::nullopt, int offset = 8);
+    // Deletes the selected views that allow it, as one step; how many went.
+    int DeleteSelection(const QString &stepText);
 
     // ---- pages ----
     int CurrentPageIndex() const { return m_pageIndex; }
@@ -108,6 +140,7 @@ private:
     QString m_fileName;
     QByteArray m_openedBytes;   // the file as read, written back while unmodified
     QByteArray m_state;         // the template's stream after the last step, undo or load
+    QByteArray m_startState;    // the template the document was made with
     QByteArray m_stepBefore;
     QString m_stepText;
     int m_stepDepth = 0;

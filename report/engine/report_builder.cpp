@@ -17,6 +17,7 @@
 #include "report/eval/output_file.h"
 #include "report/eval/strings.h"
 #include "report/eval/swap_file.h"
+#include "report/eval/ui_hooks.h"
 #include "report/model/page.h"
 #include "report/model/paper.h"
 #include "report/model/report.h"
@@ -135,6 +136,57 @@ void TfrReportBuilder::ShowPreparedReport()
         frReportUi().showPreview(*this, caption);
     if (frProgressUi().processMessages)
         frProgressUi().processMessages();
+}
+
+TfrDesignerClass &frDesignerClass()
+{
+    static TfrDesignerClass designer;
+    return designer;
+}
+
+int TfrReportBuilder::DesignReport()
+{
+    if (!Report.PrinterName.isEmpty())
+        Report.SetPrinterTo(Report.PrinterName);
+    if (Report.PageCount() == 0)
+        Report.AddPage();
+    CurReport = &Report;
+    if (!frDesignerClass())
+        return 2;
+    return frDesignerClass()(Report, false);
+}
+
+void TfrReportBuilder::EditPreparedReport(int index)
+{
+    if (!frDesignerClass() || index < 0 || index >= EMFPages.Count())
+        return;
+    EMFPages.ObjectsToPage(index);
+    // The template steps aside for the one page; it comes back whatever happens.
+    const std::unique_ptr<TfrReport> saved = Report.Clone();
+    struct RestoreTemplate {
+        TfrReport &report;
+        const TfrReport &saved;
+        ~RestoreTemplate()
+        {
+            TfrQuietChanges quiet(report);
+            report.Assign(saved);
+        }
+    } restore{Report, *saved};
+    {
+        TfrQuietChanges quiet(Report);
+        Report.ClearPages();
+        Report.Pages.Insert(0, EMFPages.TakeUnpacked(index));
+    }
+    CurReport = &Report;
+    const int result = frDesignerClass()(Report, true);
+    // Undo may have replaced the page object: what is first in the list now is the page.
+    std::unique_ptr<TfrPage> edited = Report.Pages.Take(0);
+    if (result != 1 || !edited)
+        return;
+    if (frMessageBox(frLoadStr(55306) + QLatin1Char('?'), frLoadStr(55006), 4 | 32) != 6)
+        return;
+    EMFPages.PutUnpacked(index, std::move(edited));
+    EMFPages.PageToObjects(index);
 }
 
 void TfrReportBuilder::LoadPreparedReport(const QString &fileName)

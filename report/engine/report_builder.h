@@ -91,6 +91,13 @@ using TfrPrintRun = std::function<void(TfrReportBuilder &report, const TfrPrintS
                                        const std::function<void(int pageNo)> &pagePrinted)>;
 TfrPrintRun &frPrintRun();
 
+// The designer, when one is installed: edits report modally in place and answers its modal
+// result, 1 when the template was changed and kept, 2 otherwise. With preparedPage the
+// report holds one unpacked prepared page and the designer asks nothing on closing (the
+// caller asks whether to keep the changes).
+using TfrDesignerClass = std::function<int(TfrReport &report, bool preparedPage)>;
+TfrDesignerClass &frDesignerClass();
+
 class TfrReportBuilder {
 public:
     // A report component with a template of its own.
@@ -149,6 +156,15 @@ public:
     // The prepared-report file. Loading makes the pages not rebuildable; errors are raised.
     void LoadPreparedReport(const QString &fileName);
     void SavePreparedReport(const QString &fileName);
+
+    // ---- designer ----
+    // Opens the installed designer modally on the template (one empty page added when it
+    // has none) and answers its result; 2 without a designer.
+    int DesignReport();
+    // Edits prepared page index (0-based) in the designer as the template's only page;
+    // changes the user keeps are packed back into the page, and the template comes back
+    // as it was. Nothing without a designer.
+    void EditPreparedReport(int index);
 
     // ---- printing ----
     // The print dialog (unless ShowPrintDialog is off), then PrintPreparedReport. Nothing

@@ -216,6 +216,33 @@ TfrVariant TfrBandView::DoMethod(const QString &MethodName, const TfrVariant &p1
     return result;
 }
 
+void TfrBandView::DefinePopupMenu(std::vector<TfrPopupEntry> &Menu)
+{
+    struct Entry {
+        const char16_t *caption;
+        const char *property;
+        quint16 bit;
+    };
+    static constexpr Entry kEntries[] = {
+        {u"Растягиваемый", "Stretched", flStretched},
+        {u"С новой страницы", "FormNewPage", flBandFormNewPage},
+        {u"Печатать, если набор пуст", "PrintIfSubsetEmpty", flBandPrintIfSubsetEmpty},
+        {u"Разрывать", "Breaked", flBandBreaked},
+        {u"На первой странице", "OnFirstPage", flBandOnFirstPage},
+        {u"На последней странице", "OnLastPage", flBandOnLastPage},
+        {u"Повторять заголовок", "RepeatHeader", flBandRepeatHeader},
+        {u"Печатать дочернюю, если невидима", "PrintChildIfInvisible", flBandPrintChildIfInvisible},
+    };
+    // The type decides which flags apply; the list is built fresh for the current type.
+    DefineProperties();
+    Menu.push_back({});
+    for (const Entry &e : kEntries) {
+        const QString property = QString::fromLatin1(e.property);
+        if (GetPropRec(property))
+            Menu.push_back({QString::fromUtf16(e.caption), property, (Flags & e.bit) != 0, true});
+    }
+}
+
 int TfrBandView::GetRectangleWidth() const
 {
     const int t = std::clamp(GetBandType(), 0, frBandTypeCount - 1);

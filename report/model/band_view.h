@@ -63,6 +63,8 @@ public:
     void SetBandType(int type) { FrameTyp = quint16(type & 0x7F); }
 
     void DefineProperties() override;
+    // A separator and the band's flags that its type has as properties.
+    void DefinePopupMenu(std::vector<TfrPopupEntry> &Menu) override;
     void SetPropValue(const QString &Name, const TfrVariant &Value) override;
     TfrVariant GetPropValue(const QString &Name) override;
     TfrVariant DoMethod(const QString &MethodName, const TfrVariant &p1, const TfrVariant &p2,

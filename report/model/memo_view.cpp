@@ -139,6 +139,21 @@ TfrVariant TfrMemoView::DoMethod(const QString &MethodName, const TfrVariant &p1
     return result;
 }
 
+void TfrMemoView::DefinePopupMenu(std::vector<TfrPopupEntry> &Menu)
+{
+    TfrStretcheable::DefinePopupMenu(Menu);
+    auto entry = [&](const char16_t *caption, const char *property, quint16 bit, bool enabled = true) {
+        Menu.push_back({QString::fromUtf16(caption), QString::fromLatin1(property), (Flags & bit) != 0, enabled});
+    };
+    entry(u"Перенос слов", "WordWrap", flWordWrap);
+    entry(u"Перенос по слогам", "WordBreak", flWordBreak, (Flags & flWordWrap) != 0);
+    entry(u"Автоматический размер", "AutoWidth", flAutoSize);
+    entry(u"Только текст", "TextOnly", flTextOnly);
+    entry(u"Скрывать повторяющиеся", "Suppress", flSuppressRepeated);
+    entry(u"Скрывать нули", "HideZeros", flHideZeros);
+    entry(u"Подчёркивания", "Underlines", flUnderlines);
+}
+
 void TfrMemoView::DefineProperties()
 {
     TfrView::DefineProperties();

@@ -62,6 +62,8 @@ public:
     TfrVariant DoMethod(const QString &MethodName, const TfrVariant &p1, const TfrVariant &p2,
                         const TfrVariant &p3) override;
     void DefineProperties() override;
+    // The view's entries, then the text flags (hyphenation only with word wrap).
+    void DefinePopupMenu(std::vector<TfrPopupEntry> &Menu) override;
 
     void SetFont(const TfrFont &font) { Font = font; }
     void ExpandMemoVariables();

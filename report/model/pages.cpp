@@ -12,6 +12,8 @@
 #include "report/model/report.h"
 #include "report/model/view.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kVirtualPrinterNameId = 55007;
@@ -87,6 +89,23 @@ void TfrPages::notify(TfrChangeKind kind, TfrPage *page, int pageIndex, int from
 }
 
 void TfrPages::Clear() { m_pages.clear(); }
+
+void TfrPages::Insert(int index, std::unique_ptr<TfrPage> page)
+{
+    if (!page)
+        return;
+    index = std::clamp(index, 0, GetCount());
+    m_pages.insert(m_pages.begin() + index, std::move(page));
+}
+
+std::unique_ptr<TfrPage> TfrPages::Take(int index)
+{
+    if (index < 0 || index >= GetCount())
+        return nullptr;
+    std::unique_ptr<TfrPage> page = std::move(m_pages[size_t(index)]);
+    m_pages.erase(m_pages.begin() + index);
+    return page;
+}
 
 void TfrPages::RefreshObjects()
 {

@@ -33,6 +33,10 @@ public:
     // Moves the page at curIndex so that it ends up at newIndex; out of range does nothing.
     void Move(int curIndex, int newIndex);
     void Clear();
+    // Lends a page in and takes it out again (a prepared page edited in the designer),
+    // without notices: whoever lends it keeps the list as it was around the loan.
+    void Insert(int index, std::unique_ptr<TfrPage> page);
+    std::unique_ptr<TfrPage> Take(int index);
 
     // Draws every view with a band alignment once on the scratch canvas, so its aligned
     // position and size are up to date.

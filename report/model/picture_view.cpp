@@ -43,6 +43,13 @@ TfrPictureView::TfrPictureView()
     defineBlobConstants();
 }
 
+void TfrPictureView::DefinePopupMenu(std::vector<TfrPopupEntry> &Menu)
+{
+    TfrView::DefinePopupMenu(Menu);
+    Menu.push_back({QStringLiteral("Центрировать"), QStringLiteral("Center"), (Flags & flPictCenter) != 0, true});
+    Menu.push_back({QStringLiteral("Сохранять пропорции"), QStringLiteral("KeepAspect"), (Flags & flPictRatio) != 0, true});
+}
+
 void TfrPictureView::DefineProperties()
 {
     TfrView::DefineProperties();

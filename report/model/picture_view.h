@@ -21,6 +21,8 @@ public:
     quint8 BlobType = btBMP;
 
     void DefineProperties() override;
+    // The view's entries, then centring and keeping the aspect ratio.
+    void DefinePopupMenu(std::vector<TfrPopupEntry> &Menu) override;
     void SetPropValue(const QString &Name, const TfrVariant &Value) override;
     TfrVariant GetPropValue(const QString &Name) override;
     TfrVariant DoMethod(const QString &MethodName, const TfrVariant &p1, const TfrVariant &p2,

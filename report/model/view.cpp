@@ -9,6 +9,7 @@
 #include "report/eval/globals.h"
 #include "report/eval/parser.h"
 #include "report/eval/stream.h"
+#include "report/eval/strings.h"
 #include "report/eval/value_resolution.h"
 #include "report/model/band.h"
 #include "report/model/fr_globals.h"
@@ -242,6 +243,12 @@ void TfrView::OnHook(TfrView *) {}
 void TfrView::Loaded() {}
 void TfrView::Resized() {}
 void TfrView::ShowEditor() {}
+
+void TfrView::DefinePopupMenu(std::vector<TfrPopupEntry> &Menu)
+{
+    Menu.push_back({});
+    Menu.push_back({frLoadStr(55190), QStringLiteral("Stretched"), (Flags & flStretched) != 0, true});
+}
 
 void TfrView::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
 {

@@ -12,6 +12,7 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <vector>
 
 #include "report/model/geometry.h"
 #include "report/model/object.h"
@@ -65,6 +66,15 @@ inline constexpr quint16 frrfDontDelete = 64;
 
 // Flags bit 0 of every view.
 inline constexpr quint16 flStretched = 1;
+
+// One entry of the designer's context menu for an object: a boolean property the entry
+// sets or clears on every selected object, or a separator (empty caption).
+struct TfrPopupEntry {
+    QString caption;
+    QString property;
+    bool checked = false;
+    bool enabled = true;
+};
 
 class TfrView : public TfrObject {
 public:
@@ -138,6 +148,8 @@ public:
     virtual void Resized();
     virtual QRegion GetClipRgn(TfrRgnType RegionType);
     virtual void ShowEditor();
+    // Appends the object's own designer menu entries: a separator and "Stretched".
+    virtual void DefinePopupMenu(std::vector<TfrPopupEntry> &Menu);
     // The view as a stretcheable one (text, line), or nullptr: dynamic_cast's answer without
     // its type search, which the band engine would run for every object of every band.
     virtual TfrStretcheable *AsStretcheable() { return nullptr; }
