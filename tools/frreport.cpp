@@ -48,9 +48,9 @@
 #include <QTextStream>
 #include <cstdio>
 
+#include "app/connection_string.h"
 #include "export/spreadsheet/ole_excel_export.h"
 #include "report/engine/pdf_export.h"
-#include "app/connection_string.h"
 #include "report/engine/prepare.h"
 #include "report/engine/prepared_file.h"
 #include "report/engine/prepared_pages.h"
@@ -869,14 +869,26 @@ const Command kCommands[] = {
     {"export", "export FILE.frp (--pdf OUT | --xlsx OUT [--option NAME=VALUE]...)", runExport},
 };
 
+void printUsage(QTextStream &stream)
+{
+    stream << "usage:" << Qt::endl;
+    for (const Command &c : kCommands)
+        stream << "  frreport " << c.usage << Qt::endl;
+}
+
 int dispatch(const QString &name, const QStringList &args)
 {
     for (const Command &c : kCommands)
         if (name == QLatin1String(c.name))
             return c.run(c, args);
-    err() << "usage:" << Qt::endl;
-    for (const Command &c : kCommands)
-        err() << "  frreport " << c.usage << Qt::endl;
+    if (name == QLatin1String("--help") || name == QLatin1String("-h") || name == QLatin1String("help")) {
+        QTextStream out(stdout);
+        out << "frreport: report templates and prepared reports on the command line (see man frreport)."
+            << Qt::endl;
+        printUsage(out);
+        return kExitOk;
+    }
+    printUsage(err());
     return kExitUsage;
 }
 
