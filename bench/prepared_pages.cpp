@@ -15,13 +15,14 @@
 #include <cstdio>
 #include <unistd.h>
 
-#include "report/engine/prepared_page_model.h"
 #include "report/engine/prepared_file.h"
+#include "report/engine/prepared_page_model.h"
 #include "report/engine/prepared_pages.h"
 #include "report/eval/globals.h"
 #include "report/eval/stream.h"
 #include "report/model/fr_globals.h"
 #include "report/model/memo_view.h"
+#include "report/model/paper.h"
 #include "report/model/report.h"
 
 namespace {
@@ -91,7 +92,7 @@ struct Journal {
     Journal()
     {
         TfrPrnInfo info;
-        Prn.FillPrnInfo(info);
+        frPaper().FillPrnInfo(info);
         frSetPrnInfo(*templatePage, info);
     }
 };

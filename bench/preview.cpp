@@ -16,15 +16,15 @@
 #include <unistd.h>
 
 #include "report/engine/prepare.h"
+#include "report/engine/prepared_page_model.h"
 #include "report/engine/prepared_pages.h"
 #include "report/eval/db_dataset.h"
 #include "report/eval/globals.h"
 #include "report/eval/table_cursor.h"
-#include "report/engine/printer.h"
-#include "report/engine/prepared_page_model.h"
 #include "report/model/fr_globals.h"
 #include "report/model/memo_view.h"
 #include "report/model/report.h"
+#include "report/print/printer.h"
 #include "report/ui/preview_form.h"
 #include "testkit/bench_main.h"
 #include "testkit/journal_data.h"

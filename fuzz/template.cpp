@@ -7,10 +7,10 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "report/engine/printer.h"
 #include "report/eval/stream.h"
 #include "report/eval/ui_hooks.h"
 #include "report/model/fr_globals.h"
+#include "report/model/paper.h"
 #include "report/model/report.h"
 
 namespace {
@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     // Pages take their paper from the printer; every input starts from the same printer.
-    Prn.curPaper = -1;
+    frPaper().curPaper = -1;
     TfrReport report;
     TfrStream stream(QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)));
     if (!report.LoadFromStream(stream))
@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     } catch (const EfrError &) {
         return 0; // a text too long for its record is refused on saving, by design
     }
-    Prn.curPaper = -1;
+    frPaper().curPaper = -1;
     TfrReport again;
     TfrStream copy(first);
     if (!again.LoadFromStream(copy) || saved(again) != first)

@@ -54,13 +54,13 @@
 #include "report/engine/prepare.h"
 #include "report/engine/prepared_file.h"
 #include "report/engine/prepared_pages.h"
-#include "report/engine/page_range.h"
-#include "report/engine/printer.h"
 #include "report/eval/data_dictionary.h"
 #include "report/eval/db_dataset.h"
 #include "report/eval/globals.h"
 #include "report/eval/table_cursor.h"
 #include "report/model/memo_view.h"
+#include "report/print/page_range.h"
+#include "report/print/printer.h"
 
 #include "report/eval/errors.h"
 #include "report/eval/stream.h"
@@ -68,7 +68,7 @@
 #include "report/model/fr_globals.h"
 #include "report/model/report.h"
 #include "report/model/template_json.h"
-#include "report/ui/platform_printers.h"
+#include "report/print/platform_printers.h"
 
 namespace {
 

@@ -19,7 +19,7 @@
 #include "export/spreadsheet/block_list.h"
 #include "export/spreadsheet/excel.h"
 #include "report/engine/export_filter.h"
-#include "report/engine/page_range.h"
+#include "report/print/page_range.h"
 
 class TfrMemoView;
 class TfrOLEExcelSet;

@@ -9,10 +9,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "report/engine/page_range.h"
 #include "report/eval/format_settings.h"
 #include "report/eval/number_format.h"
 #include "report/eval/strings.h"
+#include "report/print/page_range.h"
 
 namespace {
 

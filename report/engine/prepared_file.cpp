@@ -36,17 +36,18 @@ void selectPrinter(TfrReport *report, const QString &name)
         events.setPrinterTo(report, name);
         return;
     }
-    const int index = Prn.IndexOfPrinter(name);
-    if (index >= 0 && index != Prn.PrinterIndex())
-        Prn.SetPrinterIndex(index);
+    TfrPaperService &paper = frPaper();
+    const int index = paper.IndexOfPrinter(name);
+    if (index >= 0 && index != paper.PrinterIndex())
+        paper.SetPrinterIndex(index);
 }
 
 // The page metrics of this machine's printer for the page's paper.
 void measurePage(TfrPageInfo &info)
 {
-    Prn.SetPrinterInfo(info.paperSize, info.paperWidth, info.paperHeight, info.paperBin,
-                       info.Orientation(), false);
-    Prn.FillPrnInfo(info.prnInfo);
+    TfrPaperService &paper = frPaper();
+    paper.SetPrinterInfo(info.paperSize, info.paperWidth, info.paperHeight, info.paperBin, info.Orientation(), false);
+    paper.FillPrnInfo(info.prnInfo);
 }
 
 // ---- where the file goes and where it comes from -------------------------------------
@@ -214,7 +215,7 @@ void writePages(const TfrEMFPages &pages, Sink &out)
     TfrStream head;
     frWriteByte(head, kFileVersion);
     frWriteByte(head, compressed ? 1 : 0);
-    frWriteString(head, Prn.Printers().value(Prn.PrinterIndex()));
+    frWriteString(head, frPaper().Printers().value(frPaper().PrinterIndex()));
     frWriteInteger(head, pages.GetCount());
     out.write(head);
     for (int i = 0; i < pages.GetCount(); ++i) {

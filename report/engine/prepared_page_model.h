@@ -3,7 +3,7 @@
 // are the only places that map one record onto the other.
 #pragma once
 
-#include "report/engine/printer.h"
+#include "report/model/paper.h"
 #include "report/model/page.h"
 
 inline TfrPrnInfo frPrnInfoOf(const TfrPage &page)

@@ -30,7 +30,7 @@
 #include <memory>
 #include <vector>
 
-#include "report/engine/printer.h"
+#include "report/model/paper.h"
 #include "report/eval/stream.h"
 #include "report/eval/swap_file.h"
 #include "report/model/geometry.h"

@@ -1,6 +1,6 @@
 // The report component: its life, and what it does with its prepared pages (the preview,
-// the prepared-report file, export). Preparation is in prepare.cpp, printing in
-// print_report.cpp.
+// printing, the prepared-report file, export). Preparation is in prepare.cpp; the page walk
+// of a print job is the print library's (report/print/print_report.cpp).
 #include "report/engine/report_builder.h"
 
 #include <QFile>
@@ -12,13 +12,13 @@
 #include "report/engine/page_engine.h"
 #include "report/engine/prepare.h"
 #include "report/engine/prepared_file.h"
-#include "report/engine/printer.h"
 #include "report/eval/errors.h"
 #include "report/eval/globals.h"
 #include "report/eval/output_file.h"
 #include "report/eval/strings.h"
 #include "report/eval/swap_file.h"
 #include "report/model/page.h"
+#include "report/model/paper.h"
 #include "report/model/report.h"
 
 namespace {
@@ -40,6 +40,12 @@ TfrReportUi &frReportUi()
 {
     static TfrReportUi ui;
     return ui;
+}
+
+TfrPrintRun &frPrintRun()
+{
+    static TfrPrintRun run;
+    return run;
 }
 
 namespace {
@@ -90,14 +96,15 @@ TfrReportBuilder::~TfrReportBuilder()
 
 void TfrReportBuilder::ApplyPageSetup(const TfrRect &margins)
 {
-    Prn.Update();
+    TfrPaperService &paper = frPaper();
+    paper.Update();
     for (int i = 0; i < Report.PageCount(); ++i) {
         TfrPage *page = Report.Page(i);
         if (!page || page->PageType != ptReport)
             continue;
         page->pgMargins = {margins.Left * 18 / 500, margins.Top * 18 / 500, margins.Right * 18 / 500,
                            margins.Bottom * 18 / 500};
-        page->ChangePaper(Prn.curPaper, 0, 0, Prn.curBin, Prn.curOrientation);
+        page->ChangePaper(paper.curPaper, 0, 0, paper.curBin, paper.curOrientation);
     }
     PrepareReport();
 }
@@ -173,6 +180,81 @@ void TfrReportBuilder::runWithProgress(const QString &firstPart, const QString &
     });
     if (failure)
         std::rethrow_exception(failure);
+}
+
+// ---- printing ---------------------------------------------------------------------------
+
+void TfrReportBuilder::PrintPreparedReportDlg()
+{
+    if (!frPaper().HasPlatformPrinters())
+        return;
+    if (Preview) {
+        Preview->Print();
+        return;
+    }
+    TfrPrintSettings settings;
+    if (!AskPrintSettings(settings))
+        return;
+    PrintPreparedReport(settings.range, settings.copies, settings.collate, settings.printPages);
+}
+
+bool TfrReportBuilder::AskPrintSettings(TfrPrintSettings &settings)
+{
+    settings.copies = DefaultCopies;
+    settings.collate = DefaultCollate;
+    if (!ShowPrintDialog)
+        return true;
+    return frReportUi().printDialog && frReportUi().printDialog(*this, settings);
+}
+
+bool TfrReportBuilder::RebuildForPrinter(int oldPrinter, int newPrinter)
+{
+    if (!Report.ChangePrinter(oldPrinter, newPrinter))
+        return false;
+    PrepareReport();
+    return true;
+}
+
+void TfrReportBuilder::PrintPreparedReport(const QString &range, int copies, bool collate, TfrPrintPages printPages)
+{
+    CurReport = MasterReport = &Report;
+    Report.Terminated = false;
+    m_printSettings = {range, copies, collate, printPages};
+    const bool borrowed = borrowPagesFromPreview();
+    struct GiveBack {
+        TfrReportBuilder &self;
+        bool borrowed;
+        ~GiveBack()
+        {
+            if (borrowed && self.Preview)
+                self.Preview->Connect(&self);
+        }
+    } giveBack{*this, borrowed};
+
+    if (events.OnProgress || !ShowProgress || !frProgressUi().installed()) {
+        // Hover feedback makes no sense while the pages print.
+        auto mouseOver = std::move(events.OnMouseOverObject);
+        events.OnMouseOverObject = nullptr;
+        struct Restore {
+            TfrReportEvents &events;
+            std::function<void(TfrView &, Qt::CursorShape &)> saved;
+            ~Restore() { events.OnMouseOverObject = std::move(saved); }
+        } restore{events, std::move(mouseOver)};
+        m_progressFirstPart = frLoadStr(55208);
+        PrintBeforeModal();
+        return;
+    }
+    const QString firstPart = frLoadStr(55208);
+    runWithProgress(firstPart, firstPart, [this] { PrintBeforeModal(); });
+}
+
+void TfrReportBuilder::PrintBeforeModal()
+{
+    if (!frPrintRun())
+        throw EfrError(QStringLiteral("Нет принтера для печати"));
+    frPrintRun()(*this, m_printSettings, [this](int pageNo) { InternalOnProgress(pageNo); });
+    if (frProgressUi().setModalResult)
+        frProgressUi().setModalResult(1);
 }
 
 // ---- export -----------------------------------------------------------------------------

@@ -1,9 +1,9 @@
 // TfrReportBuilder, the report component a program talks to: it owns (or, for the
 // members of a composite report, borrows) the template, carries the component's settings
 // and events and its prepared pages, and runs everything done with them: preparation
-// (prepare.cpp), preview, the prepared-report file and export (report_builder.cpp),
-// printing (print_report.cpp). The user interface takes part only through the hooks of
-// prepare.h; without them everything runs headless.
+// (prepare.cpp), preview, printing, the prepared-report file and export
+// (report_builder.cpp). The user interface takes part only through the hooks of prepare.h,
+// the printer only through frPrintRun() below; without them everything runs headless.
 //
 // An editor that must keep its template's objects prepares a copy (TfrReport::Clone):
 // preparation restores the template it ran on from a snapshot, so its objects are new
@@ -83,6 +83,13 @@ public:
     // The control's own print action (dialog, then print).
     virtual void Print() = 0;
 };
+
+// The page walk of a print job: puts the component's prepared pages on the platform printer
+// and calls pagePrinted after each page. The print library (report/print) fills it when it
+// is loaded; while it is empty there is no printer to print on.
+using TfrPrintRun = std::function<void(TfrReportBuilder &report, const TfrPrintSettings &settings,
+                                       const std::function<void(int pageNo)> &pagePrinted)>;
+TfrPrintRun &frPrintRun();
 
 class TfrReportBuilder {
 public:
@@ -177,8 +184,6 @@ public:
     TfrExportFilter *CurrentFilter() const { return m_currentFilter; }
 
 protected:
-    // The page walk of a print job, with the progress window's line per page.
-    virtual void DoPrintReport(const QString &range, int copies, bool collate, TfrPrintPages printPages);
     // One pass over the template pages (a composite report chains its members).
     virtual void DoBuildReport();
 

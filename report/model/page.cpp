@@ -1,11 +1,11 @@
 #include "report/model/page.h"
 #include "report/model/template_limits.h"
 
-#include "report/engine/printer.h"
 #include "report/eval/globals.h"
 #include "report/eval/stream.h"
 #include "report/model/geometry.h"
 #include "report/model/pages.h"
+#include "report/model/paper.h"
 #include "report/model/report.h"
 
 namespace {
@@ -32,7 +32,7 @@ void fillFromPrinter(TfrPagePrnInfo &page)
     info.offsetYPx = page.POfy;
     info.printWidthPx = page.PPw;
     info.printHeightPx = page.PPh;
-    Prn.FillPrnInfo(info);
+    frPaper().FillPrnInfo(info);
     page.PPgw = info.paperWidthPx;
     page.PPgh = info.paperHeightPx;
     page.POfx = info.offsetXPx;
@@ -69,18 +69,19 @@ TfrPage::~TfrPage()
 void TfrPage::ChangePaper(int ASize, int AWidth, int AHeight, int ABin, int AOr)
 {
     const TPrinterOrientation orientation = orientationOf(AOr);
+    TfrPaperService &paper = frPaper();
     try {
-        Prn.SetPrinterInfo(ASize, AWidth, AHeight, ABin, orientation, false);
+        paper.SetPrinterInfo(ASize, AWidth, AHeight, ABin, orientation, false);
     } catch (const std::exception &) {
         // A paper the printer refuses is asked for as a size of its own.
-        Prn.SetPrinterInfo(frCustomPaperSize, AWidth, AHeight, -1, orientation, false);
+        paper.SetPrinterInfo(frCustomPaperSize, AWidth, AHeight, -1, orientation, false);
     }
     fillFromPrinter(PrnInfo);
-    pgSize = Prn.curPaper;
-    pgWidth = Prn.curWidth;
-    pgHeight = Prn.curHeight;
-    pgOr = quint8(Prn.curOrientation);
-    pgBin = (ABin & 0xFFFF) == kDefaultBin ? kDefaultBin : Prn.curBin;
+    pgSize = paper.curPaper;
+    pgWidth = paper.curWidth;
+    pgHeight = paper.curHeight;
+    pgOr = quint8(paper.curOrientation);
+    pgBin = (ABin & 0xFFFF) == kDefaultBin ? kDefaultBin : paper.curBin;
 }
 
 int TfrPage::LeftMargin() const
@@ -433,11 +434,12 @@ void TfrPage::DefineProperties()
         AddProperty(QStringLiteral("OnActivate"), {frdtHasEditor, frdtOneObject}, scriptEditor);
         return;
     }
-    if (Prn.PaperCount() > 0) {
+    const TfrPaperService &paper = frPaper();
+    if (paper.PaperCount() > 0) {
         std::vector<TfrVariant> codes;
-        for (int code : Prn.PaperCodes())
+        for (int code : paper.PaperCodes())
             codes.emplace_back(code);
-        AddEnumProperty(QStringLiteral("Size"), Prn.PaperNames().join(QLatin1Char(';')), std::move(codes));
+        AddEnumProperty(QStringLiteral("Size"), paper.PaperNames().join(QLatin1Char(';')), std::move(codes));
     } else {
         AddEnumProperty(QStringLiteral("Size"), QStringLiteral("No data"), {TfrVariant::null()});
     }

@@ -2,8 +2,8 @@
 // it holds (owned, in drawing and stream order), and the page engine's runtime state that
 // views and value resolution read. Dialog pages carry a form description instead.
 //
-// The paper comes from the printer service: a page asks for its paper and keeps what the
-// printer made of it. The page engine (TfrPageEngine, report/engine) builds prepared pages from
+// The paper comes from the paper service (paper.h, frPaper()): a page asks for its paper and
+// keeps what the printer made of it. The page engine (TfrPageEngine, report/engine) builds prepared pages from
 // a template page and keeps its runtime state in the fields below.
 #pragma once
 
@@ -23,7 +23,7 @@ class TfrReport;
 class TfrStream;
 
 // Paper and printable area of one page, in printer pixels and in design pixels: the
-// printer service's TfrPrnInfo under the names the views use (ChangePaper fills it).
+// paper service's TfrPrnInfo under the names the views use (ChangePaper fills it).
 struct TfrPagePrnInfo {
     int PPgw = 0, PPgh = 0, POfx = 0, POfy = 0, PPw = 0, PPh = 0; // printer pixels
     int Pgw = 0, Pgh = 0, Ofx = 0, Ofy = 0, Pw = 0, Ph = 0;       // design pixels

@@ -1,13 +1,13 @@
 #include "report/model/pages.h"
 #include "report/model/template_limits.h"
 
-#include "report/engine/printer.h"
 #include "report/eval/data_dictionary.h"
 #include "report/eval/globals.h"
 #include "report/eval/stream.h"
 #include "report/eval/strings.h"
 #include "report/model/fr_globals.h"
 #include "report/model/page.h"
+#include "report/model/paper.h"
 #include "report/model/registry.h"
 #include "report/model/report.h"
 #include "report/model/view.h"
@@ -125,7 +125,8 @@ void TfrPages::SaveToStream(TfrStream &Stream) const
 {
     frWriteWordBool(Stream, Parent->PrintToDefault);
     frWriteWordBool(Stream, Parent->DoublePassReport);
-    frWriteString(Stream, Prn.IsVirtual() ? kVirtualPrinterMark : Prn.Printers().value(Prn.PrinterIndex()));
+    const TfrPaperService &paper = frPaper();
+    frWriteString(Stream, paper.IsVirtual() ? kVirtualPrinterMark : paper.Printers().value(paper.PrinterIndex()));
     for (const auto &page : m_pages) {
         frWriteByte(Stream, kMarkPage);
         page->SaveToStream(Stream);

@@ -7,8 +7,8 @@
 #include "report/eval/strings.h"
 #include "report/eval/ui_hooks.h"
 #include "report/model/page.h"
+#include "report/model/paper.h"
 #include "report/model/view.h"
-#include "report/engine/printer.h"
 
 namespace {
 
@@ -108,26 +108,27 @@ void TfrReport::SetPrinterTo(const QString &PrnName)
     PrinterName = PrnName;
     if (PrintToDefault)
         return;
-    const int index = Prn.IndexOfPrinter(PrnName);
+    const int index = frPaper().IndexOfPrinter(PrnName);
     if (index >= 0)
-        Prn.SetPrinterIndex(index);
+        frPaper().SetPrinterIndex(index);
 }
 
 bool TfrReport::ChangePrinter(int OldIndex, int NewIndex)
 {
+    TfrPaperService &paper = frPaper();
     try {
-        Prn.SetPrinterIndex(NewIndex);
-        PrinterName = Prn.Printers().value(NewIndex);
-        Prn.curPaper = -1;
+        paper.SetPrinterIndex(NewIndex);
+        PrinterName = paper.Printers().value(NewIndex);
+        paper.curPaper = -1;
         reapplyPapers(Pages);
         return true;
     } catch (const std::exception &) {
         frMessageBox(frLoadStr(kPrinterProblemId), frLoadStr(kErrorCaptionId), kMbIconError);
     }
     try {
-        Prn.SetPrinterIndex(OldIndex);
-        PrinterName = Prn.Printers().value(OldIndex);
-        Prn.curPaper = -1;
+        paper.SetPrinterIndex(OldIndex);
+        PrinterName = paper.Printers().value(OldIndex);
+        paper.curPaper = -1;
         reapplyPapers(Pages);
     } catch (const std::exception &) {
         // The old printer fails too: the pages keep what they have.

@@ -1,9 +1,9 @@
 // Copies of a template and the notices of its editing operations: what an editor on top of
 // the model needs to keep its own pointers valid and to preview a copy.
-#include "report/engine/printer.h"
 #include "report/eval/globals.h"
 #include "report/eval/stream.h"
 #include "report/model/page.h"
+#include "report/model/paper.h"
 #include "report/model/report.h"
 #include "report/model/view.h"
 
@@ -16,8 +16,9 @@ public:
     explicit TfrProcessStateGuard(const TfrReport &target)
         : m_curReport(CurReport), m_masterReport(MasterReport), m_curPage(CurPage), m_curBand(CurBand),
           m_curView(CurView), m_pageNo(PageNo), m_docMode(DocMode), m_version(frVersion), m_errorFlag(ErrorFlag),
-          m_errorStr(ErrorStr), m_printerIndex(Prn.PrinterIndex()), m_paper(Prn.curPaper), m_width(Prn.curWidth),
-          m_height(Prn.curHeight), m_bin(Prn.curBin), m_orientation(Prn.curOrientation)
+          m_errorStr(ErrorStr), m_printerIndex(frPaper().PrinterIndex()), m_paper(frPaper().curPaper),
+          m_width(frPaper().curWidth), m_height(frPaper().curHeight), m_bin(frPaper().curBin),
+          m_orientation(frPaper().curOrientation)
     {
         // The target's pages and objects are about to go: pointers into them are not kept.
         const bool intoTarget = (m_curPage && m_curPage->Report == &target) ||
@@ -40,11 +41,12 @@ public:
         frVersion = m_version;
         ErrorFlag = m_errorFlag;
         ErrorStr = m_errorStr;
+        TfrPaperService &paper = frPaper();
         try {
-            if (Prn.PrinterIndex() != m_printerIndex)
-                Prn.SetPrinterIndex(m_printerIndex);
-            if (!Prn.IsEqual(m_paper, m_width, m_height, m_bin, m_orientation))
-                Prn.SetPrinterInfo(m_paper, m_width, m_height, m_bin, m_orientation, true);
+            if (paper.PrinterIndex() != m_printerIndex)
+                paper.SetPrinterIndex(m_printerIndex);
+            if (!paper.IsEqual(m_paper, m_width, m_height, m_bin, m_orientation))
+                paper.SetPrinterInfo(m_paper, m_width, m_height, m_bin, m_orientation, true);
         } catch (const std::exception &) {
             // The printer refuses its own previous paper: it keeps what it has.
         }

@@ -3,7 +3,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "report/engine/printer.h"
 #include "report/eval/codec.h"
 #include "report/eval/data_dictionary.h"
 #include "report/eval/datetime.h"
@@ -13,6 +12,7 @@
 #include "report/eval/table_cursor.h"
 #include "report/eval/ui_hooks.h"
 #include "report/model/page.h"
+#include "report/model/paper.h"
 #include "report/model/report.h"
 #include "report/model/template_limits.h"
 
@@ -201,8 +201,7 @@ bool TfrReport::LoadFromStream(TfrStream &Stream)
 bool TfrReport::loadStream(TfrStream &Stream, bool &touched)
 {
     DocMode = dmDesigning;
-    if (!frThreadDone)
-        frSetPlatformPrinters(frPlatformPrinters());
+    frPaper().WaitForStartUp();
     CurReport = this;
     if (Stream.atEnd()) {
         // An empty form resource leaves the report empty; an empty file is no template.

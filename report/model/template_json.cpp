@@ -11,13 +11,13 @@
 #include <cmath>
 #include <span>
 
-#include "report/engine/printer.h"
 #include "report/eval/data_dictionary.h"
 #include "report/eval/errors.h"
 #include "report/eval/globals.h"
 #include "report/model/band_view.h"
 #include "report/model/memo_view.h"
 #include "report/model/page.h"
+#include "report/model/paper.h"
 #include "report/model/picture_view.h"
 #include "report/model/registry.h"
 #include "report/model/report.h"

@@ -140,7 +140,7 @@ void TfrPreview::Find() { m_form->FindBtnClick(); }
 
 void TfrPreview::Clear()
 {
-    m_form->m_pages.reset();
+    m_form->setPages(nullptr);
     m_form->PreviewPanel->hide();
     m_form->ShowPageNum();
 }

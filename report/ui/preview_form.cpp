@@ -26,7 +26,6 @@
 
 #include "report/engine/export_filter.h"
 #include "report/engine/prepared_pages.h"
-#include "report/engine/printer.h"
 #include "report/eval/errors.h"
 #include "report/eval/ini_file.h"
 #include "report/eval/strings.h"
@@ -34,8 +33,9 @@
 #include "report/model/registry.h"
 #include "report/model/report.h"
 #include "report/model/view.h"
+#include "report/print/platform_printers.h"
+#include "report/print/printer.h"
 #include "report/ui/input_dialogs.h"
-#include "report/ui/platform_printers.h"
 #include "report/ui/preview_icons.h"
 #include "report/ui/preview_layout.h"
 #include "report/ui/preview_search.h"
@@ -44,7 +44,6 @@ namespace {
 
 constexpr int kMbOk = 0, kMbYesNo = 4, kMbIconError = 16, kMbIconQuestion = 32, kMbIconInformation = 64;
 constexpr int kMrYes = 6;
-const QColor kBoxGrey(0x80, 0x80, 0x80);
 // How far the scroll bars move for an arrow key or a wheel notch.
 constexpr int kSmallStep = 20;
 const char *const kHelpContext = "helpContext";
@@ -149,33 +148,6 @@ TfrHelpContextHook &frHelpContextHook()
     return hook;
 }
 
-// ---- TfrPBox -----------------------------------------------------------------------------
-
-TfrPBox::TfrPBox(TfrPreviewForm *form, QWidget *parent) : QWidget(parent), m_form(form)
-{
-    setObjectName(QStringLiteral("PBox"));
-    // The box paints every pixel itself: no background erasing.
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    setMouseTracking(true);
-    setFocusPolicy(Qt::StrongFocus);
-    setProperty(kHelpContext, 207);
-}
-
-void TfrPBox::paintEvent(QPaintEvent *event) { m_form->PaintBox(event); }
-void TfrPBox::mousePressEvent(QMouseEvent *event) { m_form->BoxMouseDown(event); }
-void TfrPBox::mouseMoveEvent(QMouseEvent *event) { m_form->BoxMouseMove(event); }
-void TfrPBox::mouseReleaseEvent(QMouseEvent *event) { m_form->BoxMouseUp(event); }
-// The press that comes with a double click is not a second press.
-void TfrPBox::mouseDoubleClickEvent(QMouseEvent *event) { m_form->BoxDoubleClick(event); }
-void TfrPBox::wheelEvent(QWheelEvent *event)
-{
-    const int steps = event->angleDelta().y() / 120;
-    if (steps != 0)
-        m_form->BoxWheel(steps);
-    event->accept();
-}
-void TfrPBox::resizeEvent(QResizeEvent *) { m_form->BoxResized(); }
-
 // ---- construction ------------------------------------------------------------------------
 
 TfrPreviewForm::TfrPreviewForm(QWidget *parent) : QDialog(parent)
@@ -209,7 +181,7 @@ TfrPreviewForm::~TfrPreviewForm()
         releaseMouse();
     }
     // Closing a preview discards the prepared report it holds.
-    m_pages.reset();
+    setPages(nullptr);
 }
 
 QToolButton *TfrPreviewForm::makeButton(const char *name, int tag)
@@ -294,7 +266,13 @@ void TfrPreviewForm::buildPanels()
     auto *box = new QHBoxLayout(ScrollBox1);
     box->setContentsMargins(0, 0, 0, 0);
     box->setSpacing(0);
-    PBox = new TfrPBox(this, ScrollBox1);
+    PBox = new TfrPreviewPageView(ScrollBox1);
+    PBox->OnPress = [this](QMouseEvent &event, const TfrPageHit &hit) { pagePressed(event, hit); };
+    PBox->OnPointerMove = [this](QMouseEvent &event, const TfrPageHit &hit) { pagePointerMoved(event, hit); };
+    PBox->OnRelease = [this](QMouseEvent &) { m_panning = false; };
+    PBox->OnDoubleClick = [this](QMouseEvent &event, const TfrPageHit &hit) { pageDoubleClicked(event, hit); };
+    PBox->OnWheel = [this](int steps) { BoxWheel(steps); };
+    PBox->OnResized = [this] { boxResized(); };
     box->addWidget(PBox, 1);
 
     RPanel = new QWidget(ScrollBox1);
@@ -485,17 +463,23 @@ int TfrPreviewForm::message(const QString &text, const QString &caption, int fla
 
 bool TfrPreviewForm::hasPages() const { return m_pages && m_pages->Count() > 0; }
 
+void TfrPreviewForm::setPages(std::unique_ptr<TfrEMFPages> pages)
+{
+    m_pages = std::move(pages);
+    PBox->SetPages(m_pages.get());
+}
+
 int TfrPreviewForm::PageCount() const { return m_pages ? m_pages->Count() : 0; }
 
 // ---- pages and the report ----------------------------------------------------------------
 
 void TfrPreviewForm::Connect(TfrReportBuilder *report)
 {
-    m_pages.reset();
+    setPages(nullptr);
     m_report = report;
     if (!report)
         return;
-    m_pages = std::make_unique<TfrEMFPages>(&report->Report);
+    setPages(std::make_unique<TfrEMFPages>(&report->Report));
     m_pages->Swap(report->EMFPages);
     dropFound();
 }
@@ -507,7 +491,7 @@ void TfrPreviewForm::ConnectBack()
     m_report->EMFPages.Clear();
     if (m_pages)
         m_report->EMFPages.Swap(*m_pages);
-    m_pages.reset();
+    setPages(nullptr);
 }
 
 int TfrPreviewForm::Show_Modal(TfrReportBuilder &report)
@@ -601,7 +585,7 @@ void TfrPreviewForm::RedrawAll(bool resetPosition)
     checkZoomItem();
     if (resetPosition) {
         m_curPage = 1;
-        m_ofx = m_ofy = 0;
+        PBox->SetOffset(QPoint());
         const QSignalBlocker bh(HScrollBar), bv(VScrollBar);
         HScrollBar->setValue(0);
         VScrollBar->setValue(0);
@@ -624,7 +608,7 @@ void TfrPreviewForm::FormResize()
 {
     if (!hasPages())
         return;
-    m_paintAllowed = false;
+    PBox->SetPaintAllowed(false);
     TfrEMFPages &pages = *m_pages;
     const int count = pages.Count();
     m_curPage = std::clamp(m_curPage, 1, count);
@@ -636,6 +620,7 @@ void TfrPreviewForm::FormResize()
         return QSize(p.paperWidthU, p.paperHeightU);
     });
     m_zoom = layout.Zoom();
+    PBox->SetZoom(m_zoom);
     checkZoomItem();
     ZoomBtn->setText(QString::number(std::lround(m_zoom * 100)) + QLatin1Char('%'));
     m_pagesPerRow = layout.PagesPerRow();
@@ -660,135 +645,31 @@ void TfrPreviewForm::FormResize()
         HScrollBar->setPageStep(std::max(kSmallStep, boxW - kSmallStep));
         VScrollBar->setPageStep(std::max(kSmallStep, boxH - kSmallStep));
     }
-    m_ofx = -HScrollBar->value();
-    m_ofy = -VScrollBar->value();
+    PBox->SetOffset(QPoint(-HScrollBar->value(), -VScrollBar->value()));
 
     // The box takes the keys, and the current page stays in view.
     if (isVisible() || PBox->isVisible())
         PBox->setFocus();
     SetToCurPage();
-    m_paintAllowed = true;
-}
-
-QRect TfrPreviewForm::PageRectOnBox(int index) const
-{
-    return (*m_pages)[index].displayRect.toQRect().translated(m_ofx, m_ofy);
-}
-
-int TfrPreviewForm::PageAt(QPoint boxPoint) const
-{
-    if (!hasPages())
-        return -1;
-    for (int i = 0; i < m_pages->Count(); ++i)
-        if (PageRectOnBox(i).contains(boxPoint))
-            return i;
-    return -1;
-}
-
-// Where the page's content goes inside its rectangle on screen: the whole paper, or for a
-// page stretched into the printable area, the margin box.
-QRect TfrPreviewForm::pageTarget(int index, const QRect &pageRect) const
-{
-    const TfrPageInfo &info = (*m_pages)[index];
-    if (info.applyMargins)
-        return pageRect;
-    const TfrPrnInfo &p = info.prnInfo;
-    const TfrRect &m = info.margins;
-    const double z = pageRect.width() / std::max(1.0, double(p.paperWidthU));
-    return QRect(pageRect.left() + frRound((double(p.offsetXU) + m.Left) * z),
-                 pageRect.top() + frRound((double(p.offsetYU) + m.Top) * z),
-                 frRound((double(p.printWidthU) - m.Left - m.Right) * z),
-                 frRound((double(p.printHeightU) - m.Top - m.Bottom) * z));
-}
-
-void TfrPreviewForm::PaintBox(QPaintEvent *event)
-{
-    QPainter p(PBox);
-    const QRect box = PBox->rect();
-    if (!hasPages()) {
-        p.fillRect(box, PBox->palette().color(QPalette::Button));
-        return;
-    }
-    if (!m_paintAllowed)
-        return;
-    TfrEMFPages &pages = *m_pages;
-    const QRegion clip = event->region();
-    QRegion grey = clip;
-    std::vector<int> onScreen;
-    for (int i = 0; i < pages.Count(); ++i) {
-        const QRect r = PageRectOnBox(i);
-        // The page with its frame and shadow.
-        const QRect outer(r.left(), r.top(), r.width() + 1, r.height() + 1);
-        const bool visible = r.top() <= box.bottom() && r.bottom() >= 0 && clip.intersects(outer);
-        pages[i].keepUnpacked = visible;
-        if (!visible)
-            continue;
-        onScreen.push_back(i);
-        grey -= outer;
-    }
-    for (const QRect &g : grey)
-        p.fillRect(g, kBoxGrey);
-    for (int i : onScreen) {
-        const QRect r = PageRectOnBox(i);
-        p.fillRect(r, Qt::white);
-        p.setPen(Qt::black);
-        p.drawRect(r.adjusted(0, 0, -1, -1));
-        p.drawLine(r.left() + 1, r.bottom() + 1, r.right() + 1, r.bottom() + 1);
-        p.drawLine(r.right() + 1, r.top() + 1, r.right() + 1, r.bottom() + 1);
-    }
-    for (int i = 0; i < pages.Count(); ++i) {
-        if (!pages[i].keepUnpacked) {
-            pages.Draw(i, nullptr, QRect()); // releases the page
-            continue;
-        }
-        const QRect r = PageRectOnBox(i);
-        p.save();
-        p.setClipRect(r, Qt::IntersectClip);
-        try {
-            pages.Draw(i, &p, pageTarget(i, r));
-        } catch (const EfrError &e) {
-            // A page that cannot be read says so in its place.
-            p.setPen(Qt::darkRed);
-            p.drawText(r.adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap, e.message());
-        }
-        p.restore();
-    }
-    if (m_foundPage >= 0 && m_foundPage < pages.Count() && pages[m_foundPage].keepUnpacked) {
-        const QRect r = PageRectOnBox(m_foundPage);
-        const QRectF f(r.left() + m_foundRect.left() * m_zoom, r.top() + m_foundRect.top() * m_zoom,
-                       m_foundRect.width() * m_zoom, m_foundRect.height() * m_zoom);
-        p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-        p.fillRect(f.toAlignedRect(), Qt::white);
-    }
+    PBox->SetPaintAllowed(true);
 }
 
 // ---- scrolling and the current page ------------------------------------------------------
 
 void TfrPreviewForm::onVScroll(int value)
 {
-    const int ofy = -value;
-    const int dy = ofy - m_ofy;
-    m_ofy = ofy;
-    if (dy != 0)
-        PBox->scroll(0, dy);
+    PBox->ScrollTo(QPoint(PBox->Offset().x(), -value));
     if (!m_settingPage)
         currentPageFromScroll();
 }
 
-void TfrPreviewForm::onHScroll(int value)
-{
-    const int ofx = -value;
-    const int dx = ofx - m_ofx;
-    m_ofx = ofx;
-    if (dx != 0)
-        PBox->scroll(dx, 0);
-}
+void TfrPreviewForm::onHScroll(int value) { PBox->ScrollTo(QPoint(-value, PBox->Offset().y())); }
 
 void TfrPreviewForm::currentPageFromScroll()
 {
     if (!hasPages())
         return;
-    const int line = 11 - m_ofy;
+    const int line = 11 - PBox->Offset().y();
     for (int i = 0; i < m_pages->Count(); ++i) {
         const TfrRect &r = (*m_pages)[i].displayRect;
         if (r.Top < line && line < r.Bottom) {
@@ -804,7 +685,7 @@ void TfrPreviewForm::SetToCurPage()
     if (!hasPages())
         return;
     const int top = (*m_pages)[m_curPage - 1].displayRect.Top;
-    if (top + m_ofy == 10)
+    if (top + PBox->Offset().y() == 10)
         return;
     m_settingPage = true;
     VScrollBar->setValue(top - 10);
@@ -844,7 +725,7 @@ void TfrPreviewForm::PgDownClick()
         SetCurPage(m_curPage + 1);
 }
 
-void TfrPreviewForm::BoxResized()
+void TfrPreviewForm::boxResized()
 {
     if (!hasPages())
         return;
@@ -978,10 +859,10 @@ bool TfrPreviewForm::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
     return true;
 }
 
-void TfrPreviewForm::BoxMouseDown(QMouseEvent *event)
+void TfrPreviewForm::pagePressed(QMouseEvent &event, const TfrPageHit &hit)
 {
-    if (event->button() == Qt::RightButton) {
-        const QPoint at = event->globalPosition().toPoint();
+    if (event.button() == Qt::RightButton) {
+        const QPoint at = event.globalPosition().toPoint();
         QMenu *menu = HostPopupMenu ? HostPopupMenu.data() : ProcMenu;
         if (menu == ProcMenu) {
             const bool editable = m_report && bool(frEditPreparedPageHook()) && m_report->ModifyPrepared;
@@ -994,19 +875,16 @@ void TfrPreviewForm::BoxMouseDown(QMouseEvent *event)
             menu->exec(at);
         return;
     }
-    if (event->button() != Qt::LeftButton || !hasPages())
+    if (event.button() != Qt::LeftButton || !hasPages())
         return;
-    const QPoint pos = event->position().toPoint();
-    const int page = PageAt(pos);
+    const int page = hit.page;
     bool reacted = false;
     if (page >= 0) {
-        const QRect r = PageRectOnBox(page);
-        const QPoint pt(frRound((pos.x() - r.left()) / m_zoom), frRound((pos.y() - r.top()) / m_zoom));
         QString text;
         Qt::CursorShape cursor = Qt::ArrowCursor;
         guarded([&] {
             ClickScope scope(m_report);
-            reacted = m_pages->DoClick(page, pt, text, cursor, true);
+            reacted = m_pages->DoClick(page, hit.point, text, cursor, true);
         });
         int target = 0;
         if (reacted && hasPages() && pageJump(text, target)) {
@@ -1022,13 +900,13 @@ void TfrPreviewForm::BoxMouseDown(QMouseEvent *event)
         ShowPageNum();
     }
     m_panning = true;
-    m_panLast = event->globalPosition().toPoint();
+    m_panLast = event.globalPosition().toPoint();
 }
 
-void TfrPreviewForm::BoxMouseMove(QMouseEvent *event)
+void TfrPreviewForm::pagePointerMoved(QMouseEvent &event, const TfrPageHit &hit)
 {
     if (m_panning) {
-        const QPoint now = event->globalPosition().toPoint();
+        const QPoint now = event.globalPosition().toPoint();
         const QPoint d = now - m_panLast;
         m_panLast = now;
         HScrollBar->setValue(HScrollBar->value() - d.x());
@@ -1037,21 +915,17 @@ void TfrPreviewForm::BoxMouseMove(QMouseEvent *event)
     }
     if (!hasPages() || !m_report)
         return;
-    const QPoint pos = event->position().toPoint();
-    const int page = PageAt(pos);
-    if (page < 0) {
+    if (hit.page < 0) {
         PBox->unsetCursor();
         Label2->clear();
         return;
     }
-    const QRect r = PageRectOnBox(page);
-    const QPoint pt(frRound((pos.x() - r.left()) / m_zoom), frRound((pos.y() - r.top()) / m_zoom));
     QString text;
     Qt::CursorShape cursor = Qt::ArrowCursor;
     bool reacted = false;
     try {
         ClickScope scope(m_report);
-        reacted = m_pages->DoClick(page, pt, text, cursor, false);
+        reacted = m_pages->DoClick(hit.page, hit.point, text, cursor, false);
     } catch (const EfrError &) {
         reacted = false; // an unreadable page has nothing to point at
     }
@@ -1063,16 +937,11 @@ void TfrPreviewForm::BoxMouseMove(QMouseEvent *event)
         Label2->setText(text);
 }
 
-void TfrPreviewForm::BoxMouseUp(QMouseEvent *) { m_panning = false; }
-
-void TfrPreviewForm::BoxDoubleClick(QMouseEvent *event)
+void TfrPreviewForm::pageDoubleClicked(QMouseEvent &event, const TfrPageHit &hit)
 {
-    if (!hasPages() || event->button() != Qt::LeftButton)
+    if (!hasPages() || event.button() != Qt::LeftButton || hit.page < 0)
         return;
-    const int page = PageAt(event->position().toPoint());
-    if (page < 0)
-        return;
-    m_curPage = page + 1;
+    m_curPage = hit.page + 1;
     ShowPageNum();
     if (EditPageItem->isVisible())
         guarded([&] { EditBtnClick(); });
@@ -1133,7 +1002,7 @@ bool TfrPreviewForm::FindText()
         const int w = std::max(1, info.prnInfo.paperWidthU), h = std::max(1, info.prnInfo.paperHeightU);
         std::vector<TfrTextRun> runs;
         try {
-            runs = frPageTextRuns(pages, i, pageTarget(i, QRect(0, 0, w, h)), QSize(w, h));
+            runs = frPageTextRuns(pages, i, frPageContentRect(info, QRect(0, 0, w, h)), QSize(w, h));
         } catch (const EfrError &) {
             runs.clear(); // an unreadable page has no text to find
         }
@@ -1150,6 +1019,7 @@ bool TfrPreviewForm::FindText()
         m_lastHitPage = i;
         m_foundPage = i;
         m_foundRect = runs[size_t(hit)].bounds;
+        PBox->SetHighlight(m_foundPage, m_foundRect);
         m_curPage = i + 1;
         ShowPageNum();
         scrollToFound();
@@ -1185,7 +1055,7 @@ void TfrPreviewForm::scrollToFound()
     int top = d.Top - 10;
     if (f.bottom() + 10 > top + boxH)
         top = f.bottom() + 10 - boxH;
-    int left = -m_ofx;
+    int left = -PBox->Offset().x();
     if (f.left() < left || f.right() > left + boxW) {
         left = d.Left - 10;
         if (f.right() + 10 > left + boxW)
@@ -1202,6 +1072,7 @@ void TfrPreviewForm::dropFound()
     m_foundPage = -1;
     m_lastHitPage = -1;
     m_foundRect = QRectF();
+    PBox->SetHighlight(-1, QRectF());
 }
 
 // ---- files -------------------------------------------------------------------------------
@@ -1332,7 +1203,7 @@ void TfrPreviewForm::PrintBtnClick()
     if (report->RebuildsForPrinter(oldPrinter, newPrinter)) {
         if (!report->RebuildForPrinter(oldPrinter, newPrinter))
             return;
-        m_pages.reset();
+        setPages(nullptr);
         Connect(report);
         RedrawAll(false);
         if (!hasPages())
@@ -1380,7 +1251,7 @@ void TfrPreviewForm::PageSetupBtnClick()
     if (!ok)
         return;
     report->ApplyPageSetup(margins);
-    m_pages.reset();
+    setPages(nullptr);
     Connect(report);
     RedrawAll(true);
 }
@@ -1515,7 +1386,7 @@ void TfrPreviewForm::AdoptPanels()
 
 void TfrPreviewForm::ReportDestroyed()
 {
-    m_pages.reset();
+    setPages(nullptr);
     m_report = nullptr;
     PBox->update();
     if (!m_embedded)

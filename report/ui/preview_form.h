@@ -5,8 +5,8 @@
 // open (Connect) and hands them back for the operations that need the report to own them
 // (ConnectBack); closing it discards them.
 //
-// Painting unpacks only the pages on screen and releases every other, so a report of
-// thousands of pages costs no more than its packed pages and the few pages in view.
+// The pages are painted by the page view (preview_page_view.h), which unpacks only the pages
+// on screen; the window lays them out, scrolls them and answers the view's mouse and wheel.
 #pragma once
 
 #include <QDialog>
@@ -20,6 +20,7 @@
 #include "report/engine/prepare.h"
 #include "report/model/geometry.h"
 #include "report/ui/preview_layout.h"
+#include "report/ui/preview_page_view.h"
 #include "report/ui/window_placement.h"
 
 class QAction;
@@ -68,24 +69,6 @@ TfrEditPreparedPageHook &frEditPreparedPageHook();
 using TfrHelpContextHook = std::function<void(int context)>;
 TfrHelpContextHook &frHelpContextHook();
 
-// The drawing surface: pages, the hit test, panning and the wheel go to the window.
-class TfrPBox : public QWidget {
-public:
-    TfrPBox(TfrPreviewForm *form, QWidget *parent);
-
-protected:
-    void paintEvent(QPaintEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
-    void mouseDoubleClickEvent(QMouseEvent *event) override;
-    void wheelEvent(QWheelEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
-
-private:
-    TfrPreviewForm *m_form;
-};
-
 class TfrPreviewForm : public QDialog {
 public:
     explicit TfrPreviewForm(QWidget *parent = nullptr);
@@ -99,7 +82,7 @@ public:
     QFrame *Separator1 = nullptr, *Separator2 = nullptr, *Separator3 = nullptr;
     QWidget *PreviewPanel = nullptr;
     QWidget *ScrollBox1 = nullptr;
-    TfrPBox *PBox = nullptr;
+    TfrPreviewPageView *PBox = nullptr; // the page view
     QWidget *RPanel = nullptr;
     QToolButton *PgUp = nullptr, *PgDown = nullptr;
     QScrollBar *VScrollBar = nullptr;
@@ -163,16 +146,14 @@ public:
     // Fixed zoom (percent / 100), remembered for the next preview.
     void SetZoomPercent(int percent);
     void SetMode(TfrScaleMode mode);
-    QPoint ScrollOffset() const { return {m_ofx, m_ofy}; }
+    QPoint ScrollOffset() const { return PBox->Offset(); }
     int PagesPerRow() const { return m_pagesPerRow; }
     // The page and rectangle (page units from the page's corner) of the last search hit;
     // -1 when nothing is highlighted.
     int FoundPage() const { return m_foundPage; }
     QRectF FoundRect() const { return m_foundRect; }
-    // Where a page is drawn on the box now (layout moved by the scroll offsets).
-    QRect PageRectOnBox(int index) const;
-    // The page under a point of the box, or -1.
-    int PageAt(QPoint boxPoint) const;
+    // Where a page is drawn on the page view now (layout moved by the scroll offsets).
+    QRect PageRectOnBox(int index) const { return PBox->PageRect(index); }
 
     // The search state the dialog sets (for F3 and the embedded control).
     void SetSearch(const QString &text, bool caseSensitive, bool fromStart);
@@ -189,14 +170,8 @@ public:
     // Puts the panels back on the window (after an embedding control borrowed them).
     void AdoptPanels();
 
-    // Box events, from TfrPBox.
-    void PaintBox(QPaintEvent *event);
-    void BoxMouseDown(QMouseEvent *event);
-    void BoxMouseMove(QMouseEvent *event);
-    void BoxMouseUp(QMouseEvent *event);
-    void BoxDoubleClick(QMouseEvent *event);
+    // Scrolls the pages by whole wheel notches (up positive).
     void BoxWheel(int steps);
-    void BoxResized();
 
     void done(int result) override;
 
@@ -210,26 +185,31 @@ private:
     void buildMenu();
     QToolButton *makeButton(const char *name, int tag);
     void installKeyPreview(QWidget *root);
+    // What the page view reports.
+    void pagePressed(QMouseEvent &event, const TfrPageHit &hit);
+    void pagePointerMoved(QMouseEvent &event, const TfrPageHit &hit);
+    void pageDoubleClicked(QMouseEvent &event, const TfrPageHit &hit);
+    void boxResized();
     void onVScroll(int value);
     void onHScroll(int value);
     void currentPageFromScroll();
     void checkZoomItem();
     void applyZoom(TfrScaleMode mode, double zoom);
     void rememberZoom();
-    QRect pageTarget(int index, const QRect &pageRect) const;
     void scrollToFound();
     void dropFound();
     int message(const QString &text, const QString &caption, int flags);
     // Runs a handler; an error it raises is shown over this window.
     template <class F> void guarded(F &&handler);
     bool hasPages() const;
+    // Takes the pages shown (nullptr: none) and hands them to the page view.
+    void setPages(std::unique_ptr<TfrEMFPages> pages);
     void RestoreFormPosition();
     void SaveFormPosition();
 
     TfrReportBuilder *m_report = nullptr; // not owned
     std::unique_ptr<TfrEMFPages> m_pages;
     int m_curPage = 1;
-    int m_ofx = 0, m_ofy = 0;
     double m_zoom = 1.0;
     TfrScaleMode m_mode = mdNone;
     int m_pagesPerRow = 1;
@@ -242,7 +222,6 @@ private:
     int m_foundPage = -1;
     QRectF m_foundRect;
 
-    bool m_paintAllowed = true;
     bool m_settingPage = false; // scrolling to a page chosen, not following the scroll
     bool m_embedded = false;
     bool m_panning = false;

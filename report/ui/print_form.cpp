@@ -21,11 +21,11 @@
 #include <QVBoxLayout>
 #include <vector>
 
-#include "report/engine/page_range.h"
-#include "report/engine/printer.h"
 #include "report/eval/errors.h"
 #include "report/eval/strings.h"
-#include "report/ui/platform_printers.h"
+#include "report/print/page_range.h"
+#include "report/print/platform_printers.h"
+#include "report/print/printer.h"
 
 namespace {
 

@@ -19,6 +19,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QToolButton;
+class TfrPlatformPrinters;
 
 // The picture of collated or uncollated copies.
 class TfrCollatePicture : public QWidget {

@@ -16,8 +16,8 @@
 
 #include "app/processing_window.h"
 #include "report/engine/prepare.h"
-#include "report/engine/printer.h"
-#include "report/ui/platform_printers.h"
+#include "report/print/platform_printers.h"
+#include "report/print/printer.h"
 #include "report/ui/preview_form.h"
 #include "test_helpers.h"
 

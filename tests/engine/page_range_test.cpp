@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "report/engine/page_range.h"
 #include "report/eval/errors.h"
+#include "report/print/page_range.h"
 
 namespace {
 

@@ -21,6 +21,7 @@
 #include "report/model/recording_device.h"
 #include "report/model/registry.h"
 #include "report/model/report.h"
+#include "report/print/printer.h"
 
 namespace {
 

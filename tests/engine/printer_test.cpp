@@ -1,11 +1,21 @@
 #include <gtest/gtest.h>
 
+#include <QImage>
+#include <QPainter>
+#include <array>
 #include <cmath>
 #include <map>
+#include <memory>
+#include <utility>
 
-#include "report/engine/printer.h"
+#include "report/engine/report_builder.h"
 #include "report/eval/errors.h"
+#include "report/eval/globals.h"
 #include "report/eval/strings.h"
+#include "report/model/fr_globals.h"
+#include "report/model/page.h"
+#include "report/model/report.h"
+#include "report/print/printer.h"
 
 namespace {
 
@@ -512,6 +522,157 @@ TEST(PrinterStartUp, FollowsTheStringTable)
     frLocale().SetOnLocalize({});
     EXPECT_EQ(Prn.Printers().last(), kVirtualName);
     EXPECT_EQ(Prn.PaperNames().at(8), QStringLiteral("A4 210 x 297 мм"));
+}
+
+
+// ---- the model's paper service and the print library ----
+
+// Templates prepared with and without the print library must come out the same, so the
+// model's own virtual printer and the print library's printer without a platform give
+// every paper request the same answer.
+TEST(PaperService, TheModelsVirtualPrinterIsThePrintersWithoutAPlatform)
+{
+    TfrPaperService model;
+    TfrPrinter printer;
+    EXPECT_EQ(model.curPaper, -1) << "nothing chosen before the first page asks";
+    EXPECT_EQ(model.Printers(), printer.Printers());
+    EXPECT_EQ(model.PaperCodes(), printer.PaperCodes());
+    EXPECT_EQ(model.PaperNames(), printer.PaperNames());
+    EXPECT_EQ(model.BinNames(), printer.BinNames());
+    EXPECT_FALSE(model.HasPlatformPrinters());
+
+    std::vector<std::array<int, 4>> requests; // size, width, height, bin
+    for (const TPaperInfo &p : frPaperInfo)
+        requests.push_back({p.code, 0, 0, -1});
+    requests.insert(requests.end(), {{256, 1000, 500, -1}, {300, 1000, 1500, 3}, {-1, 0, 0, -1}, {48, 0, 0, 0xFFFF},
+                                     {256, 20, 20, -1}, {9, 2100, 2970, 7}});
+    for (const auto &[size, width, height, bin] : requests) {
+        for (TPrinterOrientation orientation : {poPortrait, poLandscape}) {
+            SCOPED_TRACE(testing::Message() << "paper " << size << " " << width << "x" << height << " bin " << bin
+                                            << " orientation " << orientation);
+            model.SetPrinterInfo(size, width, height, bin, orientation, false);
+            printer.SetPrinterInfo(size, width, height, bin, orientation, false);
+            EXPECT_EQ(model.curPaper, printer.curPaper);
+            EXPECT_EQ(model.curWidth, printer.curWidth);
+            EXPECT_EQ(model.curHeight, printer.curHeight);
+            EXPECT_EQ(model.curOrientation, printer.curOrientation);
+            EXPECT_EQ(model.curBin, printer.curBin);
+            TfrPrnInfo fromModel, fromPrinter;
+            model.FillPrnInfo(fromModel);
+            printer.FillPrnInfo(fromPrinter);
+            EXPECT_EQ(fromModel, fromPrinter);
+        }
+    }
+}
+
+TEST(PaperService, PagesTakeTheirPaperFromTheInstalledService)
+{
+    frGlobals();
+    EXPECT_EQ(&frPaper(), &Prn) << "the print library installs its printer when it is loaded";
+
+    // A printer of its own with a platform: 600 x 300 dpi, a 100 x 50 pixel border.
+    FakePlatform platform;
+    platform.current = 0;
+    TfrPrinter office;
+    office.SetPrinter(&platform);
+    TfrPaperService *before = frSetPaperService(&office);
+    EXPECT_EQ(before, &Prn);
+    {
+        TfrReport report;
+        TfrPage *page = report.Pages.Add();
+        EXPECT_EQ(page->PrnInfo.PPgw, std::lround(2100 / 254.0 * 600));
+        EXPECT_EQ(page->PrnInfo.POfy, 50);
+        EXPECT_EQ(report.Pages.GetCount(), 1);
+    }
+    EXPECT_EQ(Prn.PaperCount(), frVirtualPaperCount) << "the process's printer was not asked";
+
+    // Nothing installed: the model's own virtual printer answers.
+    frSetPaperService(nullptr);
+    EXPECT_NE(&frPaper(), &Prn);
+    EXPECT_TRUE(frPaper().IsVirtual());
+    {
+        TfrReport report;
+        TfrPage *page = report.Pages.Add();
+        EXPECT_EQ(page->pgSize, 9);
+        EXPECT_EQ(page->PrnInfo.Ofx, 18) << "the virtual printer's border";
+    }
+    EXPECT_EQ(frSetPaperService(before), nullptr);
+    EXPECT_EQ(&frPaper(), &Prn);
+    CurReport = nullptr;
+    CurPage = nullptr;
+}
+
+// A platform whose jobs paint on an image and are logged.
+class PaintingPlatform : public FakePlatform {
+public:
+    QImage sheet{100, 140, QImage::Format_RGB32};
+    std::unique_ptr<QPainter> painter;
+    QStringList log;
+
+    QPainter *BeginDoc(const QString &title, int copies) override
+    {
+        log.append(QStringLiteral("begin %1 x%2").arg(title).arg(copies));
+        painter = std::make_unique<QPainter>(&sheet);
+        return painter.get();
+    }
+    void NewPage() override { log.append(QStringLiteral("page")); }
+    void EndDoc() override
+    {
+        painter.reset();
+        log.append(QStringLiteral("end"));
+    }
+    void Abort() override
+    {
+        painter.reset();
+        log.append(QStringLiteral("abort"));
+    }
+};
+
+TEST(PrintRun, TheComponentPrintsThroughThePrintLibrary)
+{
+    ASSERT_TRUE(frPrintRun()) << "installed when the print library is loaded";
+    frGlobals();
+    frSetPlatformPrinters(nullptr);
+    TfrReportBuilder builder;
+    builder.ShowProgress = false;
+    builder.Title = QStringLiteral("Журнал");
+    for (int i = 0; i < 3; ++i)
+        builder.Report.Pages.Add();
+    ASSERT_TRUE(builder.PrepareReport()) << builder.LastError.toStdString();
+    ASSERT_EQ(builder.EMFPages.GetCount(), 3);
+    std::vector<int> progress;
+    builder.events.OnProgress = [&](int n) { progress.push_back(n); };
+
+    auto refusal = [&]() -> QString {
+        try {
+            builder.PrintPreparedReport(QString(), 1, true, frAll);
+        } catch (const EfrError &e) {
+            return e.message();
+        }
+        return QStringLiteral("printed");
+    };
+    EXPECT_EQ(refusal(), QStringLiteral("Нет принтера для печати")) << "no platform printer";
+
+    PaintingPlatform platform;
+    platform.current = 0;
+    frSetPlatformPrinters(&platform);
+    {
+        // Without the print library's run the component has nothing to print on.
+        const TfrPrintRun run = std::exchange(frPrintRun(), nullptr);
+        EXPECT_EQ(refusal(), QStringLiteral("Нет принтера для печати"));
+        frPrintRun() = run;
+    }
+    EXPECT_TRUE(platform.log.isEmpty());
+
+    progress.clear();
+    builder.PrintPreparedReport(QStringLiteral("3,1"), 2, true, frAll);
+    EXPECT_EQ(platform.log, (QStringList{QStringLiteral("begin Журнал x1"), QStringLiteral("page"),
+                                         QStringLiteral("page"), QStringLiteral("page"), QStringLiteral("end")}));
+    EXPECT_EQ(progress, (std::vector<int>{1, 3, 1, 3})) << "each printed page reaches the component's progress";
+    EXPECT_EQ(builder.LastPrintSettings().range, QStringLiteral("3,1"));
+    frSetPlatformPrinters(nullptr);
+    CurReport = MasterReport = nullptr;
+    CurPage = nullptr;
 }
 
 } // namespace

@@ -5,7 +5,6 @@
 #include <climits>
 #include <memory>
 
-#include "report/engine/printer.h"
 #include "report/eval/globals.h"
 #include "report/eval/stream.h"
 #include "report/eval/ui_hooks.h"
@@ -15,6 +14,7 @@
 #include "report/model/page.h"
 #include "report/model/pages.h"
 #include "report/model/report.h"
+#include "report/print/printer.h"
 
 namespace {
 

@@ -5,8 +5,6 @@
 #include <QTemporaryDir>
 #include <set>
 
-#include "template_test_support.h"
-#include "report/engine/printer.h"
 #include "report/eval/data_dictionary.h"
 #include "report/eval/globals.h"
 #include "report/eval/stream.h"
@@ -15,7 +13,9 @@
 #include "report/model/fr_globals.h"
 #include "report/model/memo_view.h"
 #include "report/model/page.h"
+#include "report/model/paper.h"
 #include "report/model/report.h"
+#include "template_test_support.h"
 
 namespace {
 
@@ -121,9 +121,9 @@ TEST_F(ReportEditTest, CopyLeavesTheProcessStateAsItWas)
     ErrorStr = QStringLiteral("earlier\r");
     PageNo = 7;
     // The printer's paper is what the last page asked for; the copy's pages ask again.
-    Prn.SetPrinterInfo(11, 1480, 2100, -1, poPortrait, false);
-    const int paper = Prn.curPaper, width = Prn.curWidth, height = Prn.curHeight;
-    const TPrinterOrientation orientation = Prn.curOrientation;
+    frPaper().SetPrinterInfo(11, 1480, 2100, -1, poPortrait, false);
+    const int paper = frPaper().curPaper, width = frPaper().curWidth, height = frPaper().curHeight;
+    const TPrinterOrientation orientation = frPaper().curOrientation;
 
     TfrReport copy;
     copy.Assign(source);
@@ -136,10 +136,10 @@ TEST_F(ReportEditTest, CopyLeavesTheProcessStateAsItWas)
     EXPECT_TRUE(ErrorFlag);
     EXPECT_EQ(ErrorStr, QStringLiteral("earlier\r"));
     EXPECT_EQ(PageNo, 7);
-    EXPECT_EQ(Prn.curPaper, paper);
-    EXPECT_EQ(Prn.curWidth, width);
-    EXPECT_EQ(Prn.curHeight, height);
-    EXPECT_EQ(Prn.curOrientation, orientation);
+    EXPECT_EQ(frPaper().curPaper, paper);
+    EXPECT_EQ(frPaper().curWidth, width);
+    EXPECT_EQ(frPaper().curHeight, height);
+    EXPECT_EQ(frPaper().curOrientation, orientation);
     // The copy's pages have the paper the source's pages have.
     EXPECT_EQ(copy.Page(0)->pgOr, source.Page(0)->pgOr);
     EXPECT_EQ(copy.Page(0)->PrnInfo.Pgw, source.Page(0)->PrnInfo.Pgw);

@@ -15,8 +15,6 @@
 #include <memory>
 
 #include "model_test_support.h"
-#include "template_test_support.h"
-#include "report/engine/printer.h"
 #include "report/eval/data_dictionary.h"
 #include "report/eval/strings.h"
 #include "report/eval/table_cursor.h"
@@ -24,11 +22,13 @@
 #include "report/model/band_view.h"
 #include "report/model/line_view.h"
 #include "report/model/pages.h"
+#include "report/model/paper.h"
 #include "report/model/picture_view.h"
 #include "report/model/registry.h"
 #include "report/model/subreport_view.h"
 #include "report/model/template_json.h"
 #include "report/model/template_limits.h"
+#include "template_test_support.h"
 #include "testkit/paths.h"
 
 namespace {

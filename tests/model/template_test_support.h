@@ -5,13 +5,13 @@
 #include <QImage>
 #include <memory>
 
-#include "report/engine/printer.h"
 #include "report/eval/data_dictionary.h"
 #include "report/eval/globals.h"
 #include "report/model/band_view.h"
 #include "report/model/line_view.h"
 #include "report/model/memo_view.h"
 #include "report/model/page.h"
+#include "report/model/paper.h"
 #include "report/model/picture_view.h"
 #include "report/model/report.h"
 #include "report/model/subreport_view.h"

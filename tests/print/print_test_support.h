@@ -19,11 +19,11 @@
 #include <vector>
 
 #include "report/engine/prepare.h"
-#include "report/engine/printer.h"
 #include "report/eval/globals.h"
 #include "report/model/report.h"
 #include "report/model/template_json.h"
-#include "report/ui/platform_printers.h"
+#include "report/print/platform_printers.h"
+#include "report/print/printer.h"
 
 namespace print_test {
 

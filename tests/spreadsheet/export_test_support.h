@@ -13,7 +13,6 @@
 #include "report/engine/prepare.h"
 #include "report/engine/prepared_page_model.h"
 #include "report/engine/prepared_pages.h"
-#include "report/engine/printer.h"
 #include "report/eval/globals.h"
 #include "report/model/fr_globals.h"
 #include "report/model/line_view.h"
@@ -21,6 +20,7 @@
 #include "report/model/picture_view.h"
 #include "report/model/report.h"
 #include "report/model/text_layout.h"
+#include "report/print/printer.h"
 #include "xlsx_reader.h"
 
 namespace export_test {

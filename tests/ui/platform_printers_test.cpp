@@ -8,7 +8,7 @@
 #include <QPrinterInfo>
 
 #include "report/eval/strings.h"
-#include "report/ui/platform_printers.h"
+#include "report/print/platform_printers.h"
 
 namespace {
 

@@ -13,6 +13,7 @@
 #include "report/engine/export_filter.h"
 #include "report/eval/strings.h"
 #include "report/model/registry.h"
+#include "report/print/printer.h"
 #include "report/ui/preview_form.h"
 #include "report/ui/preview_search.h"
 #include "tests/ui/preview_test_support.h"

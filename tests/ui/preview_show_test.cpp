@@ -13,7 +13,7 @@
 #include "report/engine/export_filter.h"
 #include "report/eval/ini_file.h"
 #include "report/model/band_view.h"
-#include "report/ui/platform_printers.h"
+#include "report/print/platform_printers.h"
 #include "report/ui/preview.h"
 #include "report/ui/preview_form.h"
 #include "tests/ui/preview_test_support.h"

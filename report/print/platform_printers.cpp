@@ -1,4 +1,4 @@
-#include "report/ui/platform_printers.h"
+#include "report/print/platform_printers.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "report/engine/page_range.h"
+#include "report/print/page_range.h"
 
 #include <algorithm>
 

@@ -1,55 +1,24 @@
-// The printer service of the report engine: the installed printers plus a virtual printer,
-// the selected printer's papers and bins, switching its paper per page, and its metrics in
-// page units.
+// The printer service of the print library: the installed printers plus the virtual
+// printer, the selected printer's papers and bins, switching its paper per page, and its
+// metrics in page units. TfrPrinter is the paper service of the model (report/model/paper.h)
+// with the platform's printers added; Prn installs itself as that service when this code is
+// loaded.
 //
 // The engine never talks to a print system itself. A program that can print registers a
-// TfrPlatformPrinters (the Qt/CUPS one lives in report/ui) with frSetPlatformPrinters();
-// without one -- tests, command-line tools, machines without printers -- Prn offers only
-// the virtual printer, whose papers come from a built-in table, so templates load, prepare
-// and preview anywhere.
-//
-// Units: paper sizes in tenths of a millimetre (254 per inch); page units 91.62561576354680
-// per inch; printer pixels at the printer's resolution.
+// TfrPlatformPrinters (the Qt/CUPS one is in platform_printers.h) with
+// frSetPlatformPrinters(); without one -- tests, command-line tools, machines without
+// printers -- Prn offers only the virtual printer, so templates load, prepare and preview
+// anywhere.
 #pragma once
 
 #include <QString>
 #include <QStringList>
-
-class QPainter;
-#include <cstdint>
 #include <functional>
 #include <vector>
 
-enum TPrinterOrientation : int { poPortrait = 0, poLandscape = 1 };
+#include "report/model/paper.h"
 
-// Paper code of a user-defined size.
-inline constexpr int frCustomPaperSize = 256;
-// Page units per inch.
-inline constexpr double frPageUnitsPerInch = 91.62561576354680;
-
-// Paper and printable area of one page for the current printer, once in printer pixels and
-// once in page units. Field order is fixed: prepared pages keep the record as it is.
-struct TfrPrnInfo {
-    qint32 paperWidthPx = 0, paperHeightPx = 0; // whole paper, printer pixels
-    qint32 paperWidthU = 0, paperHeightU = 0;   // whole paper, page units
-    qint32 offsetXPx = 0, offsetYPx = 0;        // printable-area offset, printer pixels
-    qint32 offsetXU = 0, offsetYU = 0;          // the same in page units
-    qint32 printWidthPx = 0, printHeightPx = 0; // printable area, printer pixels
-    qint32 printWidthU = 0, printHeightU = 0;   // printable area, page units
-
-    bool operator==(const TfrPrnInfo &) const = default;
-};
-
-// One row of the virtual printer's paper table; the name is a string-table number.
-struct TPaperInfo {
-    int code;
-    int width, height; // portrait, tenths of a millimetre; 0 for the custom size
-    int nameId;
-};
-
-inline constexpr int frVirtualPaperCount = 67;
-// The virtual printer's papers, in the order they are listed; the last is the custom size.
-extern const TPaperInfo frPaperInfo[frVirtualPaperCount];
+class QPainter;
 
 // ---- the platform side ----
 
@@ -136,7 +105,7 @@ public:
 
 // ---- the printer service ----
 
-class TfrPrinter {
+class TfrPrinter : public TfrPaperService {
 public:
     static constexpr int MaxPapers = 256;
     static constexpr int MaxBins = 64;
@@ -145,81 +114,33 @@ public:
 
     TfrPrinter();
 
-    // Reloads the virtual printer's paper names and its entry in the printer list.
-    void Localize();
-
     // Takes the printer list from the platform (nullptr: none) and reads or sets up the
     // selected printer. The platform is not owned and must outlive its use here.
     void SetPrinter(TfrPlatformPrinters *platform);
-    // Selects an entry of Printers(); EfrError for an index outside the list.
-    void SetPrinterIndex(int index);
-
-    // Reads the selected real printer; a printer without a device mode, or one that fails,
-    // is replaced by the virtual printer.
-    void GetSettings();
-    // Applies curPaper, curWidth, curHeight, curOrientation and curBin.
-    void SetSettings();
-    void Update() { GetSettings(); }
-
-    // Switches to the given paper unless the printer already has it (or force) or a job
-    // is printing. Width or height <= 0 keep the current size. On failure the previous
-    // values are kept and the error is raised.
-    void SetPrinterInfo(int size, int width, int height, int bin, TPrinterOrientation orientation, bool force);
-    bool IsEqual(int size, int width, int height, int bin, TPrinterOrientation orientation) const;
-    void FillPrnInfo(TfrPrnInfo &info);
-
-    // Position of a paper code among PaperCodes(), or the last position (the custom size).
-    int GetSizeIndex(int code) const;
-    // Position of a bin among BinCodes(), or 0 (the default bin).
-    int GetBinIndex(int bin) const;
 
     // The printer properties dialog for the selected real printer (the user interface
     // installs it as frPrinterPropertiesHook); on OK the settings are read again. False
     // for the virtual printer or when no dialog is installed.
     bool PropertiesDlg();
 
-    // ---- the printer list ----
-    const QStringList &Printers() const { return m_printers; }
-    int PrinterIndex() const { return m_printerIndex; }
-    int VirtualPrinterIndex() const { return m_virtualPrinterIndex; }
-    bool IsVirtual() const { return m_printerIndex == m_virtualPrinterIndex; }
-    // The platform knows at least one printer (printing is possible).
-    bool HasPlatformPrinters() const { return m_virtualPrinterIndex > 0; }
-    // Position of a printer name in Printers() (exact match), or -1.
-    int IndexOfPrinter(const QString &name) const { return int(m_printers.indexOf(name)); }
     TfrPlatformPrinters *Platform() const { return m_platform; }
     // Name of the selected printer as the print system knows it; empty for the virtual one.
     const QString &DeviceName() const { return m_device; }
 
-    // ---- papers and bins of the selected printer ----
-    const std::vector<int> &PaperCodes() const { return m_paperCodes; }
-    const QStringList &PaperNames() const { return m_paperNames; }
-    int PaperCount() const { return int(m_paperCodes.size()); }
-    const std::vector<int> &BinCodes() const { return m_binCodes; }
-    const QStringList &BinNames() const { return m_binNames; }
-    int BinCount() const { return int(m_binCodes.size()); }
+    void WaitForStartUp() override;
 
-    // ---- the current paper ----
-    TPrinterOrientation curOrientation = poPortrait;
-    int curPaper = 9;     // platform paper code; frCustomPaperSize; -1 none chosen yet
-    int curWidth = 2100;  // tenths of a millimetre, as the page is seen
-    int curHeight = 2970;
-    int curBin = -1;      // paper source; -1 the printer's default
+protected:
+    bool hasPlatform() const override { return m_platform != nullptr; }
+    bool platformPrinting() override;
+    void selectPlatformPrinter(int index) override;
+    bool readPlatformSettings() override;
+    void applyPlatformSettings() override;
+    bool platformPrnInfo(TfrPrnInfo &info) override;
+    void virtualSelected() override { m_device.clear(); }
 
 private:
-    void selectVirtual();
-    void setDefaultBinOnly();
-    bool readSettings();
-
     TfrPlatformPrinters *m_platform = nullptr;
     QString m_device;
-    QStringList m_printers;
-    int m_printerIndex = 0;
-    int m_virtualPrinterIndex = 0;
-    std::vector<int> m_paperCodes;
-    QStringList m_paperNames;
-    std::vector<int> m_binCodes;
-    QStringList m_binNames;
 };
 
 // Opens the platform's properties dialog for the current printer of the platform; true
@@ -227,10 +148,8 @@ private:
 using TfrPrinterPropertiesHook = std::function<bool(TfrPlatformPrinters &platform)>;
 extern TfrPrinterPropertiesHook frPrinterPropertiesHook;
 
-// The engine's printer, for the whole process.
+// The process's printer, installed as the model's paper service (frPaper()).
 extern TfrPrinter Prn;
-// Paper code of the printer selected at start-up; -1 when it could not be read.
-extern int frDefaultPaper;
 // The printer set-up has finished; loading a template waits for it.
 extern bool frThreadDone;
 

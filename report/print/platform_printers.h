@@ -23,7 +23,7 @@
 class QPainter;
 class QTemporaryFile;
 
-#include "report/engine/printer.h"
+#include "report/print/printer.h"
 
 // The papers of one Qt printer with the platform paper codes the engine knows them by,
 // and the device mode read from and applied to a QPrinter in those codes.

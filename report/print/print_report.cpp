@@ -1,16 +1,14 @@
-// Printing of prepared pages: the page-range text, copies and collation, odd and even
-// pages, and a paper change starting a new print job.
+#include "report/print/print_report.h"
+
 #include <QPainter>
 #include <cmath>
 
-#include "report/engine/page_engine.h"
-#include "report/engine/page_range.h"
 #include "report/engine/prepare.h"
-#include "report/engine/printer.h"
 #include "report/eval/errors.h"
-#include "report/eval/globals.h"
 #include "report/eval/strings.h"
 #include "report/model/report.h"
+#include "report/print/page_range.h"
+#include "report/print/printer.h"
 
 namespace {
 
@@ -31,84 +29,17 @@ QRect printTarget(const TfrPageInfo &info)
 
 } // namespace
 
-void TfrReportBuilder::PrintPreparedReportDlg()
+void frPrintPreparedPages(TfrReportBuilder &report, const TfrPrintSettings &settings,
+                          const std::function<void(int pageNo)> &pagePrinted)
 {
-    if (!Prn.HasPlatformPrinters())
-        return;
-    if (Preview) {
-        Preview->Print();
-        return;
-    }
-    TfrPrintSettings settings;
-    if (!AskPrintSettings(settings))
-        return;
-    PrintPreparedReport(settings.range, settings.copies, settings.collate, settings.printPages);
-}
-
-bool TfrReportBuilder::AskPrintSettings(TfrPrintSettings &settings)
-{
-    settings.copies = DefaultCopies;
-    settings.collate = DefaultCollate;
-    if (!ShowPrintDialog)
-        return true;
-    return frReportUi().printDialog && frReportUi().printDialog(*this, settings);
-}
-
-bool TfrReportBuilder::RebuildForPrinter(int oldPrinter, int newPrinter)
-{
-    if (!Report.ChangePrinter(oldPrinter, newPrinter))
-        return false;
-    PrepareReport();
-    return true;
-}
-
-void TfrReportBuilder::PrintPreparedReport(const QString &range, int copies, bool collate, TfrPrintPages printPages)
-{
-    CurReport = MasterReport = &Report;
-    Report.Terminated = false;
-    m_printSettings = {range, copies, collate, printPages};
-    const bool borrowed = borrowPagesFromPreview();
-    struct GiveBack {
-        TfrReportBuilder &self;
-        bool borrowed;
-        ~GiveBack()
-        {
-            if (borrowed && self.Preview)
-                self.Preview->Connect(&self);
-        }
-    } giveBack{*this, borrowed};
-
-    if (events.OnProgress || !ShowProgress || !frProgressUi().installed()) {
-        // Hover feedback makes no sense while the pages print.
-        auto mouseOver = std::move(events.OnMouseOverObject);
-        events.OnMouseOverObject = nullptr;
-        struct Restore {
-            TfrReportEvents &events;
-            std::function<void(TfrView &, Qt::CursorShape &)> saved;
-            ~Restore() { events.OnMouseOverObject = std::move(saved); }
-        } restore{events, std::move(mouseOver)};
-        m_progressFirstPart = frLoadStr(55208);
-        PrintBeforeModal();
-        return;
-    }
-    const QString firstPart = frLoadStr(55208);
-    runWithProgress(firstPart, firstPart, [this] { PrintBeforeModal(); });
-}
-
-void TfrReportBuilder::PrintBeforeModal()
-{
-    DoPrintReport(m_printSettings.range, m_printSettings.copies, m_printSettings.collate, m_printSettings.printPages);
-    if (frProgressUi().setModalResult)
-        frProgressUi().setModalResult(1);
-}
-
-void TfrReportBuilder::DoPrintReport(const QString &range, int copies, bool collate, TfrPrintPages printPages)
-{
+    TfrEMFPages &EMFPages = report.EMFPages;
+    int copies = settings.copies;
+    const bool collate = settings.collate;
     TfrPlatformPrinters *platform = frPlatformPrinters();
     Prn.SetPrinter(platform);
     if (!platform || Prn.IsVirtual())
         throw EfrError(QStringLiteral("Нет принтера для печати"));
-    const TfrPageRange pageRange = TfrPageRange::FromText(range);
+    const TfrPageRange pageRange = TfrPageRange::FromText(settings.range);
     pageRange.ThrowIfInvalid();
     const std::vector<bool> wanted = pageRange.Membership(EMFPages.GetCount());
     if (copies < 1)
@@ -119,9 +50,9 @@ void TfrReportBuilder::DoPrintReport(const QString &range, int copies, bool coll
     TfrPageInfo &first = EMFPages[0];
     Prn.SetPrinterInfo(first.paperSize, first.paperWidth, first.paperHeight, first.paperBin, first.Orientation(), true);
     Prn.FillPrnInfo(first.prnInfo);
-    const QString title = Title.isEmpty() ? frLoadStr(55209) : Title;
-    if (events.OnPrintReport)
-        events.OnPrintReport();
+    const QString title = report.Title.isEmpty() ? frLoadStr(55209) : report.Title;
+    if (report.events.OnPrintReport)
+        report.events.OnPrintReport();
     const int jobCopies = collate ? 1 : copies;
     const int passes = collate ? copies : 1;
 
@@ -143,7 +74,8 @@ void TfrReportBuilder::DoPrintReport(const QString &range, int copies, bool coll
             const int pageNo = i + 1;
             if (!wanted[size_t(pageNo)])
                 continue;
-            if ((printPages == frOdd && pageNo % 2 == 0) || (printPages == frEven && pageNo % 2 == 1))
+            if ((settings.printPages == frOdd && pageNo % 2 == 0) ||
+                (settings.printPages == frEven && pageNo % 2 == 1))
                 continue;
             TfrPageInfo &info = EMFPages[i];
             const bool samePaper = Prn.IsEqual(info.paperSize, info.paperWidth, info.paperHeight, info.paperBin,
@@ -170,10 +102,10 @@ void TfrReportBuilder::DoPrintReport(const QString &range, int copies, bool coll
             }
             info.keepUnpacked = false;
             EMFPages.Draw(i, canvas, QRect());
-            InternalOnProgress(pageNo);
+            pagePrinted(pageNo);
             if (frProgressUi().processMessages)
                 frProgressUi().processMessages();
-            if (Report.Terminated) {
+            if (report.Report.Terminated) {
                 canvas = nullptr;
                 platform->Abort();
                 aborted = true;
@@ -186,3 +118,5 @@ void TfrReportBuilder::DoPrintReport(const QString &range, int copies, bool coll
         platform->EndDoc();
     }
 }
+
+void frInstallPrintRun() { frPrintRun() = frPrintPreparedPages; }
