@@ -70,8 +70,9 @@ TEST_P(FrreportConnect, TableAndQueryDataSetsOverAConnectionString)
     {
         QSqlDatabase c = frOpenConnection(db.connectString());
         QSqlQuery q(c);
-        ASSERT_TRUE(q.exec(QStringLiteral("CREATE TABLE People (Name VARCHAR(40), Age INTEGER)")));
-        ASSERT_TRUE(q.exec(u("INSERT INTO People VALUES ('Иванов', 30), ('Д''Артаньян', 20), ('Петрова', 41)")));
+        // Quoted, so PostgreSQL keeps the names' case as the data set names them.
+        ASSERT_TRUE(q.exec(QStringLiteral("CREATE TABLE \"People\" (\"Name\" VARCHAR(40), \"Age\" INTEGER)")));
+        ASSERT_TRUE(q.exec(u("INSERT INTO \"People\" VALUES ('Иванов', 30), ('Д''Артаньян', 20), ('Петрова', 41)")));
         q = QSqlQuery();
         frCloseConnection(c);
     }
@@ -85,7 +86,7 @@ TEST_P(FrreportConnect, TableAndQueryDataSetsOverAConnectionString)
     // A query need not start with SELECT to be one.
     r = frRunTool(program, {QStringLiteral("prepare"), tmpl, QStringLiteral("--connect"), db.connectString(),
                             QStringLiteral("--query"),
-                            QStringLiteral("People=  select Name, Age from People where Age > 25 order by Age desc"),
+                            QStringLiteral("People=  select \"Name\", \"Age\" from \"People\" where \"Age\" > 25 order by \"Age\" desc"),
                             QStringLiteral("--json"), path("query.json")});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_EQ(rows(path("query.json")), (QStringList{u("Петрова 41"), u("Иванов 30")}));
