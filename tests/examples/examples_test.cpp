@@ -25,7 +25,10 @@
 
 namespace {
 
-QString u(const char *s) { return QString::fromUtf8(s); }
+QString u(const char *s)
+{
+    return QString::fromUtf8(s);
+}
 
 // The statements of an SQL script: split at semicolons outside quotes, "--" comments dropped.
 QStringList sqlStatements(const QString &script)
@@ -61,9 +64,9 @@ QStringList sqlStatements(const QString &script)
 QStringList layoutLines(const QString &pdf, int page)
 {
     QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), QStringLiteral("-f"), QString::number(page),
-                                          QStringLiteral("-l"), QString::number(page), QStringLiteral("-enc"),
-                                          QStringLiteral("UTF-8"), pdf, QStringLiteral("-")});
+    p.start(QStringLiteral("pdftotext"),
+            {QStringLiteral("-layout"), QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
+             QString::number(page), QStringLiteral("-enc"), QStringLiteral("UTF-8"), pdf, QStringLiteral("-")});
     if (!p.waitForFinished(60000) || p.exitCode() != 0) {
         ADD_FAILURE() << "pdftotext failed on " << pdf.toStdString();
         return {};
@@ -89,11 +92,11 @@ QString money(double value)
 }
 
 struct Prepared {
-    QSqlDatabase db;                 // the example's database, for the expected figures
-    QString pdf;                     // the report
+    QSqlDatabase db; // the example's database, for the expected figures
+    QString pdf;     // the report
     int pages = 0;
     std::vector<QStringList> lines; // layout lines per page (index 0: page 1)
-    QString all;                     // every page's lines, one space between them
+    QString all;                    // every page's lines, one space between them
 
     bool has(const QString &text) const { return all.contains(text); }
     qsizetype at(const QString &text) const { return all.indexOf(text); }
@@ -188,7 +191,8 @@ protected:
         Prepared r;
         r.db = makeDatabase(e.name);
         r.pdf = dir.filePath(QStringLiteral("%1.pdf").arg(QString::fromUtf8(e.name)));
-        QStringList args{QStringLiteral("prepare"), source(e.name, QStringLiteral("%1.frf").arg(QString::fromUtf8(e.name))),
+        QStringList args{QStringLiteral("prepare"),
+                         source(e.name, QStringLiteral("%1.frf").arg(QString::fromUtf8(e.name))),
                          QStringLiteral("--db"), r.db.databaseName()};
         for (const QString &d : e.dataSets)
             args << QStringLiteral("--dataset") << d;
@@ -238,7 +242,8 @@ void checkList(const Prepared &r)
     EXPECT_EQ(groups, 5);
     q = r.query(QStringLiteral("SELECT COUNT(*), SUM(Qty), SUM(Amount), AVG(Amount) FROM orders_by_dept"));
     ASSERT_TRUE(q.next());
-    const QString summary = u("Всего заявок: %1 %2 %3").arg(q.value(0).toInt()).arg(q.value(1).toInt()).arg(money(q.value(2).toDouble()));
+    const QString summary =
+        u("Всего заявок: %1 %2 %3").arg(q.value(0).toInt()).arg(q.value(1).toInt()).arg(money(q.value(2).toDouble()));
     EXPECT_GT(r.at(summary), after) << summary.toStdString() << "\n" << r.all.toStdString();
     EXPECT_TRUE(r.has(u("Средняя сумма заявки: %1 руб.").arg(money(q.value(3).toDouble()))));
     // The department the page break cut is named again above its rows on the next page.
@@ -355,7 +360,8 @@ void checkSubReports(const Prepared &r)
     QSqlQuery n = r.query(QStringLiteral("SELECT (SELECT COUNT(*) FROM staff), (SELECT COUNT(*) FROM departments)"));
     ASSERT_TRUE(n.next());
     EXPECT_TRUE(r.has(u("Всего сотрудников: %1").arg(n.value(0).toInt())));
-    EXPECT_TRUE(r.has(u("Всего подразделений: %1, сотрудников в штате: %2").arg(n.value(1).toInt()).arg(n.value(0).toInt())));
+    EXPECT_TRUE(
+        r.has(u("Всего подразделений: %1, сотрудников в штате: %2").arg(n.value(1).toInt()).arg(n.value(0).toInt())));
 }
 
 void checkScript(const Prepared &r)
@@ -366,7 +372,8 @@ void checkScript(const Prepared &r)
     EXPECT_GT(q.value(1).toInt(), 0);
     EXPECT_GT(q.value(2).toInt(), 0);
     EXPECT_TRUE(r.has(u("Всего документов на контроле: %1").arg(q.value(0).toInt())));
-    EXPECT_TRUE(r.has(u("Из них просрочено: %1, на исполнении в срок: %2").arg(q.value(1).toInt()).arg(q.value(2).toInt())));
+    EXPECT_TRUE(
+        r.has(u("Из них просрочено: %1, на исполнении в срок: %2").arg(q.value(1).toInt()).arg(q.value(2).toInt())));
     EXPECT_TRUE(r.has(u("Наибольшая просрочка: %1 дн.").arg(q.value(3).toInt())));
     // Each document's line: its state from the band's script; the days only when late.
     q = r.query(QStringLiteral("SELECT RegNo, Overdue, DoneDate IS NULL FROM control_list"));
@@ -399,7 +406,10 @@ const std::vector<Example> &examples()
          1,
          checkCrossTab},
         {"labels", {QStringLiteral("Addressees=labels")}, 2, checkLabels},
-        {"subreports", {QStringLiteral("Staff=staff_list"), QStringLiteral("Depts=department_list")}, 1, checkSubReports},
+        {"subreports",
+         {QStringLiteral("Staff=staff_list"), QStringLiteral("Depts=department_list")},
+         1,
+         checkSubReports},
         {"script", {QStringLiteral("Docs=control_list")}, 1, checkScript},
     };
     return all;
@@ -411,15 +421,16 @@ TEST_F(Examples, ShippedTemplatesAreMadeFromTheirJson)
         SCOPED_TRACE(e.name);
         const QString made = dir.filePath(QStringLiteral("%1.frf").arg(QString::fromUtf8(e.name)));
         QByteArray err;
-        ASSERT_EQ(run({QStringLiteral("make"), source(e.name, QStringLiteral("%1.json").arg(QString::fromUtf8(e.name))), made},
+        ASSERT_EQ(run({QStringLiteral("make"), source(e.name, QStringLiteral("%1.json").arg(QString::fromUtf8(e.name))),
+                       made},
                       &err),
                   0)
             << err.toStdString();
         QFile a(made), b(source(e.name, QStringLiteral("%1.frf").arg(QString::fromUtf8(e.name))));
         ASSERT_TRUE(a.open(QIODevice::ReadOnly));
         ASSERT_TRUE(b.open(QIODevice::ReadOnly)) << "the template is not shipped";
-        EXPECT_TRUE(a.readAll() == b.readAll()) << "examples/" << e.name << "/" << e.name
-                                                << ".frf differs from frreport make of its JSON";
+        EXPECT_TRUE(a.readAll() == b.readAll())
+            << "examples/" << e.name << "/" << e.name << ".frf differs from frreport make of its JSON";
         EXPECT_TRUE(QFileInfo::exists(source(e.name, QStringLiteral("README.md"))));
     }
 }
@@ -446,8 +457,10 @@ TEST_F(Examples, ScriptHighlightsLateDocumentsAndHidesZeros)
     ASSERT_STREQ(e.name, "script");
     Prepared r = prepare(e);
     const QString json = dir.filePath(QStringLiteral("script.json"));
-    QStringList args{QStringLiteral("prepare"), source(e.name, QStringLiteral("script.frf")), QStringLiteral("--db"),
-                     r.db.databaseName(), QStringLiteral("--dataset"), e.dataSets.at(0), QStringLiteral("--json"), json};
+    QStringList args{QStringLiteral("prepare"),   source(e.name, QStringLiteral("script.frf")),
+                     QStringLiteral("--db"),      r.db.databaseName(),
+                     QStringLiteral("--dataset"), e.dataSets.at(0),
+                     QStringLiteral("--json"),    json};
     ASSERT_EQ(run(args), 0);
     QFile f(json);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
@@ -495,8 +508,8 @@ TEST_F(Examples, GuideFirstReportWorksAsWritten)
 
     const QSqlDatabase db = makeDatabase("list");
     const QString pdf = dir.filePath(QStringLiteral("first.pdf"));
-    ASSERT_EQ(run({QStringLiteral("prepare"), frf, QStringLiteral("--db"), db.databaseName(), QStringLiteral("--dataset"),
-                   QStringLiteral("Orders=orders_by_dept"), QStringLiteral("--pdf"), pdf},
+    ASSERT_EQ(run({QStringLiteral("prepare"), frf, QStringLiteral("--db"), db.databaseName(),
+                   QStringLiteral("--dataset"), QStringLiteral("Orders=orders_by_dept"), QStringLiteral("--pdf"), pdf},
                   &err),
               0)
         << err.toStdString();
