@@ -1,7 +1,9 @@
 #include "app/about_box.h"
 
 #include "app/message_box.h"
+#include "app/settings.h"
 
+#include <QDir>
 #include <QFrame>
 #include <QGridLayout>
 #include <QLabel>
@@ -63,6 +65,10 @@ TAboutBox::TAboutBox(QWidget *owner) : QDialog(owner)
                               QStringLiteral("Нумерация, журналирование и печать журнала принятых файлов")),
                     2, 0, 1, 2);
     grid->addWidget(makeLabel(panel, "Version", versionLine()), 3, 0, 1, 2);
+    // Installed, the settings and lists live in the user's data folder: say where.
+    auto *folder = makeLabel(panel, "DataFolder", QStringLiteral("Файлы программы: %1").arg(QDir::toNativeSeparators(frAppFolder())));
+    folder->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    grid->addWidget(folder, 10, 0, 1, 2);
 
     grid->addWidget(makeLabel(panel, "LContact", QStringLiteral("Для справок обращайтесь")), 4, 0, 1, 2);
     // The link takes clicks itself; everything else in the box closes it.

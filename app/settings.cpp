@@ -2,9 +2,11 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStandardPaths>
 
 #include "report/eval/codec.h"
 #include "report/eval/datetime.h"
@@ -42,6 +44,47 @@ QString frAppFolder()
 void frSetAppFolder(const QString &dir)
 {
     homeOverride() = dir.isEmpty() ? QString() : withSlash(QDir::cleanPath(QFileInfo(dir).absoluteFilePath()));
+}
+
+QString frChooseDataFolder(const QString &programFolder, const QString &userFolder, const QString &shippedFolder,
+                           QString *error)
+{
+    // A program folder with its settings beside it is a portable copy (or the build folder);
+    // a bare program folder without shipped files keeps the old way too. An installation
+    // (shipped files under share/) keeps the operator's files apart, even for root.
+    const bool writable = QFileInfo(programFolder).isWritable();
+    const bool portable = QFileInfo::exists(QDir(programFolder).filePath(QStringLiteral("config.ini")));
+    if (writable && (portable || !QFileInfo(shippedFolder).isDir()))
+        return programFolder;
+    if (!QDir().mkpath(userFolder)) {
+        if (error)
+            *error = QStringLiteral("Не удалось создать папку %1").arg(userFolder);
+        return QString();
+    }
+    // Only what is missing: the operator's settings, lists and template stay as they are.
+    const QDir shipped(shippedFolder);
+    QDirIterator it(shippedFolder, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString source = it.next();
+        const QString target = QDir(userFolder).filePath(shipped.relativeFilePath(source));
+        if (QFileInfo::exists(target))
+            continue;
+        QDir().mkpath(QFileInfo(target).absolutePath());
+        QFile::copy(source, target);
+        // Installed files are read-only; the copies are the operator's to change.
+        QFile::setPermissions(target, QFile::permissions(target) | QFile::WriteOwner | QFile::ReadOwner);
+    }
+    return userFolder;
+}
+
+QString frUserDataFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/journal");
+}
+
+QString frShippedDataFolder()
+{
+    return QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/journal"));
 }
 
 QString frConfigPath() { return frAppFolder() + QStringLiteral("config.ini"); }

@@ -19,6 +19,18 @@ QString frAppFolder();
 // current directory at the time of the call.
 void frSetAppFolder(const QString &dir);
 
+// The folder for frSetAppFolder when no --home is given: the executable's folder when the
+// program can write there and either config.ini is beside it (a portable copy, the build
+// folder) or nothing is shipped in shippedFolder; otherwise (installed under /usr)
+// userFolder, where the files shipped in shippedFolder that are missing are copied first.
+// Empty when userFolder cannot be made (error says why).
+QString frChooseDataFolder(const QString &programFolder, const QString &userFolder, const QString &shippedFolder,
+                           QString *error = nullptr);
+// The user's data folder (~/.local/share/journal) and where an installation keeps the
+// shipped files (<prefix>/share/journal beside <prefix>/bin).
+QString frUserDataFolder();
+QString frShippedDataFolder();
+
 QString frConfigPath();          // <app>/config.ini
 QString frReportsFolder();       // <app>/Reports/
 QString frUsersListPath();       // <app>/Reports/users.txt   (executors)

@@ -57,8 +57,16 @@ int frRunJournal(const TStartupOptions &options)
             options.trace(QString::fromLatin1(name));
     };
     try {
-        if (!options.home.isEmpty())
+        if (!options.home.isEmpty()) {
             frSetAppFolder(options.home);
+        } else {
+            QString error;
+            const QString folder = frChooseDataFolder(QCoreApplication::applicationDirPath(), frUserDataFolder(),
+                                                      frShippedDataFolder(), &error);
+            if (folder.isEmpty())
+                throw EfrError(error);
+            frSetAppFolder(folder);
+        }
         // The engine's process-wide start-up: localised tables, shared services, function
         // libraries, the installed printers and the dialogs scripts, preparation and
         // printing show.

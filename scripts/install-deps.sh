@@ -11,7 +11,7 @@ packages=(
   libjpeg62-turbo-dev libxlsxwriter-dev
   fonts-liberation fontconfig
   libgtest-dev libgmock-dev libbenchmark-dev
-  xdg-utils unzip locales
+  xdg-utils unzip locales desktop-file-utils sqlite3
   cups cups-client poppler-utils libcups2-dev
 )
 

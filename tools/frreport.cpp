@@ -2,11 +2,13 @@
 //
 //   frreport dump [--password TEXT] FILE   the template FILE as a JSON description
 //   frreport make FILE.json OUT.frf        a template from such a description
-//   frreport prepare TEMPLATE [--db FILE] [--dataset NAME=TABLE_OR_SELECT]... [--report-dataset NAME]
-//            [--var NAME=EXPR]... (--json OUT | --frp OUT | --png DIR [--dpi N] | --pdf OUT |
-//            --xlsx OUT [--option NAME=VALUE]...)
+//   frreport prepare TEMPLATE [--db FILE | --connect STRING] [--dataset NAME=TABLE_OR_SELECT]...
+//            [--query NAME=SQL]... [--report-dataset NAME] [--var NAME=EXPR]...
+//            (--json OUT | --frp OUT | --png DIR [--dpi N] | --pdf OUT | --xlsx OUT [--option NAME=VALUE]...)
 //                                          the template (or its JSON description) prepared
-//                                          over data sets of an SQLite file; the pages as
+//                                          over data sets of an SQLite file or of a database
+//                                          named by a connection string as the journal
+//                                          writes it (SQLite, PostgreSQL); the pages as
 //                                          JSON, as a prepared report, as images, as PDF or
 //                                          as a workbook through the spreadsheet export
 //   frreport export FILE.frp (--pdf OUT | --xlsx OUT [--option NAME=VALUE]...)
@@ -46,6 +48,7 @@
 #include <QTextStream>
 #include <cstdio>
 
+#include "app/connection_string.h"
 #include "export/spreadsheet/ole_excel_export.h"
 #include "report/engine/pdf_export.h"
 #include "report/engine/prepare.h"
@@ -407,12 +410,44 @@ bool isQuery(const QString &source)
 
 const QString kConnection = QStringLiteral("frreport_prepare");
 
-int prepareWith(const QString &templateFile, const QString &dbFile, const QList<QPair<QString, QString>> &dataSets,
+// Where the data sets read: an SQLite file opened read-only, or a connection string in the
+// journal's syntax (SQLite or PostgreSQL).
+struct DataSource {
+    QString dbFile;
+    QString connect;
+    bool isSet() const { return !dbFile.isEmpty() || !connect.isEmpty(); }
+};
+
+// A relative SQLite file in a connection string is taken from the current folder here, not
+// from the program's folder as in the journal.
+QString resolveConnectString(const QString &text)
+{
+    TfrConnectString cs = TfrConnectString::parse(text);
+    if (cs.provider().compare(QLatin1String("SQLite"), Qt::CaseInsensitive) != 0)
+        return text;
+    for (const char *key : {"Data Source", "Database", "DataSource"}) {
+        const QString file = cs.value(QLatin1String(key));
+        if (!file.isEmpty() && file != QLatin1String(":memory:") && QFileInfo(file).isRelative()) {
+            cs.setValue(QLatin1String(key), QFileInfo(file).absoluteFilePath());
+            break;
+        }
+    }
+    return cs.compose();
+}
+
+struct DataSetArg {
+    QString name;
+    QString source;
+    bool query = false; // --query: SQL whatever its first word
+};
+
+int prepareWith(const QString &templateFile, const DataSource &data, const QList<DataSetArg> &dataSets,
                 const QString &reportDataSet, const QList<QPair<QString, QString>> &vars, const QString &jsonOut,
                 const QString &frpOut, const QString &pngDir, int dpi, const QString &pdfOut,
                 const QString &xlsxOut, const XlsxOptions &xlsxOptions)
 {
     QSqlDatabase db;
+    const QString &dbFile = data.dbFile;
     if (!dbFile.isEmpty()) {
         db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kConnection);
         db.setDatabaseName(dbFile);
@@ -422,13 +457,30 @@ int prepareWith(const QString &templateFile, const QString &dbFile, const QList<
             err() << dbFile << ": " << db.lastError().text() << Qt::endl;
             return kExitFailure;
         }
+    } else if (!data.connect.isEmpty()) {
+        try {
+            db = frOpenConnection(resolveConnectString(data.connect));
+        } catch (const EfrError &e) {
+            err() << "--connect: " << e.message() << Qt::endl;
+            return kExitFailure;
+        }
     }
+    // Closed before the connection goes (the cursors below hold it).
+    struct CloseConnection {
+        QSqlDatabase &db;
+        bool journalConnection;
+        ~CloseConnection()
+        {
+            if (journalConnection)
+                frCloseConnection(db);
+        }
+    } closeConnection{db, !data.connect.isEmpty()};
     QObject owner;
     int viewNo = 0;
     TfrDBDataSet *multipleSource = nullptr;
-    for (const auto &[name, source] : dataSets) {
+    for (const auto &[name, source, query] : dataSets) {
         QString table = source.trimmed();
-        if (isQuery(source)) {
+        if (query || isQuery(source)) {
             table = QStringLiteral("frreport_query_%1").arg(++viewNo);
             QSqlQuery q(db);
             if (!q.exec(QStringLiteral("CREATE TEMP VIEW %1 AS %2").arg(table, source))) {
@@ -517,8 +569,10 @@ int prepareWith(const QString &templateFile, const QString &dbFile, const QList<
 
 int runPrepare(const Command &self, const QStringList &args)
 {
-    QString templateFile, dbFile, reportDataSet, jsonOut, frpOut, pngDir, pdfOut, xlsxOut;
-    QList<QPair<QString, QString>> dataSets, vars;
+    QString templateFile, reportDataSet, jsonOut, frpOut, pngDir, pdfOut, xlsxOut;
+    DataSource data;
+    QList<DataSetArg> dataSets;
+    QList<QPair<QString, QString>> vars;
     XlsxOptions xlsxOptions;
     int dpi = 96;
     int outputs = 0;
@@ -527,14 +581,18 @@ int runPrepare(const Command &self, const QStringList &args)
         const bool hasValue = i + 1 < args.size();
         QString name, value;
         if (a == QLatin1String("--db") && hasValue) {
-            dbFile = args[++i];
-        } else if (a == QLatin1String("--dataset") && hasValue) {
+            data.dbFile = args[++i];
+        } else if (a == QLatin1String("--connect") && hasValue) {
+            data.connect = args[++i];
+            if (data.connect.trimmed().isEmpty())
+                return usageError(self);
+        } else if ((a == QLatin1String("--dataset") || a == QLatin1String("--query")) && hasValue) {
             if (!splitAssignment(args[++i], name, value) || value.trimmed().isEmpty())
                 return usageError(self);
             for (const auto &d : dataSets)
-                if (d.first.compare(name, Qt::CaseInsensitive) == 0)
+                if (d.name.compare(name, Qt::CaseInsensitive) == 0)
                     return usageError(self); // the bands could not tell them apart
-            dataSets.append({name, value});
+            dataSets.append({name, value, a == QLatin1String("--query")});
         } else if (a == QLatin1String("--report-dataset") && hasValue) {
             reportDataSet = args[++i];
         } else if (a == QLatin1String("--var") && hasValue) {
@@ -570,18 +628,19 @@ int runPrepare(const Command &self, const QStringList &args)
             return usageError(self);
         }
     }
-    if (templateFile.isEmpty() || outputs != 1 || (!dataSets.isEmpty() && dbFile.isEmpty()) ||
+    if (templateFile.isEmpty() || outputs != 1 || (!dataSets.isEmpty() && !data.isSet()) ||
+        (!data.dbFile.isEmpty() && !data.connect.isEmpty()) ||
         (!xlsxOptions.settings.isEmpty() && xlsxOut.isEmpty()))
         return usageError(self);
     if (!QFileInfo(templateFile).isFile()) {
         err() << templateFile << ": no such file" << Qt::endl;
         return kExitFailure;
     }
-    if (!dbFile.isEmpty() && !QFileInfo(dbFile).isFile()) {
-        err() << dbFile << ": no such file" << Qt::endl;
+    if (!data.dbFile.isEmpty() && !QFileInfo(data.dbFile).isFile()) {
+        err() << data.dbFile << ": no such file" << Qt::endl;
         return kExitFailure;
     }
-    const int status = prepareWith(templateFile, dbFile, dataSets, reportDataSet, vars, jsonOut, frpOut, pngDir, dpi,
+    const int status = prepareWith(templateFile, data, dataSets, reportDataSet, vars, jsonOut, frpOut, pngDir, dpi,
                                    pdfOut, xlsxOut, xlsxOptions);
     QSqlDatabase::removeDatabase(kConnection);
     return status;
@@ -797,25 +856,39 @@ const Command kCommands[] = {
     {"dump", "dump [--password TEXT] FILE | FILE.frp", runDump},
     {"make", "make FILE.json OUT.frf", runMake},
     {"prepare",
-     "prepare TEMPLATE [--db FILE] [--dataset NAME=TABLE_OR_SELECT]... [--report-dataset NAME] [--var NAME=EXPR]... "
+     "prepare TEMPLATE [--db FILE | --connect STRING] [--dataset NAME=TABLE_OR_SELECT]... [--query NAME=SQL]... "
+     "[--report-dataset NAME] [--var NAME=EXPR]... "
      "(--json OUT | --frp OUT | --png DIR [--dpi N] | --pdf OUT | --xlsx OUT [--option NAME=VALUE]...)",
      runPrepare},
     {"print",
-     "print (FILE.frp | TEMPLATE [--db FILE] [--dataset NAME=TABLE_OR_SELECT]... [--report-dataset NAME] "
+     "print (FILE.frp | TEMPLATE [--db FILE | --connect STRING] [--dataset NAME=TABLE_OR_SELECT]... [--query NAME=SQL]... "
+     "[--report-dataset NAME] "
      "[--var NAME=EXPR]...) [--printer NAME] [--range TEXT] [--copies N] [--collate | --no-collate] "
      "[--pages all|odd|even] [--title TEXT]",
      runPrint},
     {"export", "export FILE.frp (--pdf OUT | --xlsx OUT [--option NAME=VALUE]...)", runExport},
 };
 
+void printUsage(QTextStream &stream)
+{
+    stream << "usage:" << Qt::endl;
+    for (const Command &c : kCommands)
+        stream << "  frreport " << c.usage << Qt::endl;
+}
+
 int dispatch(const QString &name, const QStringList &args)
 {
     for (const Command &c : kCommands)
         if (name == QLatin1String(c.name))
             return c.run(c, args);
-    err() << "usage:" << Qt::endl;
-    for (const Command &c : kCommands)
-        err() << "  frreport " << c.usage << Qt::endl;
+    if (name == QLatin1String("--help") || name == QLatin1String("-h") || name == QLatin1String("help")) {
+        QTextStream out(stdout);
+        out << "frreport: report templates and prepared reports on the command line (see man frreport)."
+            << Qt::endl;
+        printUsage(out);
+        return kExitOk;
+    }
+    printUsage(err());
     return kExitUsage;
 }
 

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -150,3 +151,63 @@ TEST_F(SettingsTest, ListFilesSaveWholeAndFailClearly)
 }
 
 } // namespace
+
+// Where the program keeps its files without --home: beside a portable program, in the
+// user's folder for an installed one, seeded once with the shipped files and never
+// overwriting what the operator changed.
+TEST(DataFolder, PortableCopyInstalledProgramAndSeedingOnlyWhatIsMissing)
+{
+    QTemporaryDir root;
+    ASSERT_TRUE(root.isValid());
+    const QString bin = root.filePath(QStringLiteral("usr/bin"));
+    const QString shipped = root.filePath(QStringLiteral("usr/share/journal"));
+    const QString user = root.filePath(QStringLiteral("home/.local/share/journal"));
+    ASSERT_TRUE(QDir().mkpath(bin));
+    ASSERT_TRUE(QDir().mkpath(shipped + QStringLiteral("/Reports")));
+    auto write = [](const QString &path, const QByteArray &bytes) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    };
+    auto read = [](const QString &path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    write(shipped + QStringLiteral("/config.ini"), "[Main]\r\nshipped=1\r\n");
+    write(shipped + QStringLiteral("/Reports/users.txt"), "Иванов\r\n");
+    write(shipped + QStringLiteral("/Reports/J001.frf"), "template");
+    QFile::setPermissions(shipped + QStringLiteral("/Reports/users.txt"), QFile::ReadOwner | QFile::ReadOther);
+
+    // Installed: nothing beside the program, shipped files under share/.
+    QString error;
+    EXPECT_EQ(frChooseDataFolder(bin, user, shipped, &error), user) << error.toStdString();
+    EXPECT_EQ(read(user + QStringLiteral("/config.ini")), QByteArray("[Main]\r\nshipped=1\r\n"));
+    EXPECT_EQ(read(user + QStringLiteral("/Reports/J001.frf")), QByteArray("template"));
+    EXPECT_TRUE(QFileInfo(user + QStringLiteral("/Reports/users.txt")).permissions() & QFile::WriteOwner);
+    EXPECT_FALSE(QFileInfo::exists(bin + QStringLiteral("/config.ini")));
+
+    // The next start keeps what the operator changed and adds only what is new.
+    write(user + QStringLiteral("/config.ini"), "[Main]\r\nmine=1\r\n");
+    QFile::remove(user + QStringLiteral("/Reports/J001.frf"));
+    EXPECT_EQ(frChooseDataFolder(bin, user, shipped), user);
+    EXPECT_EQ(read(user + QStringLiteral("/config.ini")), QByteArray("[Main]\r\nmine=1\r\n"));
+    EXPECT_EQ(read(user + QStringLiteral("/Reports/J001.frf")), QByteArray("template"));
+
+    // Portable: the settings beside the program win, nothing is copied anywhere.
+    const QString portable = root.filePath(QStringLiteral("portable"));
+    ASSERT_TRUE(QDir().mkpath(portable));
+    write(portable + QStringLiteral("/config.ini"), "[Main]\r\n");
+    const QString otherUser = root.filePath(QStringLiteral("other"));
+    EXPECT_EQ(frChooseDataFolder(portable, otherUser, shipped), portable);
+    EXPECT_FALSE(QFileInfo::exists(otherUser));
+    // A bare program folder with nothing shipped keeps its files beside itself as before.
+    const QString bare = root.filePath(QStringLiteral("bare"));
+    ASSERT_TRUE(QDir().mkpath(bare));
+    EXPECT_EQ(frChooseDataFolder(bare, otherUser, root.filePath(QStringLiteral("none"))), bare);
+
+    // A user folder that cannot be made is told, not ignored.
+    write(root.filePath(QStringLiteral("file")), "x");
+    error.clear();
+    EXPECT_TRUE(frChooseDataFolder(bin, root.filePath(QStringLiteral("file/journal")), shipped, &error).isEmpty());
+    EXPECT_FALSE(error.isEmpty());
+}
