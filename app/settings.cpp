@@ -87,6 +87,8 @@ QString frShippedDataFolder()
     return QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/journal"));
 }
 
+bool frAppFolderIsSet() { return !homeOverride().isEmpty(); }
+
 QString frConfigPath() { return frAppFolder() + QStringLiteral("config.ini"); }
 QString frReportsFolder() { return frAppFolder() + QStringLiteral("Reports/"); }
 QString frUsersListPath() { return frReportsFolder() + QStringLiteral("users.txt"); }

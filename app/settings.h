@@ -18,6 +18,8 @@ QString frAppFolder();
 // An empty dir goes back to the executable's folder. A relative dir is taken from the
 // current directory at the time of the call.
 void frSetAppFolder(const QString &dir);
+// True once a folder was chosen with frSetAppFolder (--home, the data folder, a test).
+bool frAppFolderIsSet();
 
 // The folder for frSetAppFolder when no --home is given: the executable's folder when the
 // program can write there and either config.ini is beside it (a portable copy, the build

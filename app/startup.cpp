@@ -59,7 +59,8 @@ int frRunJournal(const TStartupOptions &options)
     try {
         if (!options.home.isEmpty()) {
             frSetAppFolder(options.home);
-        } else {
+        } else if (!frAppFolderIsSet()) {
+            // A folder chosen before the start (a host program, a test) wins.
             QString error;
             const QString folder = frChooseDataFolder(QCoreApplication::applicationDirPath(), frUserDataFolder(),
                                                       frShippedDataFolder(), &error);

@@ -153,20 +153,8 @@ QIcon glyphIcon(const QString &glyph)
     return QIcon(pm);
 }
 
-// The band types as the menus and the structure name them.
-QString bandTypeName(int type)
-{
-    static const char *const names[frBandTypeCount] = {
-        "Заголовок отчёта", "Итог отчёта", "Заголовок страницы", "Подвал страницы",
-        "Заголовок данных 1 уровня", "Данные 1 уровня", "Подвал данных 1 уровня",
-        "Заголовок данных 2 уровня", "Данные 2 уровня", "Подвал данных 2 уровня",
-        "Заголовок данных 3 уровня", "Данные 3 уровня", "Подвал данных 3 уровня",
-        "Фон страницы", "Заголовок колонки", "Подвал колонки", "Заголовок группы", "Подвал группы",
-        "Заголовок перекрёстных данных", "Перекрёстные данные", "Подвал перекрёстных данных",
-        "Дочерний бэнд", "Без типа",
-    };
-    return QString::fromUtf8(names[std::clamp(type, 0, frBandTypeCount - 1)]);
-}
+// The band types as the menus and the structure name them: as the canvas's captions do.
+QString bandTypeName(int type) { return frDesignerBandName(type); }
 
 QString pageTitle(const TfrPage &page, int index)
 {
