@@ -11,7 +11,7 @@
 #include "report/eval/globals.h"
 #include "report/model/fr_globals.h"
 #include "report/print/platform_printers.h"
-#include "report/ui/input_dialogs.h"
+#include "report/ui/engine_startup.h"
 #include "report/ui/preview_form.h"
 #include "report/ui/print_form.h"
 #include "report/ui/progress_form.h"
@@ -75,13 +75,7 @@ int frRunJournal(const TStartupOptions &options)
         // translations installed they stay in English and the program still runs.
         frLoadQtTranslations();
         step("engine");
-        frLocalizeGlobals();
-        frGlobals();
-        frInstallFunctionDispatch();
-        frInstallUiDialogs();
-        frInstallProgressForm();
-        frInstallPrintDialog();
-        frInstallPreviewForm();
+        frStartEngineWithWindows();
         frInstallFileDialogs();
         // Window sizes and positions live beside the program's settings.
         frFormPositionFile() = frAppFolder() + QStringLiteral("forms.ini");

@@ -18,7 +18,7 @@
 #include "report/model/fr_globals.h"
 #include "report/print/platform_printers.h"
 #include "report/print/printer.h"
-#include "report/ui/input_dialogs.h"
+#include "report/ui/engine_startup.h"
 #include "report/ui/preview_form.h"
 #include "report/ui/print_form.h"
 #include "report/ui/progress_form.h"
@@ -61,13 +61,7 @@ int main(int argc, char **argv)
     app.setApplicationName(QStringLiteral("frdesigner"));
     app.setApplicationDisplayName(QStringLiteral("Дизайнер отчётов"));
     loadTranslations(app);
-    frLocalizeGlobals();
-    frGlobals();
-    frInstallFunctionDispatch();
-    frInstallUiDialogs();
-    frInstallProgressForm();
-    frInstallPrintDialog();
-    frInstallPreviewForm();
+    frStartEngineWithWindows();
     frInstallDesigner();
     TfrQtPlatformPrinters printers;
     frSetPlatformPrinters(&printers);
