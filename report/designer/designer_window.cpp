@@ -42,6 +42,7 @@
 #include "report/designer/alignment.h"
 #include "report/designer/band_layout.h"
 #include "report/designer/designer_canvas.h"
+#include "report/designer/settings_dialog.h"
 #include "report/designer/designer_document.h"
 #include "report/designer/object_inspector.h"
 #include "report/engine/report_builder.h"
@@ -561,6 +562,7 @@ void TfrDesignerWindow::Private::saveLayout()
     s->setValue(QStringLiteral("Designer/grid"), canvas->GridSize());
     s->setValue(QStringLiteral("Designer/showGrid"), canvas->ShowGrid());
     s->setValue(QStringLiteral("Designer/alignToGrid"), canvas->AlignToGrid());
+    s->setValue(QStringLiteral("Designer/guides"), canvas->ShowGuides());
     s->setValue(QStringLiteral("Designer/units"), units);
     s->setValue(QStringLiteral("Designer/rulers"), q->Action(QStringLiteral("action_rulers"))->isChecked());
     s->setValue(QStringLiteral("Designer/recentFiles"), recent);
@@ -575,6 +577,7 @@ void TfrDesignerWindow::Private::restoreLayout()
     canvas->SetGridSize(std::clamp(s->value(QStringLiteral("Designer/grid"), 4).toInt(), 1, 100));
     canvas->SetShowGrid(s->value(QStringLiteral("Designer/showGrid"), true).toBool());
     canvas->SetAlignToGrid(s->value(QStringLiteral("Designer/alignToGrid"), true).toBool());
+    canvas->SetShowGuides(s->value(QStringLiteral("Designer/guides"), true).toBool());
     setZoom(std::clamp(s->value(QStringLiteral("Designer/zoom"), 100.0).toDouble(), 25.0, 400.0));
 
     QScreen *screen = q->screen() ? q->screen() : QGuiApplication::primaryScreen();
@@ -824,8 +827,9 @@ void TfrDesignerWindow::setUp()
     QAction *aAddPage = A("action_add_page", QStringLiteral("Добавить страницу"));
     QAction *aDeletePage = A("action_delete_page", QStringLiteral("Удалить страницу"));
     QAction *aSettings = A("action_settings", QStringLiteral("Настройки…"));
-    for (QAction *a : {aDictionary, aReportOptions, aScript, aSettings})
+    for (QAction *a : {aDictionary, aReportOptions, aScript})
         a->setEnabled(false);
+    connect(aSettings, &QAction::triggered, this, [this] { EditSettings(); });
     if (d->preparedPage)
         aAddPage->setEnabled(false);
     if (d->borrowed)
@@ -1306,6 +1310,23 @@ bool TfrDesignerWindow::OfferRecovery()
 }
 
 // ---- view ----
+
+void TfrDesignerWindow::EditSettings()
+{
+    const TfrDesignerOptions current{d->canvas->GridSize(), d->canvas->ShowGrid(), d->canvas->AlignToGrid(),
+                                      d->canvas->ShowGuides(), d->units};
+    TfrDesignerSettingsDialog dialog(current, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const TfrDesignerOptions chosen = dialog.Settings();
+    d->canvas->SetGridSize(chosen.gridSize);
+    // Through the view menu's items, so they show what is in force.
+    Action(QStringLiteral("action_show_grid"))->setChecked(chosen.showGrid);
+    Action(QStringLiteral("action_align_to_grid"))->setChecked(chosen.alignToGrid);
+    Action(QStringLiteral("action_show_guides"))->setChecked(chosen.showGuides);
+    SetUnits(chosen.units);
+    d->canvas->Redraw();
+}
 
 int TfrDesignerWindow::Units() const { return d->units; }
 

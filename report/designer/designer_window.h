@@ -83,6 +83,8 @@ public:
 
     // ---- view ----
     // Status bar units: 0 mm, 1 cm, 2 inches, 3 design pixels.
+    // "Сервис → Настройки…": grid, snapping, guides, units.
+    void EditSettings();
     int Units() const;
     void SetUnits(int units);
     QString PointerText() const;

@@ -3,6 +3,9 @@
 // report's designer hooks and the preview of a copy.
 #include <QApplication>
 #include <QClipboard>
+#include <QSpinBox>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QDockWidget>
@@ -39,6 +42,7 @@
 #include "report/model/page.h"
 #include "report/model/report.h"
 #include "report/ui/preview_form.h"
+#include "report/designer/settings_dialog.h"
 #include "testkit/paths.h"
 #include "tool_run.h"
 
@@ -1043,4 +1047,39 @@ TEST_F(DesignerWindow, RulersShowAndHideAndKeepTheirChoice)
     w.show();
     EXPECT_FALSE(w.Action(QStringLiteral("action_rulers"))->isChecked());
     EXPECT_FALSE(w.findChild<QWidget *>(QStringLiteral("ruler_top"))->isVisible());
+}
+
+// "Сервис → Настройки…" changes the grid, snapping, guides and units as the dialog says;
+// Cancel changes nothing.
+TEST_F(DesignerWindow, SettingsDialogAppliesWhatItSaysAndCancelNothing)
+{
+    TfrDesignerWindow w;
+    auto answer = [](bool accept) {
+        QTimer::singleShot(0, [accept] {
+            auto *dialog = qobject_cast<TfrDesignerSettingsDialog *>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            dialog->findChild<QSpinBox *>(QStringLiteral("grid_size"))->setValue(10);
+            dialog->findChild<QCheckBox *>(QStringLiteral("show_grid"))->setChecked(false);
+            dialog->findChild<QCheckBox *>(QStringLiteral("align_to_grid"))->setChecked(false);
+            dialog->findChild<QCheckBox *>(QStringLiteral("show_guides"))->setChecked(false);
+            dialog->findChild<QComboBox *>(QStringLiteral("units"))->setCurrentIndex(1);
+            accept ? dialog->accept() : dialog->reject();
+        });
+    };
+    const int grid = w.Canvas().GridSize();
+    answer(false);
+    w.Action(QStringLiteral("action_settings"))->trigger();
+    EXPECT_EQ(w.Canvas().GridSize(), grid);
+    EXPECT_TRUE(w.Canvas().ShowGrid());
+    EXPECT_EQ(w.Units(), 0);
+
+    answer(true);
+    w.Action(QStringLiteral("action_settings"))->trigger();
+    EXPECT_EQ(w.Canvas().GridSize(), 10);
+    EXPECT_FALSE(w.Canvas().ShowGrid());
+    EXPECT_FALSE(w.Canvas().AlignToGrid());
+    EXPECT_FALSE(w.Canvas().ShowGuides());
+    EXPECT_FALSE(w.Action(QStringLiteral("action_show_grid"))->isChecked());
+    EXPECT_EQ(w.Units(), 1);
+    EXPECT_TRUE(w.Action(QStringLiteral("units_cm"))->isChecked());
 }
