@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build ccache pkg-config
-  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev libqt6test6
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev libqt6test6 libqscintilla2-qt6-dev
   libqt6sql6-sqlite libqt6sql6-psql postgresql libsqlite3-dev
   qt6-translations-l10n
   libjpeg62-turbo-dev libxlsxwriter-dev

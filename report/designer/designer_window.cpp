@@ -14,8 +14,8 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHeaderView>
-#include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QPainter>
 #include <QScreen>
@@ -41,15 +41,19 @@
 
 #include "report/designer/alignment.h"
 #include "report/designer/band_layout.h"
+#include "report/designer/data_tree.h"
 #include "report/designer/designer_canvas.h"
-#include "report/designer/settings_dialog.h"
 #include "report/designer/designer_document.h"
+#include "report/designer/designer_editors.h"
+#include "report/designer/format_toolbars.h"
 #include "report/designer/object_inspector.h"
+#include "report/designer/settings_dialog.h"
 #include "report/engine/report_builder.h"
 #include "report/eval/globals.h"
 #include "report/eval/strings.h"
 #include "report/eval/ui_hooks.h"
 #include "report/model/band_view.h"
+#include "report/model/subreport_view.h"
 #include "report/model/page.h"
 #include "report/model/registry.h"
 #include "report/model/report.h"
@@ -295,14 +299,6 @@ TfrDesignerDialogs &frDesignerDialogs()
         d.saveFileName = [](QWidget *parent, const QString &caption, const QString &filter, const QString &suggested) {
             return QFileDialog::getSaveFileName(parent, caption, suggested, filter);
         };
-        d.editText = [](QWidget *parent, QString &text) {
-            bool ok = false;
-            const QString edited =
-                QInputDialog::getMultiLineText(parent, QStringLiteral("Текст"), QStringLiteral("Строки текста:"), text, &ok);
-            if (ok)
-                text = edited;
-            return ok;
-        };
         return d;
     }();
     return dialogs;
@@ -320,6 +316,7 @@ struct TfrDesignerWindow::Private {
     QWidget *rulerCorner = nullptr;
     TfrObjectInspector *inspector = nullptr;
     QTreeWidget *structure = nullptr;
+    TfrDataTree *dataTree = nullptr;
     QTabBar *tabs = nullptr;
     QLabel *pointerLabel = nullptr;
     QLabel *selectionLabel = nullptr;
@@ -659,10 +656,23 @@ void TfrDesignerWindow::Private::paste()
 
 void TfrDesignerWindow::Private::editObject(TfrView *view)
 {
-    if (!view || view->Typ != otMemo || (view->Restrictions & (frrfDontEditMemo | frrfDontModify)))
+    if (!view || (view->Restrictions & frrfDontModify))
+        return;
+    if (view->Typ == otSubReport) {
+        const int page = static_cast<TfrSubReportView *>(view)->subPageIndex;
+        if (page >= 0 && page < doc->Report().PageCount())
+            doc->SetCurrentPage(page);
+        return;
+    }
+    // The plain editor of the lines, when one is set in place of the designer's editors.
+    if (view->Typ != otMemo || !frDesignerDialogs().editText) {
+        frEditObject(q, *doc, view->Name);
+        return;
+    }
+    if (view->Restrictions & frrfDontEditMemo)
         return;
     QString text = view->Memo.join(QLatin1Char('\n'));
-    if (!frDesignerDialogs().editText || !frDesignerDialogs().editText(q, text))
+    if (!frDesignerDialogs().editText(q, text))
         return;
     const QString name = view->Name;
     doc->Edit(QStringLiteral("Текст"), [&] {
@@ -770,6 +780,15 @@ void TfrDesignerWindow::setUp()
     structureDock->setWidget(d->structure);
     addDockWidget(Qt::RightDockWidgetArea, structureDock);
     splitDockWidget(inspectorDock, structureDock, Qt::Vertical);
+    auto *dataDock = new QDockWidget(QStringLiteral("Дерево данных"), this);
+    dataDock->setObjectName(QStringLiteral("dock_data_tree"));
+    d->dataTree = new TfrDataTree(doc, dataDock);
+    d->dataTree->setObjectName(QStringLiteral("data_tree_panel"));
+    dataDock->setWidget(d->dataTree);
+    addDockWidget(Qt::RightDockWidgetArea, dataDock);
+    // On a small screen two docks under the inspector share one place as tabs.
+    tabifyDockWidget(structureDock, dataDock);
+    structureDock->raise();
     resizeDocks({inspectorDock}, {300}, Qt::Horizontal);
 
     // ---- status bar ----
@@ -799,9 +818,6 @@ void TfrDesignerWindow::setUp()
     aPreview->setIcon(glyphIcon(QStringLiteral("preview")));
     QAction *aPageSetup = A("action_page_setup", QStringLiteral("Параметры страницы…"));
     QAction *aExit = A("action_exit", QStringLiteral("Выход"));
-    // The dialogs of these come with the next part of the designer.
-    for (QAction *a : {aNewTemplate, aSaveTemplate, aPageSetup})
-        a->setEnabled(false);
 
     QAction *aUndo = A("action_undo", QStringLiteral("Отменить"), QKeySequence::Undo);
     aUndo->setIcon(st->standardIcon(QStyle::SP_ArrowBack));
@@ -827,8 +843,6 @@ void TfrDesignerWindow::setUp()
     QAction *aAddPage = A("action_add_page", QStringLiteral("Добавить страницу"));
     QAction *aDeletePage = A("action_delete_page", QStringLiteral("Удалить страницу"));
     QAction *aSettings = A("action_settings", QStringLiteral("Настройки…"));
-    for (QAction *a : {aDictionary, aReportOptions, aScript})
-        a->setEnabled(false);
     connect(aSettings, &QAction::triggered, this, [this] { EditSettings(); });
     if (d->preparedPage)
         aAddPage->setEnabled(false);
@@ -1058,11 +1072,21 @@ void TfrDesignerWindow::setUp()
     if (auto *button = qobject_cast<QToolButton *>(objects->widgetForAction(Action(QStringLiteral("tool_band")))))
         button->setPopupMode(QToolButton::InstantPopup);
 
-    for (QToolBar *b : {standard, alignBar, objects})
+    addToolBarBreak(Qt::TopToolBarArea);
+    auto *textBar = new TfrTextToolBar(doc, this);
+    addToolBar(Qt::TopToolBarArea, textBar);
+    auto *frameBar = new TfrFrameToolBar(doc, this);
+    addToolBar(Qt::TopToolBarArea, frameBar);
+
+    for (QToolBar *b : {standard, alignBar, objects, static_cast<QToolBar *>(textBar), static_cast<QToolBar *>(frameBar)})
         panels->addAction(b->toggleViewAction());
     panels->addSeparator();
     panels->addAction(inspectorDock->toggleViewAction());
     panels->addAction(structureDock->toggleViewAction());
+    panels->addAction(dataDock->toggleViewAction());
+    dataDock->toggleViewAction()->setObjectName(QStringLiteral("view_dock_data_tree"));
+    textBar->toggleViewAction()->setObjectName(QStringLiteral("view_toolbar_text"));
+    frameBar->toggleViewAction()->setObjectName(QStringLiteral("view_toolbar_frame"));
     inspectorDock->toggleViewAction()->setObjectName(QStringLiteral("view_dock_inspector"));
     structureDock->toggleViewAction()->setObjectName(QStringLiteral("view_dock_structure"));
     standard->toggleViewAction()->setObjectName(QStringLiteral("view_toolbar_standard"));
@@ -1091,6 +1115,28 @@ void TfrDesignerWindow::setUp()
             SaveFileAs(name);
     });
     connect(aPreview, &QAction::triggered, this, [this] { d->preview(); });
+    connect(aNewTemplate, &QAction::triggered, this, [this] {
+        if (!MaybeSave())
+            return;
+        QString file;
+        if (!frChooseTemplate(this, file))
+            return;
+        QString error;
+        if (file.isEmpty())
+            d->doc->NewReport();
+        else if (!d->doc->Open(file, &error))
+            d->message(error, kMbIconError);
+        else
+            d->removeRecoveryFile();
+    });
+    connect(aSaveTemplate, &QAction::triggered, this, [this] { frSaveAsTemplate(this, *d->doc); });
+    connect(aPageSetup, &QAction::triggered, this, [this] { frEditPageOptions(this, *d->doc); });
+    connect(aDictionary, &QAction::triggered, this, [this] {
+        if (frEditDataDictionary(this, *d->doc))
+            d->dataTree->Refresh();
+    });
+    connect(aReportOptions, &QAction::triggered, this, [this] { frEditReportOptions(this, *d->doc); });
+    connect(aScript, &QAction::triggered, this, [this] { frEditReportScript(this, *d->doc); });
     connect(aExit, &QAction::triggered, this, &QWidget::close);
     connect(aUndo, &QAction::triggered, &doc.UndoStack(), &QUndoStack::undo);
     connect(aRedo, &QAction::triggered, &doc.UndoStack(), &QUndoStack::redo);

@@ -25,6 +25,7 @@
 #include <QVBoxLayout>
 
 #include "report/designer/designer_document.h"
+#include "report/designer/designer_editors.h"
 #include "report/eval/errors.h"
 #include "report/eval/globals.h"
 #include "report/model/band_view.h"
@@ -38,7 +39,7 @@ namespace {
 // How a property's value is edited in its cell.
 enum class TfrInlineEdit { None, Text, Integer, Float, Boolean, Enum, Color };
 // What the "…" button of a property does.
-enum class TfrButtonEdit { None, Model, Font, Restrictions, TextDialog };
+enum class TfrButtonEdit { None, Model, Font, Restrictions, TextDialog, Script, Designer };
 
 // One listed property of the inspected objects. Holds values only, never the objects:
 // they are looked up again when a value is set.
@@ -473,6 +474,15 @@ struct TfrObjectInspector::Private {
 
 namespace {
 
+// Lines of the script language: they open in the script editor.
+bool isScript(const QString &name)
+{
+    for (const char *script : {"OnBeforePrint", "OnActivate", "Script"})
+        if (name.compare(QLatin1String(script), Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
 void classify(TfrPropertyRow &row, const TfrPropRec &rec, TfrObject &first)
 {
     const TfrDataTypes k = rec.propertyKinds;
@@ -483,6 +493,10 @@ void classify(TfrPropertyRow &row, const TfrPropRec &rec, TfrObject &first)
     }
     if (row.name.compare(kRestrictions, Qt::CaseInsensitive) == 0 && !rec.propertyEditor) {
         row.button = TfrButtonEdit::Restrictions;
+        return;
+    }
+    if (k.contains(frdtHasEditor) && !rec.propertyEditor && frHasPropertyEditor(row.name)) {
+        row.button = TfrButtonEdit::Designer;
         return;
     }
     if (k.contains(frdtEnum) && rec.enumNameList) {
@@ -518,7 +532,7 @@ void classify(TfrPropertyRow &row, const TfrPropRec &rec, TfrObject &first)
         row.button = TfrButtonEdit::Model;
     } else if (row.value.isString()) {
         // A text without an editor of its own: a plain text dialog, with lines for lists.
-        row.button = TfrButtonEdit::TextDialog;
+        row.button = isScript(row.name) ? TfrButtonEdit::Script : TfrButtonEdit::TextDialog;
         row.multiLine = row.key.compare(QLatin1String("Memo"), Qt::CaseInsensitive) == 0 ||
                         row.value.toString().contains(QLatin1Char('\n'));
     }
@@ -893,6 +907,21 @@ void TfrObjectInspector::Private::runButton(const QString &property)
             apply({{row.key, TfrVariant(text)}}, row.name);
         return;
     }
+    case TfrButtonEdit::Script: {
+        QStringList lines = row.differs ? QStringList() : joinLines(row.value.toString()).split(QLatin1Char('\n'));
+        if (!dialogs.script || !dialogs.script(q, row.name, lines))
+            return;
+        const QString text = lines.join(QLatin1String("\r\n"));
+        if (row.differs || !sameValue(TfrVariant(text), row.value))
+            apply({{row.key, TfrVariant(text)}}, row.name);
+        return;
+    }
+    case TfrButtonEdit::Designer: {
+        if (dialogs.property)
+            dialogs.property(q, row.name);
+        refresh();
+        return;
+    }
     case TfrButtonEdit::Model: {
         first.EnsurePropertiesDefined();
         const TfrPropRec *rec = first.GetPropRec(row.name);
@@ -903,9 +932,8 @@ void TfrObjectInspector::Private::runButton(const QString &property)
         const auto savedScriptEditor = frPageScriptEditor;
         if (!frPageScriptEditor)
             frPageScriptEditor = [this, &row](QStringList &script) {
-                QString text = script.join(QLatin1Char('\n'));
-                if (dialogs.text && dialogs.text(q, row.name, text, true))
-                    script = text.split(QLatin1Char('\n'));
+                if (dialogs.script)
+                    dialogs.script(q, row.name, script);
             };
         QString failure;
         {
@@ -1180,6 +1208,12 @@ TfrObjectInspector::TfrObjectInspector(TfrDesignerDocument &doc, QWidget *parent
     };
     d->dialogs.text = textDialog;
     d->dialogs.restrictions = restrictionsDialog;
+    d->dialogs.script = [](QWidget *parent, const QString &title, QStringList &script) {
+        return frEditScript(parent, title, script);
+    };
+    d->dialogs.property = [this](QWidget *parent, const QString &property) {
+        return frEditProperty(parent, *d->doc, property);
+    };
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -38,6 +38,11 @@ public:
         std::function<bool(QWidget *parent, const QString &title, QString &text, bool multiLine)> text;
         // The restriction bits (frrf...).
         std::function<bool(QWidget *parent, quint16 &restrictions)> restrictions;
+        // Script lines (a band's or page's events): the script editor.
+        std::function<bool(QWidget *parent, const QString &title, QStringList &script)> script;
+        // A property with an editor of the designer's own (display format, highlight, …) on
+        // the inspected objects; true when it changed them.
+        std::function<bool(QWidget *parent, const QString &property)> property;
     };
     Dialogs &InspectorDialogs();
 

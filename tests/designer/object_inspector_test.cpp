@@ -410,7 +410,11 @@ TEST_F(ObjectInspector, DialogPropertiesFontTextAndRestrictions)
     EXPECT_EQ(shown, QStringLiteral("Memo1"));
     EXPECT_EQ(object(QStringLiteral("Memo1"))->Memo, (QStringList{"Первая", "Вторая"}));
 
-    // A band's event lines are its Memo.
+    // A band's event lines are its Memo, edited in the script editor.
+    inspector->InspectorDialogs().script = [](QWidget *, const QString &, QStringList &script) {
+        script = QStringList{QStringLiteral("Первая"), QStringLiteral("Вторая")};
+        return true;
+    };
     doc.Select(object(QStringLiteral("MasterData1")));
     pressEllipsis(QStringLiteral("OnBeforePrint"));
     EXPECT_EQ(object(QStringLiteral("MasterData1"))->Memo, (QStringList{"Первая", "Вторая"}));

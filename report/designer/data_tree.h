@@ -1,0 +1,40 @@
+// The "Дерево данных": the data sets with their fields, the dictionary's categories and
+// variables, the system variables, and the function catalogue by category with each
+// function's description. Fields drag onto the page (the canvas makes a text object of
+// them); the expression builder and the text editor use the same tree to insert.
+#pragma once
+
+#include <QWidget>
+#include <memory>
+
+class QTreeWidget;
+class TfrDesignerDocument;
+
+// What a dragged field carries: its expression without brackets (DataSet."Field"), UTF-8.
+inline constexpr char kFrFieldMimeType[] = "application/x-fr-data-field";
+
+class TfrDataTree : public QWidget {
+    Q_OBJECT
+public:
+    explicit TfrDataTree(TfrDesignerDocument &doc, QWidget *parent = nullptr);
+    ~TfrDataTree() override;
+
+    QTreeWidget *Tree() const;
+    // What the current item puts into an expression (DataSet."Field", a variable's name,
+    // a function call); empty for a category.
+    QString CurrentInsertText() const;
+    // The current item's description (a function's from the catalogue), or empty.
+    QString CurrentDescription() const;
+
+public slots:
+    // Reads the report's data sets and dictionary again.
+    void Refresh();
+
+signals:
+    // Double-click or Enter on an item that inserts something.
+    void InsertRequested(const QString &text);
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};
