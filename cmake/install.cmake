@@ -23,6 +23,8 @@ install(FILES ${CMAKE_SOURCE_DIR}/data/config.ini DESTINATION ${FR_INSTALL_DATAD
 install(FILES ${CMAKE_SOURCE_DIR}/data/Reports/users.txt ${CMAKE_SOURCE_DIR}/data/Reports/recept.txt
               ${FR_BIN_DIR}/Reports/J001.frf ${FR_BIN_DIR}/Reports/S001.frf
         DESTINATION ${FR_INSTALL_DATADIR}/Reports COMPONENT programs)
+# The designer's starting templates (built from templates/*.json).
+install(FILES ${FR_STARTING_TEMPLATES} DESTINATION ${FR_INSTALL_DATADIR}/templates COMPONENT programs)
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/journal.desktop ${CMAKE_SOURCE_DIR}/packaging/frdesigner.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT programs)
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/icons/journal.svg ${CMAKE_SOURCE_DIR}/packaging/icons/frdesigner.svg

@@ -2,7 +2,6 @@
 #include "report/designer/designer_editors.h"
 
 bool frEditDataDictionary(QWidget *, TfrDesignerDocument &) { return false; }
-bool frEditPageOptions(QWidget *, TfrDesignerDocument &) { return false; }
 bool frEditReportOptions(QWidget *, TfrDesignerDocument &) { return false; }
 bool frEditScript(QWidget *, const QString &, QStringList &) { return false; }
 bool frEditReportScript(QWidget *, TfrDesignerDocument &) { return false; }
