@@ -12,6 +12,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -429,4 +430,65 @@ TEST_F(ShippedTemplates, MasterDetailPrintsEachDocumentWithItsOwnLines)
     }
     EXPECT_EQ(texts.count(QStringLiteral("Стол")), 1) << "a line prints under its own document only: " << all.toStdString();
     EXPECT_EQ(texts.count(QStringLiteral("Стул")), 1) << all.toStdString();
+}
+
+// ---- at the operators' screen size -----------------------------------------------------------
+
+namespace {
+
+// The whole screen while a dialog is up, for a person to look at ($FR_DESIGNER_SHOTS).
+void keepScreen(QWidget *dialog, const char *name)
+{
+    const QString folder = qEnvironmentVariable("FR_DESIGNER_SHOTS");
+    if (folder.isEmpty())
+        return;
+    QApplication::processEvents();
+    QTest::qWait(200);
+    QImage shot = QApplication::primaryScreen()->grabWindow(0).toImage();
+    if (shot.isNull() || colourCount(shot.scaled(200, 120)) < 4) // offscreen: the dialog alone
+        shot = dialog->grab().toImage();
+    QDir().mkpath(folder);
+    EXPECT_TRUE(shot.save(QDir(folder).filePath(QLatin1String(name)))) << name;
+}
+
+} // namespace
+
+TEST_F(ShippedTemplates, DialogsFitTheOperatorsScreenOverATemplate)
+{
+    const QSize screen(1366, 768);
+    TfrDesignerWindow w;
+    w.setGeometry(0, 0, screen.width(), screen.height());
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    ASSERT_TRUE(w.OpenFile(file("master_detail.frt")));
+    auto check = [&](const char *shot, const std::function<void(QDialog *)> &set = {}) {
+        QTimer::singleShot(0, [&, shot, set] {
+            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr) << shot;
+            if (set)
+                set(dialog);
+            const QSize size = dialog->frameGeometry().size().expandedTo(dialog->sizeHint());
+            EXPECT_LE(size.width(), screen.width()) << shot;
+            EXPECT_LE(size.height(), screen.height() - 40) << shot << ": a task bar stays visible";
+            keepScreen(dialog, shot);
+            dialog->reject();
+        });
+    };
+    const QByteArray before = w.Document().Snapshot();
+    check("i24-page-options.png");
+    w.Action(QStringLiteral("action_page_setup"))->trigger();
+    check("i24-template-chooser.png", [this](QDialog *d) {
+        auto *list = control<QListWidget>(d, "templates");
+        list->setCurrentRow(rowOf(list, QStringLiteral("Список с группами и итогами")));
+    });
+    w.Action(QStringLiteral("action_new_from_template"))->trigger();
+    check("i24-band-data-source.png");
+    frEditBandDataSource(&w, w.Document(), QStringLiteral("DetailData1"));
+    check("i24-save-as-template.png", [](QDialog *d) {
+        control<QPlainTextEdit>(d, "description")
+            ->setPlainText(QStringLiteral("Счета с позициями\nДокументы и их строки с итогом по документу."));
+    });
+    w.Action(QStringLiteral("action_save_as_template"))->trigger();
+    EXPECT_EQ(w.Document().Snapshot(), before) << "looking changes nothing";
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
 }

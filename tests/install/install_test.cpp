@@ -64,6 +64,8 @@ TEST_F(Installed, ProgramsFilesAndMenuEntries)
         EXPECT_TRUE(QFileInfo(prefix + QStringLiteral("/bin/") + QLatin1String(program)).isExecutable()) << program;
     for (const char *file : {"share/journal/config.ini", "share/journal/Reports/J001.frf",
                              "share/journal/Reports/users.txt", "share/journal/Reports/recept.txt",
+                             "share/journal/templates/list.frt", "share/journal/templates/groups.frt",
+                             "share/journal/templates/master_detail.frt",
                              "share/man/man1/frreport.1", "share/man/man1/frcalc.1",
                              "share/mime/packages/journal-mime.xml",
                              "share/icons/hicolor/scalable/apps/journal.svg",
