@@ -37,6 +37,7 @@
 #include "report/model/band_view.h"
 #include "report/model/memo_view.h"
 #include "report/model/page.h"
+#include "report/model/picture_view.h"
 #include "report/model/report.h"
 
 namespace {
@@ -490,5 +491,16 @@ TEST_F(ShippedTemplates, DialogsFitTheOperatorsScreenOverATemplate)
     });
     w.Action(QStringLiteral("action_save_as_template"))->trigger();
     EXPECT_EQ(w.Document().Snapshot(), before) << "looking changes nothing";
+
+    // The picture editor on a picture showing the template's own preview.
+    w.Document().Edit(QStringLiteral("picture"), [&] {
+        auto picture = std::make_unique<TfrPictureView>();
+        picture->Name = QStringLiteral("Logo");
+        picture->SetBounds(560, 40, 150, 40);
+        picture->Picture.setImage(pkBitmap, frReadTemplateInfo(file("groups.frt")).picture);
+        w.Document().CurrentPage()->Add(std::move(picture));
+    });
+    check("i24-picture-editor.png");
+    EXPECT_FALSE(frEditPicture(&w, w.Document(), QStringLiteral("Logo")));
     EXPECT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
 }
