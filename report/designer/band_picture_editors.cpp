@@ -368,9 +368,13 @@ TfrPictureDialog::TfrPictureDialog(const TfrPictureView &view, QWidget *parent) 
     optionsForm->addRow(m_stretched);
     optionsForm->addRow(m_aspect);
     optionsForm->addRow(m_center);
-    optionsForm->addRow(QStringLiteral("Рисунок из поля базы данных:"), m_blobType);
+    optionsForm->addRow(new QLabel(QStringLiteral("Рисунок из поля базы данных:"), options));
+    optionsForm->addRow(m_blobType);
 
-    auto *side = new QVBoxLayout;
+    auto *sideWidget = new QWidget(this);
+    sideWidget->setMaximumWidth(380);
+    auto *side = new QVBoxLayout(sideWidget);
+    side->setContentsMargins(0, 0, 0, 0);
     side->addWidget(load);
     side->addWidget(clear);
     side->addWidget(options);
@@ -380,7 +384,7 @@ TfrPictureDialog::TfrPictureDialog(const TfrPictureView &view, QWidget *parent) 
     left->addWidget(m_preview);
     left->addWidget(m_info);
     top->addLayout(left);
-    top->addLayout(side);
+    top->addWidget(sideWidget);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(okCancel(this));
