@@ -4,6 +4,8 @@
 // on the canvas makes (the text, its size and band, the header with Ctrl, a refusal
 // outside the bands).
 #include <QApplication>
+#include <QDir>
+#include <QDockWidget>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFontMetrics>
@@ -12,6 +14,7 @@
 #include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
 #include <QUndoStack>
@@ -21,6 +24,7 @@
 #include "report/designer/data_tree.h"
 #include "report/designer/designer_canvas.h"
 #include "report/designer/designer_document.h"
+#include "report/designer/designer_window.h"
 #include "report/engine/function_dispatch.h"
 #include "report/eval/data_dictionary.h"
 #include "report/eval/db_dataset.h"
@@ -99,6 +103,18 @@ protected:
         band->SetBounds(0, top, 700, height);
         band->formatText = source;
         return static_cast<TfrBandView *>(page.Add(std::move(band)));
+    }
+
+    // Undo replaces every object of the template: the bands are found again by name.
+    void refindBands()
+    {
+        auto band = [&](const char *name) {
+            return static_cast<TfrBandView *>(report.FindObject(QString::fromLatin1(name)));
+        };
+        header = band("MasterHeader1");
+        data = band("MasterData1");
+        detail = band("DetailData1");
+        footer = band("PageFooter1");
     }
 
     static QStringList childTexts(const QTreeWidgetItem *item)
@@ -237,8 +253,12 @@ TEST_F(DataTreeTest, InsertsByDoubleClickAndEnterAndDragsFieldsAndVariables)
 
     QTreeWidgetItem *upper = tree.ItemAt({QStringLiteral("Функции"), QStringLiteral("Строковые"), QStringLiteral("UPPERCASE")});
     ASSERT_NE(upper, nullptr);
+    functions->setExpanded(true);
+    upper->parent()->setExpanded(true);
     w->scrollToItem(upper);
+    QApplication::processEvents();
     const QRect r = w->visualItemRect(upper);
+    QTest::mouseClick(w->viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
     QTest::mouseDClick(w->viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
     ASSERT_EQ(inserted.count(), 1);
     EXPECT_EQ(inserted.takeFirst().at(0).toString(), QStringLiteral("UPPERCASE(<Строка>)"));
@@ -360,7 +380,7 @@ TEST_F(DropTest, AFieldOnADataBandBecomesItsBracketedTextOfAFittingSize)
     // On the grid (4), one line of the default font high.
     EXPECT_EQ(made->Left % 4, 0);
     EXPECT_EQ(made->Top % 4, 0);
-    EXPECT_EQ(made->Left, page.LeftMargin() + 40);
+    EXPECT_EQ(made->Left, (page.LeftMargin() + 41 + 2) / 4 * 4);
     EXPECT_EQ(made->Top, data->Top + 8);
     EXPECT_GE(made->Height, made->MinHeight());
     EXPECT_LT(made->Height, 2 * made->MinHeight());
@@ -405,6 +425,7 @@ TEST_F(DropTest, WithCtrlTheHeaderBandGetsTheFieldsNameInOneStep)
     EXPECT_EQ(doc->Selection(), QList<TfrView *>{field});
     doc->UndoStack().undo();
     EXPECT_EQ(doc->Snapshot(), before) << "one step took both";
+    refindBands();
 
     // A band without a header band gets the field alone, and the status bar says why.
     QSignalSpy status(canvas.get(), &TfrDesignerCanvas::StatusMessage);
@@ -443,4 +464,59 @@ TEST_F(DropTest, OutsideEveryBandNothingChangesAndTheStatusBarSaysWhy)
     QDragEnterEvent enter(pos, Qt::CopyAction, &other, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(canvas.get(), &enter);
     EXPECT_FALSE(enter.isAccepted());
+}
+
+// The designer at the operators' screen size with the data tree showing a data set's fields
+// and a function's description. The picture goes to $FR_DESIGNER_SHOTS when it is set.
+TEST_F(DataTreeTest, TheWindowShowsFieldsAndAFunctionsDescriptionAt1366x768)
+{
+    doc.reset(); // the window's own document edits the report
+    QTemporaryDir dir;
+    frDesignerSettings().settingsFile = dir.filePath(QStringLiteral("designer.ini"));
+    frDesignerSettings().recoveryFolder = dir.filePath(QStringLiteral("recovery"));
+    {
+        TfrDesignerWindow w(report, false);
+        w.setGeometry(0, 0, 1366, 768);
+        w.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+        auto *tree = w.findChild<TfrDataTree *>(QStringLiteral("data_tree_panel"));
+        ASSERT_NE(tree, nullptr);
+        auto *dock = w.findChild<QDockWidget *>(QStringLiteral("dock_data_tree"));
+        ASSERT_NE(dock, nullptr);
+        dock->show();
+        dock->raise();
+        TfrDesignerCanvas &canvas = w.Canvas();
+        TfrPage &page = *w.Document().CurrentPage();
+        TfrView *band = w.Document().Report().FindObject(QStringLiteral("MasterData1"));
+        ASSERT_NE(band, nullptr);
+        const int top = band->Top + 8;
+        int x = page.LeftMargin();
+        for (const char *field : {"Id", "Dept", "Amount", "Made"}) {
+            TfrView *made = canvas.DropField(frFieldExpression(QStringLiteral("Orders"), QString::fromLatin1(field)),
+                                             QPointF(x, top), true);
+            ASSERT_NE(made, nullptr) << field;
+            x = made->Left + made->Width + 8;
+        }
+        QTreeWidgetItem *orders = tree->ItemAt({kSets, QStringLiteral("Orders")});
+        ASSERT_NE(orders, nullptr);
+        orders->setExpanded(true);
+        tree->ItemAt({QStringLiteral("Функции")})->setExpanded(true);
+        QTreeWidgetItem *sum = tree->ItemAt({QStringLiteral("Функции"), QStringLiteral("Агрегатные"), QStringLiteral("SUM")});
+        ASSERT_NE(sum, nullptr);
+        tree->Tree()->setCurrentItem(sum);
+        tree->Tree()->scrollToItem(orders, QAbstractItemView::PositionAtTop);
+        QApplication::processEvents();
+        EXPECT_TRUE(tree->isVisible());
+        EXPECT_TRUE(tree->DescriptionLabel()->text().contains(QStringLiteral("Вычисляет сумму")));
+        EXPECT_GE(tree->DescriptionLabel()->height(), tree->DescriptionLabel()->fontMetrics().lineSpacing() * 3)
+            << "the description has room for a few lines";
+        const QImage shot = w.grab().toImage();
+        const QString folder = qEnvironmentVariable("FR_DESIGNER_SHOTS");
+        if (!folder.isEmpty()) {
+            QDir().mkpath(folder);
+            EXPECT_TRUE(shot.save(QDir(folder).filePath(QStringLiteral("i24-data-tree.png"))));
+        }
+        w.Document().SetSavedState();
+    }
+    frDesignerSettings() = TfrDesignerSettings{};
 }
