@@ -527,7 +527,10 @@ TfrDataTree::TfrDataTree(TfrDesignerDocument &doc, QWidget *parent) : QWidget(pa
     d->refreshTimer.setSingleShot(true);
     d->refreshTimer.setInterval(0);
     connect(&d->refreshTimer, &QTimer::timeout, this, &TfrDataTree::Refresh);
-    connect(&doc, &TfrDesignerDocument::Changed, this, [this] { d->refreshTimer.start(); });
+    connect(&doc, &TfrDesignerDocument::Changed, this, [this](const TfrChange &c) {
+        if (c.kind != frcObjectMoved && c.kind != frcObjectReordered)
+            d->refreshTimer.start();
+    });
     connect(&doc, &TfrDesignerDocument::StepCommitted, this, [this] { d->refreshTimer.start(); });
     connect(&doc, &TfrDesignerDocument::FileNameChanged, this, [this] { d->refreshTimer.start(); });
     Refresh();

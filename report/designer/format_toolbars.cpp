@@ -526,12 +526,16 @@ TfrTextToolBar::TfrTextToolBar(TfrDesignerDocument &doc, QWidget *parent)
         Refresh();
     });
 
-    // A drag sends a notice per object and move: one look when the burst is over.
+    // Edits send a notice per object and property: one look when the burst is over. Moving
+    // and reordering change nothing the bars show (a drag of many objects stays quick).
     d->timer.setSingleShot(true);
     d->timer.setInterval(0);
     connect(&d->timer, &QTimer::timeout, this, &TfrTextToolBar::Refresh);
     connect(&doc, &TfrDesignerDocument::SelectionChanged, this, &TfrTextToolBar::Refresh);
-    connect(&doc, &TfrDesignerDocument::Changed, this, [this] { d->timer.start(); });
+    connect(&doc, &TfrDesignerDocument::Changed, this, [this](const TfrChange &c) {
+        if (c.kind != frcObjectMoved && c.kind != frcObjectReordered)
+            d->timer.start();
+    });
     Refresh();
 }
 
@@ -723,7 +727,10 @@ TfrFrameToolBar::TfrFrameToolBar(TfrDesignerDocument &doc, QWidget *parent)
     d->timer.setInterval(0);
     connect(&d->timer, &QTimer::timeout, this, &TfrFrameToolBar::Refresh);
     connect(&doc, &TfrDesignerDocument::SelectionChanged, this, &TfrFrameToolBar::Refresh);
-    connect(&doc, &TfrDesignerDocument::Changed, this, [this] { d->timer.start(); });
+    connect(&doc, &TfrDesignerDocument::Changed, this, [this](const TfrChange &c) {
+        if (c.kind != frcObjectMoved && c.kind != frcObjectReordered)
+            d->timer.start();
+    });
     Refresh();
 }
 

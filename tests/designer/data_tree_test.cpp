@@ -504,7 +504,10 @@ TEST_F(DataTreeTest, TheWindowShowsFieldsAndAFunctionsDescriptionAt1366x768)
         QTreeWidgetItem *sum = tree->ItemAt({QStringLiteral("Функции"), QStringLiteral("Агрегатные"), QStringLiteral("SUM")});
         ASSERT_NE(sum, nullptr);
         tree->Tree()->setCurrentItem(sum);
-        tree->Tree()->scrollToItem(orders, QAbstractItemView::PositionAtTop);
+        if (auto *inspector = w.findChild<QDockWidget *>(QStringLiteral("dock_inspector")))
+            w.resizeDocks({inspector, dock}, {220, 480}, Qt::Vertical);
+        QApplication::processEvents();
+        tree->Tree()->scrollToItem(tree->ItemAt({kSets}), QAbstractItemView::PositionAtTop);
         QApplication::processEvents();
         EXPECT_TRUE(tree->isVisible());
         EXPECT_TRUE(tree->DescriptionLabel()->text().contains(QStringLiteral("Вычисляет сумму")));
