@@ -173,6 +173,8 @@ public:
     TfrDataTreeWidget(TfrDataTree &owner, QWidget *parent) : QTreeWidget(parent), m_owner(owner) {}
 
 protected:
+    // Always a copy: a move would take the item out of the tree once the page accepted it.
+    void startDrag(Qt::DropActions) override { QTreeWidget::startDrag(Qt::CopyAction); }
     QStringList mimeTypes() const override
     {
         return {QString::fromLatin1(kFrFieldMimeType), QStringLiteral("text/plain")};

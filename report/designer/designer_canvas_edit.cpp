@@ -493,10 +493,21 @@ int sampleChars(const TfrFieldDef &f)
 
 } // namespace
 
+namespace {
+
+// A field is copied onto the page, whatever the keys propose (Ctrl asks for the header).
+void acceptCopy(QDropEvent *event)
+{
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+} // namespace
+
 void TfrDesignerCanvas::dragEnterEvent(QDragEnterEvent *event)
 {
     if (event->mimeData()->hasFormat(QString::fromLatin1(kFrFieldMimeType)))
-        event->acceptProposedAction();
+        acceptCopy(event);
     else
         event->ignore();
 }
@@ -507,7 +518,7 @@ void TfrDesignerCanvas::dragMoveEvent(QDragMoveEvent *event)
     const QPointF at = ToDesign(event->position());
     if (page && event->mimeData()->hasFormat(QString::fromLatin1(kFrFieldMimeType)) &&
         frBandAt(*page, at.toPoint()))
-        event->acceptProposedAction();
+        acceptCopy(event);
     else
         event->ignore();
 }
@@ -522,7 +533,7 @@ void TfrDesignerCanvas::dropEvent(QDropEvent *event)
     }
     const bool withHeader = event->modifiers() & Qt::ControlModifier;
     if (DropField(expression, ToDesign(event->position()), withHeader))
-        event->acceptProposedAction();
+        acceptCopy(event);
     else
         event->ignore();
 }

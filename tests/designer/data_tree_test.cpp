@@ -343,7 +343,9 @@ protected:
         QApplication::sendEvent(canvas.get(), &move);
         moveAccepted = move.isAccepted();
         QDropEvent drop(pos, Qt::CopyAction | Qt::MoveAction, mime.get(), Qt::LeftButton, mods);
+        drop.setDropAction(Qt::MoveAction);
         QApplication::sendEvent(canvas.get(), &drop);
+        dropAction = drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction;
     }
 
     QList<TfrMemoView *> memos() const
@@ -358,6 +360,7 @@ protected:
     std::unique_ptr<TfrDataTree> tree;
     std::unique_ptr<TfrDesignerCanvas> canvas;
     bool moveAccepted = false;
+    Qt::DropAction dropAction = Qt::IgnoreAction;
 };
 
 QStringList ordersField(const char *name) { return {kSets, QStringLiteral("Orders"), QString::fromLatin1(name)}; }
@@ -370,6 +373,7 @@ TEST_F(DropTest, AFieldOnADataBandBecomesItsBracketedTextOfAFittingSize)
     const int steps = doc->UndoStack().count();
     dropAt(ordersField("Dept"), QPointF(page.LeftMargin() + 41, data->Top + 9));
     EXPECT_TRUE(moveAccepted);
+    EXPECT_EQ(dropAction, Qt::CopyAction) << "a move would take the field out of the tree";
     ASSERT_EQ(memos().size(), 1);
     TfrMemoView *made = memos().front();
     EXPECT_EQ(made->Memo, QStringList{QStringLiteral("[Orders.\"Dept\"]")});
@@ -451,6 +455,7 @@ TEST_F(DropTest, OutsideEveryBandNothingChangesAndTheStatusBarSaysWhy)
     const int steps = doc->UndoStack().count();
     dropAt(ordersField("Dept"), QPointF(page.LeftMargin() + 40, 400));
     EXPECT_FALSE(moveAccepted) << "the pointer shows the drop would be refused";
+    EXPECT_EQ(dropAction, Qt::IgnoreAction);
     EXPECT_TRUE(memos().isEmpty());
     EXPECT_EQ(doc->Snapshot(), before);
     EXPECT_EQ(doc->UndoStack().count(), steps);
