@@ -124,10 +124,11 @@ QIcon letterIcon(const QString &letter, quint16 style)
     f.setBold(style & 2);
     f.setItalic(style & 1);
     f.setUnderline(style & 4);
-    f.setStrikeOut(style & 8);
     p.setFont(f);
     p.setPen(Qt::black);
     p.drawText(QRect(0, 0, kIcon, kIcon), Qt::AlignCenter, letter);
+    if (style & 8) // the font's own strike-out is too thin to see at this size
+        p.drawLine(2, 8, 13, 8);
     return QIcon(pm);
 }
 
@@ -167,9 +168,10 @@ QIcon rotateIcon()
     QFont f(QStringLiteral("Arial"));
     f.setPixelSize(11);
     p.setFont(f);
-    p.translate(12, 15);
+    p.setPen(Qt::black);
+    p.translate(2, 16);
     p.rotate(-90);
-    p.drawText(QRect(0, 0, 15, 10), Qt::AlignCenter, QStringLiteral("Аб"));
+    p.drawText(QRect(0, 0, 16, 12), Qt::AlignCenter, QStringLiteral("Аб"));
     return QIcon(pm);
 }
 
@@ -301,7 +303,14 @@ public:
         f.setBold(true);
         p.setFont(f);
         p.setPen(Qt::black);
-        p.drawText(QRect(0, 0, kIcon, 12), Qt::AlignCenter, m_sign);
+        if (m_sign.isEmpty()) {
+            // A filled box stands for the fill.
+            p.setBrush(QBrush(Qt::darkGray, Qt::BDiagPattern));
+            p.drawRect(3, 1, 9, 8);
+            p.setBrush(Qt::NoBrush);
+        } else {
+            p.drawText(QRect(0, 0, kIcon, 12), Qt::AlignCenter, m_sign);
+        }
         if (color && *color != clNone)
             p.fillRect(1, 12, 14, 4, frQColor(*color));
         else if (color) {
@@ -716,7 +725,7 @@ TfrFrameToolBar::TfrFrameToolBar(TfrDesignerDocument &doc, QWidget *parent)
                                        }, this);
     addWidget(d->frameColor);
     d->fillColor = new TfrColorButton(QStringLiteral("fill_color"), QStringLiteral("Цвет заливки"),
-                                      QStringLiteral("▇"), true, [this](qint32 c) {
+                                      QString(), true, [this](qint32 c) {
                                           applyEach(*d->doc, QStringLiteral("Цвет заливки"), d->targets(kFillColor),
                                                     kFillColor, [&](TfrView &) { return TfrVariant(int(c)); });
                                           Refresh();
