@@ -105,7 +105,8 @@ public:
     void SetCommonActions(const QList<QAction *> &actions);
 
     // A data field or variable dropped on the page (what dragging one from the data tree
-    // does): a text object "[expression]" in the band under designPos, at that point
+    // does): a text object "[expression]" in the band under designPos (or whose caption
+    // strip is under it), at that point
     // snapped to the grid and kept inside the band, as wide as the field's values need and
     // one line of the default font high. With withHeader the band's header band (master
     // header for master data, ...) also gets a text with the field's name at the same x and

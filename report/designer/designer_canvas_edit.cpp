@@ -495,6 +495,18 @@ int sampleChars(const TfrFieldDef &f)
 
 namespace {
 
+// The band a drop at a design point goes to: the band under it, or the band whose caption
+// strip is under it (the strip names the band, so a field let go there is meant for it).
+TfrBandView *dropBand(const TfrDesignerCanvas &canvas, const TfrPage &page, QPointF at)
+{
+    if (TfrBandView *band = frBandAt(page, at.toPoint()))
+        return band;
+    for (TfrBandView *b : frPageBands(page))
+        if (QRectF(canvas.CaptionRect(*b)).contains(at))
+            return b;
+    return nullptr;
+}
+
 // A field is copied onto the page, whatever the keys propose (Ctrl asks for the header).
 void acceptCopy(QDropEvent *event)
 {
@@ -516,8 +528,7 @@ void TfrDesignerCanvas::dragMoveEvent(QDragMoveEvent *event)
 {
     const TfrPage *page = d->page();
     const QPointF at = ToDesign(event->position());
-    if (page && event->mimeData()->hasFormat(QString::fromLatin1(kFrFieldMimeType)) &&
-        frBandAt(*page, at.toPoint()))
+    if (page && event->mimeData()->hasFormat(QString::fromLatin1(kFrFieldMimeType)) && dropBand(*this, *page, at))
         acceptCopy(event);
     else
         event->ignore();
@@ -543,7 +554,7 @@ TfrView *TfrDesignerCanvas::DropField(const QString &expression, QPointF designP
     TfrPage *page = d->page();
     if (!page || expression.trimmed().isEmpty())
         return nullptr;
-    TfrBandView *band = frBandAt(*page, designPos.toPoint());
+    TfrBandView *band = dropBand(*this, *page, designPos);
     if (!band) {
         emit StatusMessage(tr("Поле можно поместить только на полосу: под указателем полосы нет."));
         return nullptr;

@@ -407,9 +407,18 @@ TEST_F(DropTest, AFieldOnADataBandBecomesItsBracketedTextOfAFittingSize)
     EXPECT_LE(edge->Top + edge->Height, data->Top + data->Height);
     EXPECT_EQ(frBandOf(page, *edge), data);
 
+    // On a band's caption strip the field goes to the top of that band.
+    const QRect caption = canvas->CaptionRect(*detail);
+    dropAt(ordersField("Made"), QPointF(caption.center()));
+    EXPECT_TRUE(moveAccepted);
+    TfrMemoView *onCaption = memos().back();
+    EXPECT_EQ(onCaption->Memo, QStringList{QStringLiteral("[Orders.\"Made\"]")});
+    EXPECT_EQ(frBandOf(page, *onCaption), detail);
+    EXPECT_EQ(onCaption->Top, detail->Top);
+
     // Undo takes a drop back whole.
     doc->UndoStack().undo();
-    EXPECT_EQ(memos().size(), 2);
+    EXPECT_EQ(memos().size(), 3);
 }
 
 TEST_F(DropTest, WithCtrlTheHeaderBandGetsTheFieldsNameInOneStep)
