@@ -470,12 +470,14 @@ void TfrDataTree::Private::loadFields(QTreeWidgetItem *item)
     failures.remove(actual.toLower());
     if (cursor && !cursor->Active()) {
         // Opened to learn the fields, closed again: the program finds it as it left it.
+        QApplication::setOverrideCursor(Qt::WaitCursor);
         try {
             cursor->Open();
             cursor->Close();
         } catch (const std::exception &e) {
             failures.insert(actual.toLower(), errorText(e));
         }
+        QApplication::restoreOverrideCursor();
     }
     TfrDataSetEntry entry = dataSetEntry(item->text(0), actual, component);
     if (entry.lazy) // a table without columns
