@@ -244,7 +244,7 @@ TfrDataSetEntry TfrDataTree::Private::dataSetEntry(const QString &shown, const Q
     entry.shown = shown;
     entry.actual = actual;
     TfrTableCursor *cursor = frDataSetOf(component);
-    if (auto *db = qobject_cast<TfrDBDataSet *>(component)) {
+    if (qobject_cast<TfrDBDataSet *>(component)) {
         entry.about = cursor && !cursor->tableName().isEmpty()
                           ? QStringLiteral("Набор данных отчёта «%1» (таблица %2).").arg(shown, cursor->tableName())
                           : QStringLiteral("Набор данных отчёта «%1».").arg(shown);
@@ -252,7 +252,8 @@ TfrDataSetEntry TfrDataTree::Private::dataSetEntry(const QString &shown, const Q
             entry.failure = QStringLiteral("Набор данных не связан с таблицей.");
             return entry;
         }
-        Q_UNUSED(db)
+    } else if (qobject_cast<TfrDataset *>(component)) {
+        entry.about = QStringLiteral("Набор данных отчёта «%1» без полей: его записи задаёт программа.").arg(shown);
     } else {
         entry.about = cursor && !cursor->tableName().isEmpty()
                           ? QStringLiteral("Таблица «%1» (%2).").arg(shown, cursor->tableName())

@@ -40,10 +40,10 @@ namespace {
 const QString kSets = QStringLiteral("Наборы данных");
 
 // A report over an owner that offers: "Orders" (a report data set over an open table),
-// "Rates" (a closed table), "Broken" (a closed cursor over a table that does not exist) and
-// "Loose" (a report data set bound to nothing). Its page has a master header and master
-// data band over Orders, a detail data band over a data set nobody offers, and a page
-// footer.
+// "Rates" (a closed table), "Broken" (a closed cursor over a table that does not exist),
+// "Loose" (a report data set bound to nothing) and "Events" (records the program makes).
+// Its page has a master header and master data band over Orders, a detail data band over a
+// data set nobody offers, and a page footer.
 class DataTreeTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -74,6 +74,8 @@ protected:
         set->SetDataSet(orders);
         auto *loose = new TfrDBDataSet(&owner);
         loose->setObjectName(QStringLiteral("Loose"));
+        auto *events = new TfrUserDataset(&owner);
+        events->setObjectName(QStringLiteral("Events"));
 
         report.Owner = &owner;
         TfrPage *page = report.AddPage();
@@ -151,6 +153,12 @@ TEST_F(DataTreeTest, ListsDataSetsWithFieldsTheDictionarySystemVariablesAndFunct
     EXPECT_TRUE(sets.contains(QStringLiteral("Orders"))) << sets.join(u',').toStdString();
     EXPECT_FALSE(sets.contains(QStringLiteral("OrdersTable"))) << sets.join(u',').toStdString();
     EXPECT_TRUE(sets.contains(QStringLiteral("Rates")));
+    // A data set whose records the program makes has no fields to offer.
+    QTreeWidgetItem *events = tree.ItemAt({kSets, QStringLiteral("Events")});
+    ASSERT_NE(events, nullptr);
+    EXPECT_EQ(events->childCount(), 0);
+    w->setCurrentItem(events);
+    EXPECT_TRUE(tree.CurrentDescription().contains(QStringLiteral("без полей")));
     EXPECT_EQ(childTexts(tree.ItemAt({kSets, QStringLiteral("Orders")})),
               (QStringList{QStringLiteral("Id"), QStringLiteral("Dept"), QStringLiteral("Amount"), QStringLiteral("Made")}));
     QTreeWidgetItem *dept = tree.ItemAt({kSets, QStringLiteral("Orders"), QStringLiteral("Dept")});
