@@ -24,6 +24,7 @@
 #include "report/eval/globals.h"
 #include "report/eval/parser.h"
 #include "report/eval/ui_hooks.h"
+#include "report/model/fr_globals.h"
 #include "report/model/report.h"
 
 namespace {
@@ -38,7 +39,11 @@ constexpr int kRoleKind = Qt::UserRole + 3;   // how the value was given
 // lookups reach through the engine's current report.
 struct CurrentReportScope {
     TfrReport *saved = CurReport;
-    explicit CurrentReportScope(TfrReport &report) { CurReport = &report; }
+    explicit CurrentReportScope(TfrReport &report)
+    {
+        frGlobals(); // the lookups' context comes with the engine's shared services
+        CurReport = &report;
+    }
     ~CurrentReportScope() { CurReport = saved; }
 };
 
@@ -54,14 +59,27 @@ bool splitFieldReference(const QString &value, QString &dataSet, QString &field)
     return true;
 }
 
+// The parser finds what is missing only while it evaluates, so the expression is evaluated
+// with every name and call standing for 0. Errors of values (a text where a number should
+// be, a division by zero) belong to the data, not to how the expression is written.
 bool expressionProblem(const QString &text, QString &problem)
 {
     if (text.trimmed().isEmpty()) {
         problem = QObject::tr("Введите выражение.");
         return true;
     }
+    TfrParser parser;
+    parser.NameHandler = TGetPValueEvent([](void *, const QString &, TfrVariant &v) { v = TfrVariant(0); }, nullptr);
+    parser.FunctionHandler = TFunctionEvent(
+        [](void *, const QString &, const TfrVariant &, const TfrVariant &, const TfrVariant &, TfrVariant &v) {
+            v = TfrVariant(0);
+        },
+        nullptr);
     try {
-        frParser->Str2OPZ(text);
+        parser.Calc(text);
+    } catch (const EConvertError &) {
+    } catch (const EVariantError &) {
+    } catch (const EDivByZero &) {
     } catch (const EfrError &e) {
         problem = e.message().isEmpty() ? QObject::tr("Выражение записано с ошибкой.") : e.message();
         return true;
@@ -195,9 +213,13 @@ TfrDictionaryDialog::TfrDictionaryDialog(TfrReport &report, QWidget *parent) : Q
     QStringList dataSets;
     {
         CurrentReportScope scope(report);
-        report.Dictionary().GetDatasetList(dataSets);
         QStringList sources;
-        report.Dictionary().GetBandDatasourceList(sources);
+        try {
+            report.Dictionary().GetDatasetList(dataSets);
+            report.Dictionary().GetBandDatasourceList(sources);
+        } catch (const EfrError &) {
+            // Components that fail to list leave the lists as far as they got.
+        }
         for (const QString &name : std::as_const(sources))
             if (!dataSets.contains(name, Qt::CaseInsensitive))
                 dataSets.append(name);
@@ -442,7 +464,11 @@ void TfrDictionaryDialog::fillFields(const QString &dataSet)
     QStringList fields;
     {
         CurrentReportScope scope(m_report);
-        m_report.Dictionary().GetFieldList(dataSet, fields);
+        try {
+            m_report.Dictionary().GetFieldList(dataSet, fields);
+        } catch (const EfrError &) {
+            // A data set that cannot be reached offers no fields; the name may still be typed.
+        }
     }
     const QSignalBlocker block(m_fieldName);
     m_fieldName->clear();
@@ -507,7 +533,8 @@ void TfrDictionaryDialog::valueEdited()
     } else if (m_field->isChecked()) {
         kind = kindField;
         const QString dataSet = m_dataSet->currentText().trimmed();
-        if (m_dataSet->findText(dataSet) < 0 && !dataSet.isEmpty() && m_fieldName->count() == 0)
+        // Switched to a field with a data set already shown: offer its fields.
+        if (!dataSet.isEmpty() && m_fieldName->count() == 0 && m_fieldName->currentText().isEmpty())
             fillFields(dataSet);
         const QString field = m_fieldName->currentText().trimmed();
         if (!dataSet.isEmpty() && !field.isEmpty())
@@ -519,13 +546,6 @@ void TfrDictionaryDialog::valueEdited()
     m_builder->setEnabled(kind == kindExpression);
     m_dataSet->setEnabled(kind == kindField);
     m_fieldName->setEnabled(kind == kindField);
-    if (kind == kindField && m_fieldName->count() == 0 && !m_dataSet->currentText().isEmpty()) {
-        m_loading = true;
-        fillFields(m_dataSet->currentText());
-        m_loading = false;
-        valueEdited();
-        return;
-    }
     QString problem;
     m_valueMessage->setText(valueProblem(item, problem) ? problem : QString());
 }
