@@ -73,6 +73,9 @@ TfrScriptEditor::TfrScriptEditor(QWidget *parent) : QWidget(parent), d(std::make
     d->edit->setIndentationsUseTabs(false);
     d->edit->setTabWidth(2);
     d->edit->setWrapMode(QsciScintilla::WrapNone);
+    // A horizontal scroll bar only for lines that need it.
+    d->edit->setScrollWidth(1);
+    d->edit->setScrollWidthTracking(true);
     layout->addWidget(d->edit);
     setFocusProxy(d->edit);
 
