@@ -65,6 +65,12 @@ bool TfrScriptDialog::CheckScript()
 {
     QString message;
     if (m_editor->Check(&message)) {
+        if (frScriptHasIgnoredText(m_editor->Lines())) {
+            m_message->setStyleSheet(QStringLiteral("color: #E65100;"));
+            m_message->setText(tr("Ошибок нет, но выполнится только первая инструкция: остальное "
+                                  "заключите вместе с ней в begin … end."));
+            return true;
+        }
         m_message->setStyleSheet(QStringLiteral("color: #1B5E20;"));
         m_message->setText(tr("Ошибок нет."));
         return true;

@@ -37,6 +37,23 @@ bool frCheckScript(const QStringList &lines, QString *message, int *line, int *c
     return false;
 }
 
+bool frScriptHasIgnoredText(const QStringList &lines)
+{
+    TfrInterpretator interpreter;
+    QStringList compiled, errors;
+    interpreter.PrepareScript(lines, compiled, errors);
+    if (!errors.isEmpty())
+        return false;
+    // Inside one more block every statement counts: more commands, or an error where the
+    // first statement ended, show that something followed it.
+    QStringList wrapped = lines;
+    wrapped.prepend(QStringLiteral("begin"));
+    wrapped.append(QStringLiteral("end"));
+    QStringList compiledWrapped, errorsWrapped;
+    interpreter.PrepareScript(wrapped, compiledWrapped, errorsWrapped);
+    return !errorsWrapped.isEmpty() || compiledWrapped.size() > compiled.size();
+}
+
 struct TfrScriptEditor::Private {
     QsciScintilla *edit = nullptr;
     TfrScriptLexer *lexer = nullptr;

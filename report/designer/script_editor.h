@@ -11,6 +11,10 @@
 // ("Line L/C: …") and the error's line and column (from 0, inside the lines given).
 bool frCheckScript(const QStringList &lines, QString *message = nullptr, int *line = nullptr, int *column = nullptr);
 
+// True when the lines compile but hold more than their first statement: the interpreter
+// runs one statement (normally one begin … end block) and ignores what follows it.
+bool frScriptHasIgnoredText(const QStringList &lines);
+
 class TfrScriptEditor : public QWidget {
     Q_OBJECT
 public:

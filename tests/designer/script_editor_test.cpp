@@ -116,6 +116,34 @@ TEST_F(ScriptEditor, CheckPutsTheCursorOnTheFailingLineWithTheInterpretersMessag
     EXPECT_EQ(column, cases[1].lines[2].indexOf(QStringLiteral("a < 3")) + 5) << "just after the condition";
 }
 
+// Text after the first statement never runs; the check says so instead of "no errors".
+TEST_F(ScriptEditor, CheckWarnsAboutTextAfterTheFirstStatement)
+{
+    struct Row {
+        QStringList lines;
+        bool ignored;
+    };
+    const Row rows[] = {
+        {{QStringLiteral("a := 1;"), QStringLiteral("b := 2")}, true},
+        {{QStringLiteral("begin a := 1 end;"), QStringLiteral("b := 2")}, true},
+        {{QStringLiteral("begin a := 1 end"), QStringLiteral("// only a comment")}, false},
+        {{QStringLiteral("begin"), QStringLiteral("  a := 1;"), QStringLiteral("  b := 2"), QStringLiteral("end")}, false},
+        {{QStringLiteral("Memo1.Visible := False")}, false},
+        {{QStringLiteral("if a > 1 then b := 2 else b := 3")}, false},
+        {{}, false},
+    };
+    for (const Row &r : rows) {
+        SCOPED_TRACE(r.lines.join(QLatin1Char('|')).toStdString());
+        EXPECT_EQ(frScriptHasIgnoredText(r.lines), r.ignored);
+        TfrScriptDialog dialog(QString(), r.lines);
+        dialog.show();
+        QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("check_button")), Qt::LeftButton);
+        EXPECT_EQ(text(&dialog, "check_message").contains(QStringLiteral("begin … end")), r.ignored)
+            << text(&dialog, "check_message").toStdString();
+        EXPECT_TRUE(text(&dialog, "check_message").startsWith(QStringLiteral("Ошибок нет")));
+    }
+}
+
 // Lines come back as they went in while nobody edits them (tabs, trailing blanks, empty
 // lines, an empty script, Russian text); after an edit, one entry per line.
 TEST_F(ScriptEditor, LinesComeBackExactly)
