@@ -1,4 +1,4 @@
-// The dictionary and the script editor over the designer window at the operators' screen
+// The dictionary, the report options and the script editor over the designer window at the operators' screen
 // size (1366x768): each dialog fits the screen and shows what it should (the script editor
 // with a syntax error found, the cursor on its line). The pictures are written to
 // $FR_DESIGNER_SHOTS when it is set, for a person to look at.
@@ -17,6 +17,7 @@
 #include "report/designer/designer_document.h"
 #include "report/designer/designer_window.h"
 #include "report/designer/dictionary_dialog.h"
+#include "report/designer/report_options_dialog.h"
 #include "report/designer/script_dialog.h"
 #include "report/designer/script_editor.h"
 #include "report/eval/data_dictionary.h"
@@ -158,4 +159,17 @@ TEST_F(ReportDialogScreens, ScriptEditorWithASyntaxErrorAt1366x768)
     const QImage shot = over(*window, dialog);
     EXPECT_GT(colourCount(shot), 20);
     keep(shot, "i24-script-editor.png");
+}
+
+TEST_F(ReportDialogScreens, ReportOptionsAt1366x768)
+{
+    TfrReportOptionsDialog dialog(window->Document().Report(), window.get());
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    EXPECT_LE(dialog.frameGeometry().width(), 1366);
+    EXPECT_LE(dialog.frameGeometry().height(), 768);
+    QApplication::processEvents();
+    const QImage shot = over(*window, dialog);
+    EXPECT_GT(colourCount(shot), 20);
+    keep(shot, "i24-report-options.png");
 }
