@@ -156,6 +156,7 @@ TfrDesignerCanvas::TfrDesignerCanvas(TfrDesignerDocument &doc, QWidget *parent)
     setObjectName(QStringLiteral("designerCanvas"));
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
+    setAcceptDrops(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     connect(&doc, &TfrDesignerDocument::Changed, this, [this](const TfrChange &c) { d->documentChanged(c); });
     connect(&doc, &TfrDesignerDocument::SelectionChanged, this, [this] {

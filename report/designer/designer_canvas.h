@@ -104,6 +104,16 @@ public:
     // shown in the context menu; a null entry is a separator.
     void SetCommonActions(const QList<QAction *> &actions);
 
+    // A data field or variable dropped on the page (what dragging one from the data tree
+    // does): a text object "[expression]" in the band under designPos (or whose caption
+    // strip is under it), at that point
+    // snapped to the grid and kept inside the band, as wide as the field's values need and
+    // one line of the default font high. With withHeader the band's header band (master
+    // header for master data, ...) also gets a text with the field's name at the same x and
+    // width. One step; the new text object is selected and returned. Outside every band
+    // nothing changes: nullptr, and StatusMessage says why.
+    TfrView *DropField(const QString &expression, QPointF designPos, bool withHeader);
+
     QSize sizeHint() const override;
 
 signals:
@@ -128,6 +138,10 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
     bool focusNextPrevChild(bool next) override;
     void changeEvent(QEvent *event) override;
+    // Fields and variables from the data tree (kFrFieldMimeType).
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     struct Private;

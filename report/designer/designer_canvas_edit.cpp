@@ -1,19 +1,27 @@
 // The canvas's editing commands: inserting objects and bands, deleting, the drawing order,
 // and the context menu. Each is one step of the document.
+#include <QDropEvent>
+#include <QFontMetrics>
 #include <QMenu>
+#include <QMimeData>
 #include <algorithm>
 #include <array>
 
 #include "report/designer/band_layout.h"
+#include "report/designer/data_tree.h"
 #include "report/designer/designer_canvas_p.h"
+#include "report/eval/components.h"
+#include "report/eval/data_dictionary.h"
 #include "report/eval/errors.h"
 #include "report/eval/globals.h"
 #include "report/eval/ui_hooks.h"
 #include "report/model/band_view.h"
+#include "report/model/memo_view.h"
 #include "report/model/page.h"
 #include "report/model/registry.h"
 #include "report/model/report.h"
 #include "report/model/subreport_view.h"
+#include "report/model/text_layout.h"
 
 namespace {
 
@@ -401,4 +409,222 @@ QMenu *TfrDesignerCanvas::CreateContextMenu(QWidget *parent)
             a->setEnabled(!selection.isEmpty());
     }
     return menu;
+}
+
+// ---- fields dropped from the data tree ------------------------------------------------------
+
+namespace {
+
+// The band type that heads a data band's records, or -1.
+int headerTypeOf(int dataType)
+{
+    switch (dataType) {
+    case btMasterData: return btMasterHeader;
+    case btDetailData: return btDetailHeader;
+    case btSubDetailData: return btSubDetailHeader;
+    default: return -1;
+    }
+}
+
+// The field an expression names, as the cursor behind its data set declares it (kind and
+// size); only the name when the data set or its fields are not known (yet).
+TfrFieldDef fieldOf(TfrReport &report, const QString &dataSet, const QString &field)
+{
+    TfrFieldDef def;
+    def.name = field;
+    if (dataSet.isEmpty())
+        return def;
+    const TfrDataDictionary &dict = report.Dictionary();
+    TfrReport *saved = CurReport;
+    CurReport = &report; // the lookup goes through the report's owner
+    TfrTableCursor *cursor = nullptr;
+    QString actual;
+    for (const QString &name : {dataSet, dict.GetRealDataSourceName(dataSet), dict.GetRealDataSetName(dataSet)}) {
+        try {
+            cursor = frDataSetOf(frGetDataSet(name));
+        } catch (const std::exception &) {
+            cursor = nullptr;
+        }
+        if (cursor) {
+            actual = name;
+            break;
+        }
+    }
+    CurReport = saved;
+    if (!cursor)
+        return def;
+    // A closed cursor is not opened here: that would read the whole table.
+    QList<TfrFieldDef> defs = cursor->declaredFieldDefs();
+    if (cursor->FieldCount() > 0) {
+        defs.clear();
+        for (int i = 0; i < cursor->FieldCount(); ++i)
+            defs.append(cursor->FieldDef(i));
+    }
+    for (const TfrFieldDef &f : std::as_const(defs)) {
+        const TfrVariant *alias = dict.AliasList.Find(actual + QLatin1Char('.') + f.name);
+        const QString shown = alias ? alias->toString() : f.name;
+        if (shown.compare(field, Qt::CaseInsensitive) == 0 || f.name.compare(field, Qt::CaseInsensitive) == 0)
+            return {field, f.kind, f.size};
+    }
+    return def;
+}
+
+// How many characters a field's values usually take.
+int sampleChars(const TfrFieldDef &f)
+{
+    switch (f.kind) {
+    case TfrFieldKind::fkString: return std::clamp(f.size > 0 ? f.size : 20, 4, 40);
+    case TfrFieldKind::fkSmallInt: return 6;
+    case TfrFieldKind::fkInteger: return 10;
+    case TfrFieldKind::fkLargeInt: return 14;
+    case TfrFieldKind::fkFloat: return 12;
+    case TfrFieldKind::fkCurrency: return 14;
+    case TfrFieldKind::fkBoolean: return 5;
+    case TfrFieldKind::fkDate: return 10;
+    case TfrFieldKind::fkTime: return 8;
+    case TfrFieldKind::fkDateTime: return 16;
+    case TfrFieldKind::fkMemo: return 40;
+    case TfrFieldKind::fkBlob:
+    case TfrFieldKind::fkGraphic: return 12;
+    case TfrFieldKind::fkUnknown: break;
+    }
+    return 12;
+}
+
+} // namespace
+
+namespace {
+
+// The band a drop at a design point goes to: the band under it, or the band whose caption
+// strip is under it (the strip names the band, so a field let go there is meant for it).
+TfrBandView *dropBand(const TfrDesignerCanvas &canvas, const TfrPage &page, QPointF at)
+{
+    if (TfrBandView *band = frBandAt(page, at.toPoint()))
+        return band;
+    for (TfrBandView *b : frPageBands(page))
+        if (QRectF(canvas.CaptionRect(*b)).contains(at))
+            return b;
+    return nullptr;
+}
+
+// A field is copied onto the page, whatever the keys propose (Ctrl asks for the header).
+void acceptCopy(QDropEvent *event)
+{
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+} // namespace
+
+void TfrDesignerCanvas::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (event->mimeData()->hasFormat(QString::fromLatin1(kFrFieldMimeType)))
+        acceptCopy(event);
+    else
+        event->ignore();
+}
+
+void TfrDesignerCanvas::dragMoveEvent(QDragMoveEvent *event)
+{
+    const TfrPage *page = d->page();
+    const QPointF at = ToDesign(event->position());
+    if (page && event->mimeData()->hasFormat(QString::fromLatin1(kFrFieldMimeType)) && dropBand(*this, *page, at))
+        acceptCopy(event);
+    else
+        event->ignore();
+}
+
+void TfrDesignerCanvas::dropEvent(QDropEvent *event)
+{
+    const QString expression =
+        QString::fromUtf8(event->mimeData()->data(QString::fromLatin1(kFrFieldMimeType))).trimmed();
+    if (expression.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    const bool withHeader = event->modifiers() & Qt::ControlModifier;
+    if (DropField(expression, ToDesign(event->position()), withHeader))
+        acceptCopy(event);
+    else
+        event->ignore();
+}
+
+TfrView *TfrDesignerCanvas::DropField(const QString &expression, QPointF designPos, bool withHeader)
+{
+    TfrPage *page = d->page();
+    if (!page || expression.trimmed().isEmpty())
+        return nullptr;
+    TfrBandView *band = dropBand(*this, *page, designPos);
+    if (!band) {
+        emit StatusMessage(tr("Поле можно поместить только на полосу: под указателем полосы нет."));
+        return nullptr;
+    }
+    TfrReport &report = d->doc->Report();
+    QString dataSet, field = expression;
+    report.Dictionary().ExtractFieldName(expression, dataSet, field);
+    const TfrFieldDef def = fieldOf(report, dataSet, field);
+
+    auto memo = std::make_unique<TfrMemoView>();
+    memo->Memo = QStringList{QLatin1Char('[') + expression + QLatin1Char(']')};
+    // As wide as the longer of the field's name and a typical value.
+    QFont font(memo->Font.Name);
+    font.setPixelSize(frFontPixelHeight(memo->Font.Size));
+    const QFontMetrics fm(font);
+    const int textWidth = std::max(fm.horizontalAdvance(field), fm.horizontalAdvance(QString(sampleChars(def), QLatin1Char('0'))));
+    const int snap = d->alignToGrid && d->grid > 1 ? d->grid : 1;
+    auto up = [snap](int v) { return (v + snap - 1) / snap * snap; };
+    auto near = [snap](double v) { return int(std::lround(v / snap)) * snap; };
+    const int left = page->LeftMargin(), right = std::max(page->RightMargin(), left + 1);
+    const int printable = right - left;
+    int width = std::min(up(textWidth + 2 * memo->GapX + 2 * int(std::ceil(memo->FrameWidth)) + 2), printable);
+    width = std::max(width, std::min(snap * 4, printable));
+    const int height = up(memo->MinHeight());
+
+    const QRect bandRect = d->designRect(*band);
+    int x = near(designPos.x());
+    int y = near(designPos.y());
+    // Inside the printable width and the band's height.
+    x = std::clamp(x, left, std::max(left, right - width));
+    if (frIsCrossBand(band->GetBandType()))
+        x = std::clamp(x, bandRect.left(), std::max(bandRect.left(), bandRect.right() + 1 - width));
+    y = std::clamp(y, bandRect.top(), std::max(bandRect.top(), bandRect.bottom() + 1 - height));
+    memo->SetBounds(x, y, width, height);
+
+    // The header band over this data band: the nearest one above it, else the first one.
+    TfrBandView *header = nullptr;
+    const int headerType = withHeader ? headerTypeOf(band->GetBandType()) : -1;
+    auto closer = [&](const TfrBandView *b) {
+        if (!header)
+            return true;
+        const bool above = b->Top <= band->Top, headerAbove = header->Top <= band->Top;
+        if (above != headerAbove)
+            return above;
+        return above ? b->Top > header->Top : b->Top < header->Top;
+    };
+    for (TfrBandView *b : frPageBands(*page))
+        if (b->GetBandType() == headerType && closer(b))
+            header = b;
+    if (withHeader && !header)
+        emit StatusMessage(tr("У полосы %1 нет полосы заголовка: подпись поля не добавлена.").arg(band->Name));
+
+    if (frDesignerUniqueName(report, memo->nameStem).isEmpty()) {
+        emit StatusMessage(tr("Свободных имён для «%1» не осталось.").arg(memo->nameStem));
+        return nullptr;
+    }
+    TfrView *added = nullptr;
+    d->doc->Edit(tr("Вставка поля"), [&] {
+        memo->Name = frDesignerUniqueName(report, memo->nameStem);
+        added = page->Add(std::move(memo));
+        if (!header)
+            return;
+        auto caption = std::make_unique<TfrMemoView>();
+        caption->Memo = QStringList{field};
+        const QRect h = d->designRect(*header);
+        const int top = std::clamp(h.top() + (y - bandRect.top()), h.top(), std::max(h.top(), h.bottom() + 1 - height));
+        caption->SetBounds(x, top, width, height);
+        caption->Name = frDesignerUniqueName(report, caption->nameStem);
+        page->Add(std::move(caption));
+    });
+    d->doc->Select(added);
+    return added;
 }

@@ -7,6 +7,14 @@
 #include <QWidget>
 #include <memory>
 
+// Compiles lines with the interpreter. False on an error, with the interpreter's message
+// ("Line L/C: …") and the error's line and column (from 0, inside the lines given).
+bool frCheckScript(const QStringList &lines, QString *message = nullptr, int *line = nullptr, int *column = nullptr);
+
+// True when the lines compile but hold more than their first statement: the interpreter
+// runs one statement (normally one begin … end block) and ignores what follows it.
+bool frScriptHasIgnoredText(const QStringList &lines);
+
 class TfrScriptEditor : public QWidget {
     Q_OBJECT
 public:
@@ -20,9 +28,17 @@ public:
     bool Check(QString *message = nullptr);
     // The cursor's line, from 0.
     int CursorLine() const;
+    // The cursor's column (characters), from 0.
+    int CursorColumn() const;
+    void SetCursor(int line, int column);
+    // The highlighting style (TfrScriptStyle) of the character at line and column.
+    int StyleAt(int line, int column) const;
+    // The editing widget (a QsciScintilla), for focus and key events.
+    QWidget *EditArea() const;
 
 signals:
     void Changed();
+    void CursorMoved(int line, int column);
 
 private:
     struct Private;
