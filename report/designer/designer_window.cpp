@@ -365,6 +365,7 @@ struct TfrDesignerWindow::Private {
     void deletePage();
     void paste();
     void editObject(TfrView *view);
+    void insertIntoText(const QString &expression);
     void removeRecoveryFile();
 };
 
@@ -681,6 +682,29 @@ void TfrDesignerWindow::Private::editObject(TfrView *view)
     });
 }
 
+// Double-click in the data tree: the item goes at the end of the one selected text object.
+void TfrDesignerWindow::Private::insertIntoText(const QString &expression)
+{
+    const QList<TfrView *> selection = doc->Selection();
+    TfrView *view = selection.size() == 1 ? selection.front() : nullptr;
+    if (!view || view->Typ != otMemo || (view->Restrictions & (frrfDontEditMemo | frrfDontModify))) {
+        q->statusBar()->showMessage(QStringLiteral("Выделите один текстовый объект, чтобы вставить «%1»").arg(expression),
+                                    5000);
+        return;
+    }
+    QStringList lines = view->Memo;
+    const QString item = QLatin1Char('[') + expression + QLatin1Char(']');
+    if (lines.isEmpty() || (lines.size() == 1 && lines.front().isEmpty()))
+        lines = QStringList{item};
+    else
+        lines.back() += item;
+    const QString name = view->Name;
+    doc->Edit(QStringLiteral("Текст"), [&] {
+        if (TfrView *v = doc->CurrentPage()->FindObject(name))
+            doc->Report().SetProperty(*v, QStringLiteral("Memo"), TfrVariant(lines.join(QLatin1String("\r\n"))));
+    });
+}
+
 void TfrDesignerWindow::Private::removeRecoveryFile()
 {
     QFile::remove(recoveryFile);
@@ -784,6 +808,7 @@ void TfrDesignerWindow::setUp()
     dataDock->setObjectName(QStringLiteral("dock_data_tree"));
     d->dataTree = new TfrDataTree(doc, dataDock);
     d->dataTree->setObjectName(QStringLiteral("data_tree_panel"));
+    connect(d->dataTree, &TfrDataTree::InsertRequested, this, [this](const QString &text) { d->insertIntoText(text); });
     dataDock->setWidget(d->dataTree);
     addDockWidget(Qt::RightDockWidgetArea, dataDock);
     // On a small screen two docks under the inspector share one place as tabs.

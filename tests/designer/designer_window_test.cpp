@@ -27,6 +27,7 @@
 #include <deque>
 #include <gtest/gtest.h>
 
+#include "report/designer/data_tree.h"
 #include "report/designer/designer_canvas.h"
 #include "report/designer/designer_document.h"
 #include "report/designer/designer_window.h"
@@ -1082,4 +1083,29 @@ TEST_F(DesignerWindow, SettingsDialogAppliesWhatItSaysAndCancelNothing)
     EXPECT_FALSE(w.Action(QStringLiteral("action_show_grid"))->isChecked());
     EXPECT_EQ(w.Units(), 1);
     EXPECT_TRUE(w.Action(QStringLiteral("units_cm"))->isChecked());
+}
+
+TEST_F(DesignerWindow, DoubleClickInTheDataTreeInsertsIntoTheSelectedText)
+{
+    TfrDesignerWindow w;
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    TfrDesignerDocument &doc = w.Document();
+    TfrView *memo = nullptr;
+    doc.Edit(QStringLiteral("add"), [&] { memo = addMemo(*doc.CurrentPage(), QStringLiteral("Memo1"), 40, 40, QStringLiteral("Стр. ")); });
+    auto *tree = w.findChild<TfrDataTree *>(QStringLiteral("data_tree_panel"));
+    ASSERT_NE(tree, nullptr);
+    QTreeWidgetItem *page = tree->ItemAt({QStringLiteral("Системные переменные"), QStringLiteral("PAGE#")});
+    ASSERT_NE(page, nullptr);
+
+    // Nothing selected: nothing changes, the status bar says why.
+    doc.SetSelection({});
+    const int steps = doc.UndoStack().count();
+    emit tree->Tree()->itemDoubleClicked(page, 0);
+    EXPECT_EQ(doc.UndoStack().count(), steps);
+
+    doc.Select(memo);
+    emit tree->Tree()->itemDoubleClicked(page, 0);
+    EXPECT_EQ(doc.UndoStack().count(), steps + 1) << "one step";
+    EXPECT_EQ(doc.Report().FindObject(QStringLiteral("Memo1"))->Memo, QStringList{QStringLiteral("Стр. [PAGE#]")});
 }
