@@ -63,10 +63,23 @@ private:
     {
         v = TfrVariant(); // no value
         const QString text = s.trimmed();
-        int i = 1;
-        // A plain name is a name; anything more (a bracket group's content) is an expression.
-        if (TfrParser::GetIdentify(text, i) != text)
+        // A name (a variable's may hold blanks: "Sum total") is looked up, not evaluated;
+        // a bracket group's content with operators is an expression of its own.
+        if (!looksLikeName(text))
             check(expressionPart(text));
+    }
+
+    // Outside double quotes no operator, parenthesis, bracket or text literal.
+    static bool looksLikeName(const QString &text)
+    {
+        bool quoted = false;
+        for (QChar c : text) {
+            if (c == u'"')
+                quoted = !quoted;
+            else if (!quoted && QStringView(u"+-*/<>=()[]'").contains(c))
+                return false;
+        }
+        return true;
     }
 
     void function(const QString &, const TfrVariant &p1, const TfrVariant &p2, const TfrVariant &p3, TfrVariant &v)
