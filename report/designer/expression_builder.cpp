@@ -160,7 +160,7 @@ bool TfrExpressionBuilder::Check()
     }
     QString message;
     if (!frCheckExpression(expression, &message)) {
-        showResult(false, tr("Ошибка в выражении: %1").arg(message));
+        showResult(false, tr("Ошибка в выражении: %1").arg(frExpressionMessageText(message)));
         m_edit->setFocus();
         return false;
     }

@@ -123,3 +123,22 @@ bool frCheckExpression(const QString &expression, QString *message, bool inlineF
         return false;
     }
 }
+
+QString frExpressionMessageText(const QString &message)
+{
+    static const std::pair<const char *, const char *> kExplained[] = {
+        {"Missing operand", "не хватает операнда"},
+        {"Missing operator", "не хватает оператора между значениями"},
+        {"is not a valid floating point value", "не число"},
+        {"is not a valid integer value", "не целое число"},
+        {"is not a valid date", "не дата"},
+        {"is not a valid time", "не время"},
+        {"Could not convert variant", "значение не того типа"},
+        {"nested too deeply", "слишком глубокая вложенность"},
+        {"too complex", "слишком сложное выражение"},
+    };
+    for (const auto &[english, russian] : kExplained)
+        if (message.contains(QLatin1String(english)))
+            return QString::fromUtf8(russian) + QStringLiteral(" (") + message + QLatin1Char(')');
+    return message;
+}

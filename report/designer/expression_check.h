@@ -16,3 +16,7 @@
 // parser's own message). An inline format after " #" is left out of the check when
 // inlineFormat is set (the content of a bracket group in a text).
 bool frCheckExpression(const QString &expression, QString *message = nullptr, bool inlineFormat = false);
+
+// The parser's message with a Russian explanation in front of the ones the check meets
+// most ("не хватает операнда (Missing operand in expression)").
+QString frExpressionMessageText(const QString &message);

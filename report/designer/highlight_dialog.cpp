@@ -157,7 +157,7 @@ void TfrHighlightDialog::accept()
     const QString condition = Condition();
     QString message;
     if (!condition.isEmpty() && !frCheckExpression(condition, &message)) {
-        m_message->setText(tr("Ошибка в условии: %1").arg(message));
+        m_message->setText(tr("Ошибка в условии: %1").arg(frExpressionMessageText(message)));
         m_condition->setFocus();
         return;
     }
