@@ -14,6 +14,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -36,7 +38,12 @@
 #include "report/designer/memo_editor.h"
 #include "report/designer/object_inspector.h"
 #include "report/designer/script_editor.h"
+#include "report/engine/prepared_pages.h"
+#include "report/engine/report_builder.h"
+#include "report/eval/db_dataset.h"
 #include "report/eval/format_settings.h"
+#include "report/eval/globals.h"
+#include "report/eval/table_cursor.h"
 #include "report/model/band_view.h"
 #include "report/model/geometry.h"
 #include "report/model/memo_view.h"
@@ -564,6 +571,86 @@ TEST_F(ObjectEditors, FormatFromTheInspectorSetsEverySelectedTextAsOneStep)
     EXPECT_EQ((memo("Memo2")->formatCode >> 16) & 0xFFF, (4 << 8) | 4);
     EXPECT_EQ(memo("Memo2")->formatText, QStringLiteral("нет;да"));
     EXPECT_EQ(steps(), 2);
+}
+
+// ---- what the dialogs set is what the report prints ----
+
+TEST_F(ObjectEditors, FormatAndHighlightSetThroughTheDialogsShowInThePreparedPages)
+{
+    TfrFormatSettingsScope russian(TfrFormatSettings::russian());
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("made.frf"));
+    doc.Edit(QStringLiteral("bind"), [&] {
+        TfrView *band = doc.CurrentPage()->FindObject(QStringLiteral("MasterData1"));
+        doc.Report().SetProperty(*band, QStringLiteral("DataSource"), TfrVariant(QStringLiteral("frDBDataSet1")));
+        doc.Report().SetProperty(*memo("Memo1"), QStringLiteral("Memo"), TfrVariant(QStringLiteral("[frDBDataSet1.\"Name\"]")));
+        doc.Report().SetProperty(*memo("Memo2"), QStringLiteral("Memo"), TfrVariant(QStringLiteral("[frDBDataSet1.\"Amount\"]")));
+    });
+
+    doc.Select(memo("Memo2"));
+    auto answer = whenOpen<TfrFormatDialog>([](TfrFormatDialog *d) {
+        child<QListWidget>(d, "format_category")->setCurrentRow(1);
+        child<QListWidget>(d, "format_variant")->setCurrentRow(3); // thousands, fixed decimals
+        child<QSpinBox>(d, "format_decimals")->setValue(2);
+        clickOk(d);
+    });
+    EXPECT_TRUE(frEditProperty(nullptr, doc, QStringLiteral("DisplayFormat")));
+    doc.SetSelection({memo("Memo1"), memo("Memo2")});
+    answer = whenOpen<TfrHighlightDialog>([](TfrHighlightDialog *d) {
+        typeInto(child<QLineEdit>(d, "highlight_condition"), QStringLiteral("[frDBDataSet1.\"Amount\"] > 2500"));
+        auto *color = child<TfrColorCombo>(d, "font_color");
+        color->setCurrentIndex(color->findData(QVariant(int(0x0000FF))));
+        clickOk(d);
+    });
+    EXPECT_TRUE(frEditProperty(nullptr, doc, QStringLiteral("Highlight")));
+    QString error;
+    ASSERT_TRUE(doc.Save(file, &error)) << error.toStdString();
+
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("object_editors"));
+    db.setDatabaseName(QStringLiteral(":memory:"));
+    ASSERT_TRUE(db.open());
+    {
+        QSqlQuery q(db);
+        ASSERT_TRUE(q.exec(QStringLiteral("CREATE TABLE Rows (Name TEXT, Amount REAL)")));
+        for (int i = 1; i <= 4; ++i)
+            ASSERT_TRUE(q.exec(QStringLiteral("INSERT INTO Rows VALUES ('Строка %1', %2)").arg(i).arg(i * 1000.5)));
+    }
+    {
+        QObject owner;
+        auto *cursor = new TfrTableCursor(&owner);
+        cursor->setDatabase(db);
+        cursor->setTableName(QStringLiteral("Rows"));
+        cursor->Open();
+        auto *dataSet = new TfrDBDataSet(&owner);
+        dataSet->setObjectName(QStringLiteral("frDBDataSet1"));
+        dataSet->SetDataSet(cursor);
+        TfrReportBuilder builder;
+        builder.ShowErrorBox = false;
+        builder.ShowProgress = false;
+        builder.Report.Owner = &owner;
+        builder.Report.Dataset = dataSet;
+        CurReport = &builder.Report;
+        ASSERT_TRUE(builder.Report.LoadFromFile(file));
+        ASSERT_TRUE(builder.PrepareReport()) << builder.LastError.toStdString();
+        QStringList shown;
+        builder.EMFPages.ForEachObject(0, [&](TfrView &v) {
+            auto *m = dynamic_cast<TfrMemoView *>(&v);
+            if (!m)
+                return;
+            const bool red = m->Font.Color == 0x0000FF && (m->Font.Style & 2);
+            shown << m->Memo.join(QString()) + (red ? QStringLiteral(" !") : QString());
+        });
+        const QChar group = frFormatSettings().thousandSeparator;
+        EXPECT_EQ(shown, (QStringList{QStringLiteral("Строка 1"), QStringLiteral("1") + group + QStringLiteral("000,50"),
+                                      QStringLiteral("Строка 2"), QStringLiteral("2") + group + QStringLiteral("001,00"),
+                                      QStringLiteral("Строка 3 !"), QStringLiteral("3") + group + QStringLiteral("001,50 !"),
+                                      QStringLiteral("Строка 4 !"), QStringLiteral("4") + group + QStringLiteral("002,00 !")}));
+        CurReport = MasterReport = nullptr;
+        CurPage = nullptr;
+    }
+    db.close();
+    db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(QStringLiteral("object_editors"));
 }
 
 } // namespace
