@@ -69,7 +69,7 @@ TfrFormatDialog::TfrFormatDialog(quint32 format, const QString &formatText, QWid
     m_category = new QListWidget(this);
     m_category->setObjectName(QStringLiteral("format_category"));
     m_category->addItems({tr("Текст (без форматирования)"), tr("Число"), tr("Дата"), tr("Время"), tr("Логический")});
-    m_category->setMaximumWidth(220);
+    m_category->setMaximumWidth(200);
     lists->addWidget(m_category, 1, 0);
     m_variant = new QListWidget(this);
     m_variant->setObjectName(QStringLiteral("format_variant"));
@@ -134,7 +134,7 @@ TfrFormatDialog::TfrFormatDialog(quint32 format, const QString &formatText, QWid
     connect(m_decimals, &QSpinBox::valueChanged, this, &TfrFormatDialog::updateControls);
     connect(m_separator, &QComboBox::currentTextChanged, this, &TfrFormatDialog::updateControls);
     updateControls();
-    resize(560, 480);
+    resize(760, 480);
 }
 
 void TfrFormatDialog::fillVariants(int category, int variant)

@@ -3,7 +3,10 @@
 // $FR_DESIGNER_SHOTS when it is set, for a person to look at.
 #include <QApplication>
 #include <QDir>
+#include <QCheckBox>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QSpinBox>
 #include <QPainter>
 #include <QScreen>
 #include <QPushButton>
@@ -16,7 +19,10 @@
 #include "report/designer/designer_canvas.h"
 #include "report/designer/designer_document.h"
 #include "report/designer/designer_window.h"
+#include "report/designer/designer_editors.h"
 #include "report/designer/expression_builder.h"
+#include "report/designer/format_dialog.h"
+#include "report/designer/highlight_dialog.h"
 #include "report/designer/memo_editor.h"
 #include "report/model/page.h"
 #include "report/model/report.h"
@@ -125,4 +131,66 @@ TEST(ObjectEditorScreens, TextEditorAndExpressionBuilderFitAt1366x768)
     EXPECT_TRUE(editorSeen);
     EXPECT_TRUE(builderSeen);
     EXPECT_FALSE(doc.IsModified()) << "looking changes nothing";
+}
+
+TEST(ObjectEditorScreens, HighlightAndFormatDialogsFitAt1366x768)
+{
+    QTemporaryDir dir;
+    frDesignerSettings().settingsFile = dir.filePath(QStringLiteral("designer.ini"));
+    frDesignerSettings().recoveryFolder = dir.filePath(QStringLiteral("recovery"));
+    const auto restore = qScopeGuard([] { frDesignerSettings() = TfrDesignerSettings{}; });
+
+    TfrDesignerWindow w;
+    w.setGeometry(0, 0, 1366, 768);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    ASSERT_TRUE(w.OpenFile(testkit::builtPath(QStringLiteral("Reports/J001.frf"))));
+    TfrDesignerDocument &doc = w.Document();
+    for (const auto &v : doc.CurrentPage()->Objects)
+        if (v->Typ == otMemo && v->Memo.join(QString()).contains(QLatin1Char('['))) {
+            doc.Select(v.get());
+            break;
+        }
+    ASSERT_EQ(doc.Selection().size(), 1);
+
+    bool seen = false;
+    QTimer timer;
+    timer.setInterval(20);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        auto *d = qobject_cast<TfrHighlightDialog *>(QApplication::activeModalWidget());
+        if (!d)
+            return;
+        timer.stop();
+        seen = true;
+        d->findChild<QLineEdit *>(QStringLiteral("highlight_condition"))->setText(QStringLiteral("[Amount] > 1000"));
+        d->findChild<QCheckBox *>(QStringLiteral("style_italic"))->setChecked(true);
+        QTest::qWait(50);
+        expectOnScreen(*d);
+        keep(screen(w, *d), "i24-highlight.png");
+        d->reject();
+    });
+    timer.start();
+    frEditProperty(&w, doc, QStringLiteral("Highlight"));
+    EXPECT_TRUE(seen);
+
+    seen = false;
+    QObject::disconnect(&timer, nullptr, nullptr, nullptr);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        auto *d = qobject_cast<TfrFormatDialog *>(QApplication::activeModalWidget());
+        if (!d)
+            return;
+        timer.stop();
+        seen = true;
+        d->findChild<QListWidget *>(QStringLiteral("format_category"))->setCurrentRow(1);
+        d->findChild<QListWidget *>(QStringLiteral("format_variant"))->setCurrentRow(2);
+        d->findChild<QSpinBox *>(QStringLiteral("format_decimals"))->setValue(2);
+        QTest::qWait(50);
+        expectOnScreen(*d);
+        keep(screen(w, *d), "i24-display-format.png");
+        d->reject();
+    });
+    timer.start();
+    frEditProperty(&w, doc, QStringLiteral("DisplayFormat"));
+    EXPECT_TRUE(seen);
+    EXPECT_FALSE(doc.IsModified());
 }
