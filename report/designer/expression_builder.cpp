@@ -159,7 +159,7 @@ bool TfrExpressionBuilder::Check()
         return false;
     }
     QString message;
-    if (!frCheckExpression(expression, &message)) {
+    if (!frCheckExpression(expression, &message, m_inlineFormat)) {
         showResult(false, tr("Ошибка в выражении: %1").arg(frExpressionMessageText(message)));
         m_edit->setFocus();
         return false;

@@ -22,6 +22,8 @@ public:
     void SetExpression(const QString &expression);
     // An empty expression is accepted (a condition that may be cleared).
     void SetEmptyAllowed(bool allowed) { m_emptyAllowed = allowed; }
+    // An inline format after " #" is allowed (the expression goes into a text's brackets).
+    void SetInlineFormatAllowed(bool allowed) { m_inlineFormat = allowed; }
     // Checks the expression and shows the result; true when the parser accepts it.
     bool Check();
     // Puts text at the cursor (replacing a selection).
@@ -38,6 +40,7 @@ private:
     QLabel *m_description = nullptr;
     TfrDataTree *m_tree = nullptr;
     bool m_emptyAllowed = false;
+    bool m_inlineFormat = false;
 };
 
 // The builder with the document's data tree; true and the expression (without brackets) on OK.

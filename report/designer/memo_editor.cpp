@@ -118,9 +118,11 @@ void TfrMemoEditor::InsertText(const QString &text)
 
 void TfrMemoEditor::buildExpression()
 {
-    QString expression;
-    if (frBuildExpression(this, m_doc, expression) && !expression.isEmpty())
-        InsertText(QLatin1Char('[') + expression + QLatin1Char(']'));
+    // The expression goes into brackets of the text, where an inline format may follow it.
+    TfrExpressionBuilder builder(&m_doc, this);
+    builder.SetInlineFormatAllowed(true);
+    if (builder.exec() == QDialog::Accepted && !builder.Expression().isEmpty())
+        InsertText(QLatin1Char('[') + builder.Expression() + QLatin1Char(']'));
 }
 
 void TfrMemoEditor::chooseFromTree(const QString &caption)

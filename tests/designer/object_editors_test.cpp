@@ -231,6 +231,12 @@ TEST_F(ObjectEditors, BuilderRefusesWhatTheParserRefusesAndShowsItsMessage)
     EXPECT_EQ(builder.result(), QDialog::Accepted);
     EXPECT_EQ(builder.Expression(), QStringLiteral("[Amount] + 1,5 * (2)"));
 
+    // An inline format belongs in a text's brackets only.
+    typeInto(edit, QStringLiteral("[Amount] #N0.2"));
+    EXPECT_FALSE(builder.Check());
+    builder.SetInlineFormatAllowed(true);
+    EXPECT_TRUE(builder.Check());
+
     // An empty expression is no expression; an empty condition is no condition.
     TfrExpressionBuilder empty(&doc);
     empty.show();
