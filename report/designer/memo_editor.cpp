@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -96,6 +97,11 @@ TfrMemoEditor::TfrMemoEditor(TfrDesignerDocument &doc, const TfrView &view, QWid
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
+
+    // Enter belongs to the lines; Ctrl+Enter takes the dialog's OK.
+    for (const QKeySequence &keys : {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)})
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, &QDialog::accept);
+    buttons->button(QDialogButtonBox::Ok)->setToolTip(tr("Ctrl+Enter"));
 
     m_lines->setFocus();
     resize(720, 480);

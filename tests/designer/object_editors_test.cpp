@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QColorDialog>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -306,8 +307,15 @@ TEST_F(ObjectEditors, DoubleClickOpensTheTextEditorWhoseOkIsOneStepAndCancelNoth
     EXPECT_EQ(wdoc.Snapshot(), before);
     EXPECT_EQ(wdoc.UndoStack().count(), stepsBefore);
 
-    // OK without a change leaves no step.
-    answer = whenOpen<TfrMemoEditor>([](TfrMemoEditor *e) { clickOk(e); });
+    // OK (Ctrl+Enter: Enter is a new line) without a change leaves no step.
+    answer = whenOpen<TfrMemoEditor>([](TfrMemoEditor *e) {
+        auto *lines = child<QPlainTextEdit>(e, "memo_lines");
+        QTest::keyClick(lines, Qt::Key_Return, Qt::ControlModifier);
+        if (e->isVisible()) {
+            ADD_FAILURE() << "Ctrl+Enter did not take OK";
+            clickOk(e);
+        }
+    });
     QTest::mouseDClick(&canvas, Qt::LeftButton, Qt::NoModifier, at);
     EXPECT_FALSE(answer->isActive());
     EXPECT_EQ(wdoc.UndoStack().count(), stepsBefore);
@@ -466,6 +474,36 @@ TEST_F(ObjectEditors, HighlightFromTheInspectorSetsEverySelectedTextAsOneStep)
     doc.UndoStack().undo();
     doc.UndoStack().undo();
     EXPECT_EQ(doc.Snapshot(), before);
+}
+
+TEST_F(ObjectEditors, ColourComboTakesAnyColourThroughTheColourDialog)
+{
+    TfrColorCombo combo(true);
+    combo.show();
+    EXPECT_EQ(combo.Color(), clNone) << "transparent comes first";
+    combo.SetColor(0x123456); // not a standard colour: listed for itself
+    EXPECT_EQ(combo.Color(), 0x123456);
+    QList<qint32> changes;
+    QObject::connect(&combo, &TfrColorCombo::ColorChanged, [&](qint32 c) { changes.append(c); });
+
+    // "Другой…" asks the colour dialog; Cancel keeps the colour.
+    const int other = combo.count() - 1;
+    EXPECT_EQ(combo.itemText(other), QStringLiteral("Другой…"));
+    auto answer = whenOpen<QColorDialog>([](QColorDialog *d) { d->reject(); });
+    combo.setCurrentIndex(other);
+    emit combo.activated(other);
+    EXPECT_FALSE(answer->isActive()) << "the colour dialog did not open";
+    EXPECT_EQ(combo.Color(), 0x123456);
+    EXPECT_NE(combo.currentIndex(), other);
+
+    answer = whenOpen<QColorDialog>([](QColorDialog *d) {
+        d->setCurrentColor(QColor(0x10, 0x20, 0x30));
+        d->accept();
+    });
+    combo.setCurrentIndex(other);
+    emit combo.activated(other);
+    EXPECT_EQ(combo.Color(), 0x302010) << "colours are 0x00BBGGRR";
+    EXPECT_EQ(changes.last(), 0x302010);
 }
 
 // ---- display format ----
