@@ -7,11 +7,14 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QLocale>
+#include <QPlainTextEdit>
 #include <QTest>
+#include <QTimer>
 #include <QUndoStack>
 #include <gtest/gtest.h>
 
 #include "report/designer/designer_document.h"
+#include "report/designer/memo_editor.h"
 #include "report/designer/object_inspector.h"
 #include "report/model/band_view.h"
 #include "report/model/memo_view.h"
@@ -398,15 +401,24 @@ TEST_F(ObjectInspector, DialogPropertiesFontTextAndRestrictions)
     EXPECT_EQ(steps(), before + 1) << "the font is one step";
     EXPECT_EQ(inspector->ValueText(QStringLiteral("Font")), QStringLiteral("Times New Roman, 14, жирный"));
 
-    // The text lines, without an editor of their own yet, open as plain text.
+    // The text lines open in the text editor.
     QString shown;
-    inspector->InspectorDialogs().text = [&shown](QWidget *, const QString &, QString &text, bool multiLine) {
-        shown = text;
-        EXPECT_TRUE(multiLine);
-        text = QStringLiteral("Первая\nВторая");
-        return true;
-    };
+    QTimer answer;
+    answer.setInterval(10);
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto *editor = qobject_cast<TfrMemoEditor *>(QApplication::activeModalWidget());
+        if (!editor)
+            return;
+        answer.stop();
+        auto *lines = editor->findChild<QPlainTextEdit *>(QStringLiteral("memo_lines"));
+        ASSERT_NE(lines, nullptr);
+        shown = lines->toPlainText();
+        lines->setPlainText(QStringLiteral("Первая\nВторая"));
+        editor->accept();
+    });
+    answer.start();
     pressEllipsis(QStringLiteral("Memo"));
+    EXPECT_FALSE(answer.isActive()) << "the text editor did not open";
     EXPECT_EQ(shown, QStringLiteral("Memo1"));
     EXPECT_EQ(object(QStringLiteral("Memo1"))->Memo, (QStringList{"Первая", "Вторая"}));
 
