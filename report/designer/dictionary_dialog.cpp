@@ -19,6 +19,7 @@
 #include <QVBoxLayout>
 
 #include "report/designer/designer_editors.h"
+#include "report/designer/expression_check.h"
 #include "report/eval/data_dictionary.h"
 #include "report/eval/errors.h"
 #include "report/eval/globals.h"
@@ -59,32 +60,18 @@ bool splitFieldReference(const QString &value, QString &dataSet, QString &field)
     return true;
 }
 
-// The parser finds what is missing only while it evaluates, so the expression is evaluated
-// with every name and call standing for 0. Errors of values (a text where a number should
-// be, a division by zero) belong to the data, not to how the expression is written.
+// Empty, or the shared check's verdict (what the parser refuses for any data).
 bool expressionProblem(const QString &text, QString &problem)
 {
     if (text.trimmed().isEmpty()) {
         problem = QObject::tr("Введите выражение.");
         return true;
     }
-    TfrParser parser;
-    parser.NameHandler = TGetPValueEvent([](void *, const QString &, TfrVariant &v) { v = TfrVariant(0); }, nullptr);
-    parser.FunctionHandler = TFunctionEvent(
-        [](void *, const QString &, const TfrVariant &, const TfrVariant &, const TfrVariant &, TfrVariant &v) {
-            v = TfrVariant(0);
-        },
-        nullptr);
-    try {
-        parser.Calc(text);
-    } catch (const EConvertError &) {
-    } catch (const EVariantError &) {
-    } catch (const EDivByZero &) {
-    } catch (const EfrError &e) {
-        problem = e.message().isEmpty() ? QObject::tr("Выражение записано с ошибкой.") : e.message();
-        return true;
-    }
-    return false;
+    QString message;
+    if (frCheckExpression(text, &message))
+        return false;
+    problem = frExpressionMessageText(message);
+    return true;
 }
 
 QTreeWidgetItem *makeItem(const QString &name, bool category)

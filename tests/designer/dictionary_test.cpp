@@ -341,7 +341,7 @@ TEST_F(Dictionary, CancelChangesNothingAndVariablesKeepACategory)
 }
 
 // An expression is checked as it is typed: how it is written counts, not what its values
-// would do with data (a text times a number, a division by zero).
+// would do with data (a name's value, a division by zero).
 TEST_F(Dictionary, ExpressionCheckShowsTheParsersMessage)
 {
     struct Row {
@@ -351,7 +351,8 @@ TEST_F(Dictionary, ExpressionCheckShowsTheParsersMessage)
     const Row rows[] = {
         {QStringLiteral("[Table1.\"Amount\"] * 2"), true},
         {QStringLiteral("IIF([Total] > 0, 'есть', 'нет')"), true},
-        {QStringLiteral("'a' * 2"), true},
+        {QStringLiteral("[Name] * 2"), true},
+        {QStringLiteral("'a' * 2"), false}, // a literal of the wrong kind fails for any data
         {QStringLiteral("1 / 0"), true},
         {QStringLiteral("SUM([Table1.\"Amount\"])"), true},
         {QStringLiteral("1 +"), false},

@@ -340,14 +340,8 @@ TEST_F(ObjectEditors, DoubleClickOpensTheTextEditorWhoseOkIsOneStepAndCancelNoth
         EXPECT_EQ(tabs->tabText(1), QStringLiteral("Скрипт"));
         tabs->setCurrentIndex(1);
         auto *script = child<QWidget>(e, "memo_script");
-        auto *scriptText = script->findChild<QPlainTextEdit *>();
-        if (scriptText) {
-            scriptText->setPlainText(QStringLiteral("if [Amount] > 0 then\n  Memo1.Visible := True"));
-        } else {
-            // A script editor of another kind: through its own interface.
-            static_cast<TfrScriptEditor *>(script)->SetLines(
-                {QStringLiteral("if [Amount] > 0 then"), QStringLiteral("  Memo1.Visible := True")});
-        }
+        static_cast<TfrScriptEditor *>(script)->SetLines(
+            {QStringLiteral("if [Amount] > 0 then"), QStringLiteral("  Memo1.Visible := True")});
         clickOk(e);
     });
     QTest::mouseDClick(&canvas, Qt::LeftButton, Qt::NoModifier, at);
