@@ -27,6 +27,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 
+#include "dialog_answers.h"
 #include "report/designer/color_combo.h"
 #include "report/designer/designer_canvas.h"
 #include "report/designer/designer_document.h"
@@ -52,58 +53,6 @@
 #include "report/model/report.h"
 
 namespace {
-
-// Answers the next modal dialog of type D with fn once it is open (dialogs nest: the
-// handler of one may open the next). Returns the timer so a test can see it was answered.
-template <class D> std::shared_ptr<QTimer> whenOpen(std::function<void(D *)> fn)
-{
-    auto timer = std::make_shared<QTimer>();
-    timer->setInterval(10);
-    auto started = std::make_shared<int>(0);
-    QObject::connect(timer.get(), &QTimer::timeout, [t = timer.get(), fn, started] {
-        if (++*started > 500) { // 5 s: nothing opened
-            t->stop();
-            return;
-        }
-        auto *dialog = qobject_cast<D *>(QApplication::activeModalWidget());
-        if (!dialog)
-            return;
-        t->stop();
-        fn(dialog);
-    });
-    timer->start();
-    return timer;
-}
-
-template <class W> W *child(QWidget *parent, const char *name)
-{
-    auto *w = parent->findChild<W *>(QString::fromLatin1(name));
-    EXPECT_NE(w, nullptr) << "no control " << name;
-    return w;
-}
-
-void clickOk(QWidget *dialog)
-{
-    auto *buttons = dialog->findChild<QDialogButtonBox *>(QStringLiteral("buttons"));
-    ASSERT_NE(buttons, nullptr);
-    buttons->button(QDialogButtonBox::Ok)->click();
-}
-
-void clickCancel(QWidget *dialog)
-{
-    auto *buttons = dialog->findChild<QDialogButtonBox *>(QStringLiteral("buttons"));
-    ASSERT_NE(buttons, nullptr);
-    buttons->button(QDialogButtonBox::Cancel)->click();
-}
-
-void typeInto(QLineEdit *edit, const QString &text)
-{
-    edit->setFocus();
-    edit->selectAll();
-    edit->del();
-    for (QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
-}
 
 // ---- the parser's check ----
 
@@ -181,21 +130,6 @@ protected:
     int steps() const { return doc.UndoStack().count(); }
 
     // The inspector's "…" of a property, as a person presses it.
-    void pressEllipsis(TfrObjectInspector &inspector, const QString &property)
-    {
-        QAbstractItemView *view = inspector.PropertyView();
-        const int row = inspector.PropertyRow(property);
-        ASSERT_GE(row, 0) << property.toStdString() << " is not listed";
-        const QModelIndex index = view->model()->index(row, 0);
-        view->scrollTo(index);
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
-        auto *editor = qobject_cast<QLineEdit *>(view->indexWidget(index));
-        ASSERT_NE(editor, nullptr);
-        ASSERT_FALSE(editor->actions().isEmpty()) << property.toStdString() << " has no button";
-        editor->actions().constFirst()->trigger();
-        QApplication::processEvents();
-    }
-
     TfrDesignerDocument doc;
 };
 
