@@ -356,8 +356,8 @@ double parseWidth(QString text)
 
 QString widthText(double w) { return QLocale().toString(w, 'g', 4); }
 
-// Stored whole widths above 10 read back as thousandths of a pixel: the bar stops at 10.
-constexpr double kMaxFrameWidth = 10;
+// Wider than any frame a page needs; a typing slip, not a width.
+constexpr double kMaxFrameWidth = 100;
 
 } // namespace
 

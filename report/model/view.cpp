@@ -43,9 +43,12 @@ void setLinesText(QStringList &lines, const QString &text)
 // Neighbours are ordered by Left written with at least four digits and compared as text.
 QString leftKey(int left) { return QString::asprintf("%.4d", left); }
 
+// Whole widths up to 10 are written as they are; the reader takes anything above 10 as
+// thousandths, so a whole width above 10 is written in thousandths too (11 as 11000) and
+// reads back as itself instead of 0.011.
 qint32 storedFrameWidth(double w)
 {
-    if (w == std::trunc(w))
+    if (w == std::trunc(w) && w <= 10.0)
         return frClampCoord(w);
     return frRound(w * 1000.0);
 }

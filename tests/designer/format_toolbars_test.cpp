@@ -19,6 +19,7 @@
 #include "report/designer/designer_document.h"
 #include "report/designer/designer_window.h"
 #include "report/designer/format_toolbars.h"
+#include "report/eval/stream.h"
 #include "report/eval/globals.h"
 #include "report/model/band_view.h"
 #include "report/model/line_view.h"
@@ -274,11 +275,23 @@ TEST_F(ToolBars, FrameSidesAllNoneWidthStyleAndColoursActOnEverySelectedObject)
     EXPECT_EQ(L1->FrameWidth, 2.5) << "a line's width is its frame's";
     EXPECT_EQ(width->currentText(), QLocale().toString(2.5));
     EXPECT_EQ(steps(), 5);
-    // Whole widths above 10 would not read back from the file: refused.
-    typeInto(width, QStringLiteral("12"));
+    // Widths out of reason are refused.
+    typeInto(width, QStringLiteral("150"));
     typeInto(width, QStringLiteral("-1"));
     EXPECT_EQ(M1->FrameWidth, 2.5);
     EXPECT_EQ(steps(), 5);
+    // A whole width above 10 reads back from the saved template as itself.
+    typeInto(width, QStringLiteral("12"));
+    EXPECT_EQ(M1->FrameWidth, 12);
+    EXPECT_EQ(steps(), 6);
+    {
+        TfrReport copy;
+        TfrStream stream(doc.Snapshot());
+        ASSERT_TRUE(copy.LoadFromStream(stream));
+        EXPECT_EQ(copy.FindObject(QStringLiteral("M1"))->FrameWidth, 12);
+    }
+    doc.UndoStack().undo();
+    refind();
 
     auto *style = widget<QComboBox>(*frame, "frame_style");
     style->setCurrentIndex(psDouble);

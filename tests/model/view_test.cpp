@@ -59,7 +59,9 @@ TEST_F(ModelTest, FrameWidthStorage)
         double readBack;
     } rows[] = {
         {1.0, 1, 1.0}, {0.5, 500, 0.5}, {2.5, 2500, 2.5}, {10.0, 10, 10.0},
-        {11.0, 11, 0.011}, // a whole width above 10 does not survive
+        // Whole widths above 10 go in thousandths: written as they are they would read back
+        // as thousandths of a pixel.
+        {11.0, 11000, 11.0}, {250.0, 250000, 250.0},
         {0.1, 100, 0.1},  {0.0, 0, 0.0},
     };
     for (const auto &row : rows) {
