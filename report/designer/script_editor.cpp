@@ -8,7 +8,44 @@
 #include <algorithm>
 
 #include "report/designer/script_lexer.h"
+#include "report/designer/script_styles.h"
 #include "report/eval/interpreter.h"
+
+namespace {
+
+// The interpreter stops compiling, without a word, at a statement that begins with a name
+// whose first letter is not Latin; such names belong in bracket groups ([Сумма]). The
+// first non-Latin letter outside strings, comments and bracket groups, or false.
+bool findNonLatinName(const QStringList &lines, QString &name, int &line, int &column)
+{
+    const QByteArray utf8 = lines.join(QLatin1Char('\n')).toUtf8();
+    const std::vector<unsigned char> styles = frScriptStyles(utf8);
+    int lineStart = 0;
+    line = 0;
+    for (int i = 0; i < utf8.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(utf8[i]);
+        if (byte == '\n') {
+            ++line;
+            lineStart = i + 1;
+            continue;
+        }
+        if (byte < 0xC0 || styles[size_t(i)] == frssString || styles[size_t(i)] == frssComment ||
+            styles[size_t(i)] == frssBracket)
+            continue;
+        const QString rest = QString::fromUtf8(utf8.mid(i, 64));
+        if (rest.isEmpty() || !rest.front().isLetter())
+            continue;
+        int end = 0;
+        while (end < rest.size() && (rest[end].isLetterOrNumber() || rest[end] == QLatin1Char('_')))
+            ++end;
+        name = rest.left(end);
+        column = int(QString::fromUtf8(utf8.mid(lineStart, i - lineStart)).size());
+        return true;
+    }
+    return false;
+}
+
+} // namespace
 
 bool frCheckScript(const QStringList &lines, QString *message, int *line, int *column)
 {
@@ -16,8 +53,23 @@ bool frCheckScript(const QStringList &lines, QString *message, int *line, int *c
     TfrInterpretator interpreter;
     QStringList compiled, errors;
     interpreter.PrepareScript(lines, compiled, errors);
-    if (errors.isEmpty())
-        return true;
+    if (errors.isEmpty()) {
+        QString name;
+        int l = 0, c = 0;
+        if (!findNonLatinName(lines, name, l, c))
+            return true;
+        if (message)
+            *message = QObject::tr("Строка %1/%2: имя «%3» не из латинских букв — скрипт с этого места не "
+                                   "выполняется; в выражении пишите его в скобках: [%3].")
+                           .arg(l + 1)
+                           .arg(c + 1)
+                           .arg(name);
+        if (line)
+            *line = l;
+        if (column)
+            *column = c;
+        return false;
+    }
     const QString error = errors.first();
     if (message)
         *message = error;

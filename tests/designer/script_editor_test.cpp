@@ -116,6 +116,29 @@ TEST_F(ScriptEditor, CheckPutsTheCursorOnTheFailingLineWithTheInterpretersMessag
     EXPECT_EQ(column, cases[1].lines[2].indexOf(QStringLiteral("a < 3")) + 5) << "just after the condition";
 }
 
+// The interpreter stops, without a word, at a statement that begins with a Cyrillic name;
+// the check names it and its place. In strings, comments and bracket groups such names are fine.
+TEST_F(ScriptEditor, CheckFindsANameThatIsNotLatin)
+{
+    const QStringList bad{QStringLiteral("begin"), QStringLiteral("  a := [Сумма] * 2; // Итого"),
+                          QStringLiteral("  Итого := a"), QStringLiteral("end")};
+    QString message;
+    int line = -1, column = -1;
+    EXPECT_FALSE(frCheckScript(bad, &message, &line, &column));
+    EXPECT_EQ(line, 2);
+    EXPECT_EQ(column, 2);
+    EXPECT_TRUE(message.contains(QStringLiteral("«Итого»"))) << message.toStdString();
+    EXPECT_TRUE(message.startsWith(QStringLiteral("Строка 3/3"))) << message.toStdString();
+
+    TfrScriptDialog dialog(QString(), bad);
+    dialog.show();
+    QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("check_button")), Qt::LeftButton);
+    EXPECT_EQ(dialog.Editor()->CursorLine(), 2);
+
+    EXPECT_TRUE(frCheckScript({QStringLiteral("begin"), QStringLiteral("  s := 'Привет' + [Имя]; { Итого }"),
+                               QStringLiteral("  Memo1.Visible := [Сумма] > 0"), QStringLiteral("end")}));
+}
+
 // Text after the first statement never runs; the check says so instead of "no errors".
 TEST_F(ScriptEditor, CheckWarnsAboutTextAfterTheFirstStatement)
 {
