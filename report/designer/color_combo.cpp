@@ -27,24 +27,27 @@ QIcon swatch(qint32 color)
     return QIcon(pixmap);
 }
 
-qint32 fromQColor(const QColor &c) { return qint32(c.red() | (c.green() << 8) | (c.blue() << 16)); }
-
 } // namespace
+
+const std::array<TfrNamedColor, 16> frBasicColors = {{
+    {0xFFFFFF, "clWhite", "Белый"},          {0x000000, "clBlack", "Чёрный"},
+    {0x000080, "clMaroon", "Тёмно-красный"}, {0x008000, "clGreen", "Зелёный"},
+    {0x008080, "clOlive", "Оливковый"},      {0x800000, "clNavy", "Тёмно-синий"},
+    {0x800080, "clPurple", "Фиолетовый"},    {0x808000, "clTeal", "Сине-зелёный"},
+    {0x808080, "clGray", "Серый"},           {0xC0C0C0, "clSilver", "Серебристый"},
+    {0x0000FF, "clRed", "Красный"},          {0x00FF00, "clLime", "Ярко-зелёный"},
+    {0x00FFFF, "clYellow", "Жёлтый"},        {0xFF0000, "clBlue", "Синий"},
+    {0xFF00FF, "clFuchsia", "Розовый"},      {0xFFFF00, "clAqua", "Голубой"},
+}};
+
+qint32 frColorValue(const QColor &c) { return qint32(c.red() | (c.green() << 8) | (c.blue() << 16)); }
 
 TfrColorCombo::TfrColorCombo(bool allowTransparent, QWidget *parent) : QComboBox(parent)
 {
     if (allowTransparent)
         addColor(clNone, tr("Прозрачный"));
-    static const std::pair<qint32, const char *> kStandard[] = {
-        {0x000000, "Чёрный"},     {0x000080, "Тёмно-красный"}, {0x008000, "Зелёный"},
-        {0x008080, "Оливковый"},  {0x800000, "Тёмно-синий"},   {0x800080, "Фиолетовый"},
-        {0x808000, "Сине-зелёный"}, {0x808080, "Серый"},        {0xC0C0C0, "Серебристый"},
-        {0x0000FF, "Красный"},    {0x00FF00, "Лаймовый"},      {0x00FFFF, "Жёлтый"},
-        {0xFF0000, "Синий"},      {0xFF00FF, "Фуксия"},        {0xFFFF00, "Голубой"},
-        {0xFFFFFF, "Белый"},
-    };
-    for (const auto &[color, name] : kStandard)
-        addColor(color, QString::fromUtf8(name));
+    for (const TfrNamedColor &c : frBasicColors)
+        addColor(c.color, QString::fromUtf8(c.name));
     addItem(tr("Другой…"), QVariant(kOtherColor));
     connect(this, &QComboBox::activated, this, &TfrColorCombo::chosen);
     connect(this, &QComboBox::currentIndexChanged, this, [this](int index) {
@@ -87,5 +90,5 @@ void TfrColorCombo::chosen(int index)
         setCurrentIndex(m_last);
         return;
     }
-    SetColor(fromQColor(picked));
+    SetColor(frColorValue(picked));
 }

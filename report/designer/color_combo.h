@@ -3,6 +3,18 @@
 #pragma once
 
 #include <QComboBox>
+#include <array>
+
+// A colour of the engine's colour table, with its constant's name and its Russian name.
+struct TfrNamedColor {
+    qint32 color; // 0x00BBGGRR
+    const char *constant;
+    const char *name;
+};
+// The sixteen basic colours, in the order of the engine's colour table.
+extern const std::array<TfrNamedColor, 16> frBasicColors;
+// The template's 0x00BBGGRR of a colour.
+qint32 frColorValue(const QColor &c);
 
 class TfrColorCombo : public QComboBox {
     Q_OBJECT

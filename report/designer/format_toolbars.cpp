@@ -3,6 +3,8 @@
 // step of the document; what the controls show is read back from the selection.
 #include "report/designer/format_toolbars.h"
 
+#include "report/designer/color_combo.h"
+
 #include <QAction>
 #include <QColorDialog>
 #include <QComboBox>
@@ -242,24 +244,6 @@ QIcon swatch(qint32 color)
 
 // ---- colour buttons --------------------------------------------------------------------------
 
-struct TfrNamedColor {
-    qint32 color;
-    const char *constant;
-    const char *name;
-};
-// The inspector's basic colours, in the order of the engine's colour table.
-const TfrNamedColor kBasicColors[] = {
-    {0xFFFFFF, "clWhite", "Белый"},       {0x000000, "clBlack", "Чёрный"},
-    {0x000080, "clMaroon", "Тёмно-красный"}, {0x008000, "clGreen", "Зелёный"},
-    {0x008080, "clOlive", "Оливковый"},   {0x800000, "clNavy", "Тёмно-синий"},
-    {0x800080, "clPurple", "Фиолетовый"}, {0x808000, "clTeal", "Сине-зелёный"},
-    {0x808080, "clGray", "Серый"},        {0xC0C0C0, "clSilver", "Серебристый"},
-    {0x0000FF, "clRed", "Красный"},       {0x00FF00, "clLime", "Ярко-зелёный"},
-    {0x00FFFF, "clYellow", "Жёлтый"},     {0xFF0000, "clBlue", "Синий"},
-    {0xFF00FF, "clFuchsia", "Розовый"},   {0xFFFF00, "clAqua", "Голубой"},
-};
-
-qint32 fromQColor(const QColor &c) { return qint32(c.red() | (c.green() << 8) | (c.blue() << 16)); }
 
 // A button whose picture shows the selection's colour under a sign (none when the colours
 // differ) and whose menu chooses one.
@@ -274,7 +258,7 @@ public:
         setPopupMode(QToolButton::InstantPopup);
         auto *menu = new QMenu(this);
         menu->setObjectName(objectName + QStringLiteral("_menu"));
-        for (const TfrNamedColor &c : kBasicColors)
+        for (const TfrNamedColor &c : frBasicColors)
             addColor(menu, c.color, QString::fromLatin1(c.constant), QString::fromUtf8(c.name));
         if (transparent)
             addColor(menu, clNone, QStringLiteral("clTransparent"), QStringLiteral("Прозрачный"));
@@ -367,7 +351,7 @@ TfrColorChooser &frToolBarColorChooser()
         const QColor c = QColorDialog::getColor(frQColor(color), parent, QStringLiteral("Цвет"));
         if (!c.isValid())
             return false;
-        color = fromQColor(c);
+        color = frColorValue(c);
         return true;
     };
     return chooser;

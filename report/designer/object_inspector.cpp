@@ -24,6 +24,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "report/designer/color_combo.h"
 #include "report/designer/designer_document.h"
 #include "report/designer/designer_editors.h"
 #include "report/eval/errors.h"
@@ -138,23 +139,11 @@ qint32 intOf(const TfrVariant &v)
     }
 }
 
-struct TfrColorName {
-    qint32 color;
-    const char *name;
-};
-// The basic colours and "no colour", in the order of the engine's colour table.
-const TfrColorName kColors[] = {
-    {0xFFFFFF, "Белый"},       {0x000000, "Чёрный"},     {0x000080, "Тёмно-красный"},
-    {0x008000, "Зелёный"},     {0x008080, "Оливковый"},  {0x800000, "Тёмно-синий"},
-    {0x800080, "Фиолетовый"},  {0x808000, "Сине-зелёный"}, {0x808080, "Серый"},
-    {0xC0C0C0, "Серебристый"}, {0x0000FF, "Красный"},    {0x00FF00, "Ярко-зелёный"},
-    {0x00FFFF, "Жёлтый"},      {0xFF0000, "Синий"},      {0xFF00FF, "Розовый"},
-    {0xFFFF00, "Голубой"},     {clNone, "Прозрачный"},
-};
-
 QString colorName(qint32 color)
 {
-    for (const TfrColorName &c : kColors)
+    if (color == clNone)
+        return QStringLiteral("Прозрачный");
+    for (const TfrNamedColor &c : frBasicColors)
         if (c.color == color)
             return QString::fromUtf8(c.name);
     if (quint32(color) & 0x80000000u) {
@@ -185,7 +174,6 @@ QIcon colorSwatch(qint32 color)
     return QIcon(pixmap);
 }
 
-qint32 fromQColor(const QColor &c) { return qint32(c.red() | (c.green() << 8) | (c.blue() << 16)); }
 
 struct TfrRestrictionName {
     quint16 bit;
@@ -1052,8 +1040,9 @@ QWidget *TfrPropertyDelegate::createEditor(QWidget *parent, const QStyleOptionVi
             for (int i = 0; i < row.enumNames.size(); ++i)
                 combo->addItem(row.enumNames.at(i), i);
         } else {
-            for (const TfrColorName &c : kColors)
+            for (const TfrNamedColor &c : frBasicColors)
                 combo->addItem(colorSwatch(c.color), QString::fromUtf8(c.name), int(c.color));
+            combo->addItem(colorSwatch(clNone), colorName(clNone), int(clNone));
             const qint32 current = intOf(row.value);
             if (!row.differs && combo->findData(int(current)) < 0)
                 combo->addItem(colorSwatch(current), colorName(current), int(current));
@@ -1203,7 +1192,7 @@ TfrObjectInspector::TfrObjectInspector(TfrDesignerDocument &doc, QWidget *parent
         const QColor chosen = QColorDialog::getColor(color == clNone ? QColor(Qt::white) : frQColor(color), parent, tr("Цвет"));
         if (!chosen.isValid())
             return false;
-        color = fromQColor(chosen);
+        color = frColorValue(chosen);
         return true;
     };
     d->dialogs.text = textDialog;
