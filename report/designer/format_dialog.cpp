@@ -55,6 +55,15 @@ QString sampleOf(quint32 format, const QString &formatText)
 
 } // namespace
 
+QString frDisplayFormatText(quint32 format, const QString &formatText)
+{
+    static const char *const kNames[] = {"", "Число", "Дата", "Время", "Логический"};
+    const int category = int((format >> 24) & 0x0F);
+    if (category <= kText || category > kBoolean)
+        return QString();
+    return QString::fromUtf8(kNames[category]) + QStringLiteral(": ") + sampleOf(format, formatText);
+}
+
 double TfrFormatDialog::SampleDateTime() { return frEncodeDateTime(2026, 3, 5, 9, 7, 30, 0); }
 
 TfrFormatDialog::TfrFormatDialog(quint32 format, const QString &formatText, QWidget *parent) : QDialog(parent)

@@ -49,3 +49,7 @@ private:
 // The dialog on the text objects among views (the first one's format is shown); OK is one
 // step that gives each of them the format. True when something changed.
 bool frEditDisplayFormat(QWidget *parent, TfrDesignerDocument &doc, const QList<TfrView *> &views);
+
+// How the inspector shows a text's display format: the category and a sample ("Число:
+// 1 234,57"); empty for text without formatting.
+QString frDisplayFormatText(quint32 format, const QString &formatText);

@@ -27,10 +27,12 @@
 #include "report/designer/color_combo.h"
 #include "report/designer/designer_document.h"
 #include "report/designer/designer_editors.h"
+#include "report/designer/format_dialog.h"
 #include "report/eval/errors.h"
 #include "report/eval/globals.h"
 #include "report/model/band_view.h"
 #include "report/model/geometry.h"
+#include "report/model/memo_view.h"
 #include "report/model/page.h"
 #include "report/model/report.h"
 #include "report/model/view.h"
@@ -548,6 +550,14 @@ QString displayText(const TfrPropertyRow &row, TfrObject &first)
             return fontText(fontOf(first));
         if (row.button == TfrButtonEdit::Restrictions)
             return restrictionsText(v.toInteger());
+        if (row.button == TfrButtonEdit::Designer) {
+            auto *view = dynamic_cast<TfrView *>(&first);
+            if (view && row.name.compare(QLatin1String("DisplayFormat"), Qt::CaseInsensitive) == 0)
+                return frDisplayFormatText(quint32(view->formatCode), view->formatText);
+            if (auto *memo = dynamic_cast<TfrMemoView *>(&first);
+                memo && row.name.compare(QLatin1String("Highlight"), Qt::CaseInsensitive) == 0)
+                return memo->highlightCondition;
+        }
         switch (row.edit) {
         case TfrInlineEdit::Boolean: return QString();
         case TfrInlineEdit::Color: return colorName(v.toInteger());

@@ -388,6 +388,7 @@ TEST_F(ObjectEditors, HighlightFromTheInspectorSetsEverySelectedTextAsOneStep)
         EXPECT_EQ(memo(name)->Highlight.FillColor, 0x00FFFF) << name;
     }
     EXPECT_EQ(steps(), 1);
+    EXPECT_EQ(inspector.ValueText(QStringLiteral("Highlight")), QStringLiteral("[Amount] > 100"));
 
     // Transparent fill, and an empty condition switches the highlight off.
     answer = whenOpen<TfrHighlightDialog>([](TfrHighlightDialog *d) {
@@ -528,6 +529,8 @@ TEST_F(ObjectEditors, FormatFromTheInspectorSetsEverySelectedTextAsOneStep)
     EXPECT_EQ(memo("Memo1")->formatCode, expected);
     EXPECT_EQ(memo("Memo2")->formatCode, expected);
     EXPECT_EQ(steps(), 1);
+    const QString shown = inspector.ValueText(QStringLiteral("DisplayFormat"));
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("Число: ")) && shown.endsWith(QStringLiteral(".57"))) << shown.toStdString();
 
     // The dialog opens on what the text has.
     answer = whenOpen<TfrFormatDialog>([](TfrFormatDialog *d) {
