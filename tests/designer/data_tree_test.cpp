@@ -20,6 +20,8 @@
 #include <QUndoStack>
 #include <gtest/gtest.h>
 
+#include "screen_shots.h"
+
 #include "report/designer/band_layout.h"
 #include "report/designer/data_tree.h"
 #include "report/designer/designer_canvas.h"
@@ -536,11 +538,7 @@ TEST_F(DataTreeTest, TheWindowShowsFieldsAndAFunctionsDescriptionAt1366x768)
         EXPECT_GE(tree->DescriptionLabel()->height(), tree->DescriptionLabel()->fontMetrics().lineSpacing() * 3)
             << "the description has room for a few lines";
         const QImage shot = w.grab().toImage();
-        const QString folder = qEnvironmentVariable("FR_DESIGNER_SHOTS");
-        if (!folder.isEmpty()) {
-            QDir().mkpath(folder);
-            EXPECT_TRUE(shot.save(QDir(folder).filePath(QStringLiteral("i24-data-tree.png"))));
-        }
+        keep(shot, "i24-data-tree.png");
         w.Document().SetSavedState();
     }
     frDesignerSettings() = TfrDesignerSettings{};

@@ -16,6 +16,8 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include "screen_shots.h"
+
 #include "report/designer/designer_canvas.h"
 #include "report/designer/designer_document.h"
 #include "report/designer/designer_window.h"
@@ -42,15 +44,6 @@ QImage screen(QWidget &window, QWidget &dialog)
     p.drawPixmap(window.frameGeometry().topLeft(), window.grab());
     p.drawPixmap(dialog.geometry().topLeft(), dialog.grab());
     return image;
-}
-
-void keep(const QImage &image, const char *name)
-{
-    const QString folder = qEnvironmentVariable("FR_DESIGNER_SHOTS");
-    if (folder.isEmpty())
-        return;
-    QDir().mkpath(folder);
-    EXPECT_TRUE(image.save(QDir(folder).filePath(QString::fromLatin1(name)))) << name;
 }
 
 void expectOnScreen(const QWidget &dialog)

@@ -24,6 +24,8 @@
 #include <functional>
 #include <gtest/gtest.h>
 
+#include "screen_shots.h"
+
 #include "report/designer/designer_document.h"
 #include "report/designer/designer_editors.h"
 #include "report/designer/designer_window.h"
@@ -41,16 +43,6 @@
 #include "report/model/report.h"
 
 namespace {
-
-// Distinct colours of a picture: a blank one has one or two.
-int colourCount(const QImage &image)
-{
-    QSet<QRgb> colours;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            colours.insert(image.pixel(x, y));
-    return int(colours.size());
-}
 
 template <class T>
 T *control(QWidget *dialog, const char *name)
@@ -440,16 +432,14 @@ namespace {
 // The whole screen while a dialog is up, for a person to look at ($FR_DESIGNER_SHOTS).
 void keepScreen(QWidget *dialog, const char *name)
 {
-    const QString folder = qEnvironmentVariable("FR_DESIGNER_SHOTS");
-    if (folder.isEmpty())
+    if (shotsFolder().isEmpty())
         return;
     QApplication::processEvents();
     QTest::qWait(200);
     QImage shot = QApplication::primaryScreen()->grabWindow(0).toImage();
     if (shot.isNull() || colourCount(shot.scaled(200, 120)) < 4) // offscreen: the dialog alone
         shot = dialog->grab().toImage();
-    QDir().mkpath(folder);
-    EXPECT_TRUE(shot.save(QDir(folder).filePath(QLatin1String(name)))) << name;
+    keep(shot, name);
 }
 
 } // namespace
