@@ -23,6 +23,7 @@
 #include "report/designer/designer_document.h"
 #include "report/designer/designer_editors.h"
 #include "report/designer/designer_window.h"
+#include "report/designer/dialog_buttons.h"
 #include "report/designer/page_editors_p.h"
 #include "report/eval/data_dictionary.h"
 #include "report/eval/errors.h"
@@ -38,17 +39,6 @@
 namespace {
 
 bool isDataBand(int type) { return type == btMasterData || type == btDetailData || type == btSubDetailData; }
-
-QDialogButtonBox *okCancel(QDialog *dialog)
-{
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
-    buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("ok"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Отмена"));
-    buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("cancel"));
-    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
-    return buttons;
-}
 
 bool startsWithCount(const QString &text)
 {
@@ -194,7 +184,7 @@ TfrBandDataSourceDialog::TfrBandDataSourceDialog(TfrDesignerDocument &doc, const
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(box);
-    layout->addWidget(okCancel(this));
+    layout->addWidget(frDialogButtons(this));
     for (QRadioButton *b : {m_none, m_dataSet, m_virtual, m_rows})
         if (b)
             connect(b, &QRadioButton::toggled, this, [this] { updateEnabled(); });
@@ -387,7 +377,7 @@ TfrPictureDialog::TfrPictureDialog(const TfrPictureView &view, QWidget *parent) 
     top->addWidget(sideWidget);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top);
-    layout->addWidget(okCancel(this));
+    layout->addWidget(frDialogButtons(this));
     showPicture();
 }
 

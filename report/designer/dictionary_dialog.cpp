@@ -19,6 +19,7 @@
 #include <QVBoxLayout>
 
 #include "report/designer/designer_editors.h"
+#include "report/designer/dialog_buttons.h"
 #include "report/designer/expression_check.h"
 #include "report/eval/data_dictionary.h"
 #include "report/eval/errors.h"
@@ -190,10 +191,7 @@ TfrDictionaryDialog::TfrDictionaryDialog(TfrReport &report, QWidget *parent) : Q
     splitter->setStretchFactor(0, 1);
     splitter->setStretchFactor(1, 1);
 
-    auto *box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    box->setObjectName(QStringLiteral("buttons"));
-    box->button(QDialogButtonBox::Ok)->setText(tr("ОК"));
-    box->button(QDialogButtonBox::Cancel)->setText(tr("Отмена"));
+    auto *box = frDialogButtons(this);
     layout->addWidget(box);
 
     // ---- contents ----
@@ -265,8 +263,6 @@ TfrDictionaryDialog::TfrDictionaryDialog(TfrReport &report, QWidget *parent) : Q
         m_expression->setChecked(true);
         valueEdited();
     });
-    connect(box, &QDialogButtonBox::accepted, this, &TfrDictionaryDialog::accept);
-    connect(box, &QDialogButtonBox::rejected, this, &TfrDictionaryDialog::reject);
 
     if (m_tree->topLevelItemCount() > 0)
         m_tree->setCurrentItem(m_tree->topLevelItem(0));

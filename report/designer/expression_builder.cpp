@@ -13,6 +13,7 @@
 
 #include "report/designer/data_tree.h"
 #include "report/designer/designer_editors.h"
+#include "report/designer/dialog_buttons.h"
 #include "report/designer/expression_check.h"
 
 namespace {
@@ -108,10 +109,7 @@ TfrExpressionBuilder::TfrExpressionBuilder(TfrDesignerDocument *doc, QWidget *pa
     row->addWidget(m_message, 1);
     layout->addLayout(row);
 
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->setObjectName(QStringLiteral("buttons"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto *buttons = frDialogButtons(this);
     layout->addWidget(buttons);
 
     // A changed expression is no longer the one that was checked.

@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "report/designer/designer_document.h"
+#include "report/designer/dialog_buttons.h"
 #include "report/designer/object_editors_p.h"
 #include "report/eval/codec.h"
 #include "report/eval/datetime.h"
@@ -122,10 +123,7 @@ TfrFormatDialog::TfrFormatDialog(quint32 format, const QString &formatText, QWid
     m_message->setWordWrap(true);
     layout->addWidget(m_message);
 
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->setObjectName(QStringLiteral("buttons"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto *buttons = frDialogButtons(this);
     layout->addWidget(buttons);
 
     int category = int((format >> 24) & 0x0F);

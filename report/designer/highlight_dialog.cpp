@@ -15,6 +15,7 @@
 
 #include "report/designer/color_combo.h"
 #include "report/designer/designer_document.h"
+#include "report/designer/dialog_buttons.h"
 #include "report/designer/expression_builder.h"
 #include "report/designer/expression_check.h"
 #include "report/designer/object_editors_p.h"
@@ -106,10 +107,7 @@ TfrHighlightDialog::TfrHighlightDialog(TfrDesignerDocument &doc, const TfrMemoVi
     sampleLayout->addWidget(m_sample);
     layout->addWidget(sampleBox);
 
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->setObjectName(QStringLiteral("buttons"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto *buttons = frDialogButtons(this);
     layout->addWidget(buttons);
 
     connect(builder, &QToolButton::clicked, this, [this] {

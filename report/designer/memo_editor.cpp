@@ -13,9 +13,10 @@
 
 #include "report/designer/data_tree.h"
 #include "report/designer/designer_document.h"
+#include "report/designer/dialog_buttons.h"
 #include "report/designer/expression_builder.h"
-#include "report/designer/script_editor.h"
 #include "report/designer/object_editors_p.h"
+#include "report/designer/script_editor.h"
 #include "report/model/page.h"
 #include "report/model/report.h"
 #include "report/model/view.h"
@@ -92,10 +93,7 @@ TfrMemoEditor::TfrMemoEditor(TfrDesignerDocument &doc, const TfrView &view, QWid
     m_script->setEnabled(!scriptLocked);
     m_tabs->addTab(m_script, tr("Скрипт"));
 
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->setObjectName(QStringLiteral("buttons"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto *buttons = frDialogButtons(this);
     layout->addWidget(buttons);
 
     // Enter belongs to the lines; Ctrl+Enter takes the dialog's OK.
@@ -144,11 +142,9 @@ void TfrMemoEditor::chooseFromTree(const QString &caption)
     auto *description = new QLabel(&chooser);
     description->setWordWrap(true);
     layout->addWidget(description);
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &chooser);
+    auto *buttons = frDialogButtons(&chooser);
     QPushButton *ok = buttons->button(QDialogButtonBox::Ok);
     ok->setEnabled(false);
-    connect(buttons, &QDialogButtonBox::accepted, &chooser, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, &chooser, &QDialog::reject);
     layout->addWidget(buttons);
     connect(tree->Tree(), &QTreeWidget::currentItemChanged, &chooser, [=] {
         ok->setEnabled(!tree->CurrentInsertText().isEmpty());

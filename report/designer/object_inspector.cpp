@@ -27,6 +27,7 @@
 #include "report/designer/color_combo.h"
 #include "report/designer/designer_document.h"
 #include "report/designer/designer_editors.h"
+#include "report/designer/dialog_buttons.h"
 #include "report/designer/format_dialog.h"
 #include "report/eval/errors.h"
 #include "report/eval/globals.h"
@@ -300,10 +301,7 @@ bool textDialog(QWidget *parent, const QString &title, QString &text, bool multi
         layout->addWidget(line);
         dialog.resize(360, dialog.sizeHint().height());
     }
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-    buttons->button(QDialogButtonBox::Cancel)->setText(QObject::tr("Отмена"));
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto *buttons = frDialogButtons(&dialog);
     layout->addWidget(buttons);
     if (dialog.exec() != QDialog::Accepted)
         return false;
@@ -323,10 +321,7 @@ bool restrictionsDialog(QWidget *parent, quint16 &bits)
         layout->addWidget(box);
         boxes.append({box, r.bit});
     }
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-    buttons->button(QDialogButtonBox::Cancel)->setText(QObject::tr("Отмена"));
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto *buttons = frDialogButtons(&dialog);
     layout->addWidget(buttons);
     if (dialog.exec() != QDialog::Accepted)
         return false;

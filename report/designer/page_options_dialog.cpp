@@ -18,6 +18,7 @@
 
 #include "report/designer/designer_document.h"
 #include "report/designer/designer_editors.h"
+#include "report/designer/dialog_buttons.h"
 #include "report/designer/page_editors_p.h"
 #include "report/eval/strings.h"
 #include "report/eval/ui_hooks.h"
@@ -171,12 +172,7 @@ TfrPageOptionsDialog::TfrPageOptionsDialog(const TfrPage &page, QWidget *parent)
     m_prevPage->setObjectName(QStringLiteral("print_to_prev_page"));
     m_prevPage->setChecked(m_start.printToPrevPage);
 
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("ok"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Отмена"));
-    buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("cancel"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto *buttons = frDialogButtons(this);
 
     auto *columnsRow = new QHBoxLayout;
     columnsRow->addWidget(marginBox, 3);

@@ -1,6 +1,8 @@
 // The report options dialog.
 #include "report/designer/report_options_dialog.h"
 
+#include "report/designer/dialog_buttons.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTime>
@@ -108,12 +110,7 @@ TfrReportOptionsDialog::TfrReportOptionsDialog(const TfrReport &report, QWidget 
     connect(m_protected, &QCheckBox::toggled, m_password, &QWidget::setEnabled);
     layout->addWidget(security);
 
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->setObjectName(QStringLiteral("buttons"));
-    buttons->button(QDialogButtonBox::Ok)->setText(tr("ОК"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(tr("Отмена"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &TfrReportOptionsDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &TfrReportOptionsDialog::reject);
+    auto *buttons = frDialogButtons(this);
     layout->addWidget(buttons);
     resize(560, sizeHint().height());
 }

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "report/designer/dialog_buttons.h"
 #include "report/designer/script_editor.h"
 #include "report/eval/ui_hooks.h"
 
@@ -40,17 +41,12 @@ TfrScriptDialog::TfrScriptDialog(const QString &title, const QStringList &lines,
     check->setObjectName(QStringLiteral("check_button"));
     check->setAutoDefault(false);
     bottom->addWidget(check);
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->setObjectName(QStringLiteral("buttons"));
-    buttons->button(QDialogButtonBox::Ok)->setText(tr("ОК"));
+    auto *buttons = frDialogButtons(this);
     buttons->button(QDialogButtonBox::Ok)->setAutoDefault(false);
-    buttons->button(QDialogButtonBox::Cancel)->setText(tr("Отмена"));
     bottom->addWidget(buttons);
     layout->addLayout(bottom);
 
     connect(check, &QPushButton::clicked, this, &TfrScriptDialog::CheckScript);
-    connect(buttons, &QDialogButtonBox::accepted, this, &TfrScriptDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &TfrScriptDialog::reject);
     connect(m_editor, &TfrScriptEditor::CursorMoved, this, &TfrScriptDialog::showCursor);
     // The verdict is about the text it was given.
     connect(m_editor, &TfrScriptEditor::Changed, m_message, &QLabel::clear);

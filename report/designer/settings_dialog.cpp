@@ -7,6 +7,8 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "report/designer/dialog_buttons.h"
+
 TfrDesignerSettingsDialog::TfrDesignerSettingsDialog(const TfrDesignerOptions &settings, QWidget *parent)
     : QDialog(parent)
 {
@@ -38,9 +40,7 @@ TfrDesignerSettingsDialog::TfrDesignerSettingsDialog(const TfrDesignerOptions &s
     m_units->setCurrentIndex(std::clamp(settings.units, 0, 3));
     form->addRow(QStringLiteral("Единицы:"), m_units);
 
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto *buttons = frDialogButtons(this);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(buttons);

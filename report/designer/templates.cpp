@@ -21,6 +21,7 @@
 #include "report/designer/designer_document.h"
 #include "report/designer/designer_editors.h"
 #include "report/designer/designer_window.h"
+#include "report/designer/dialog_buttons.h"
 #include "report/designer/page_editors_p.h"
 #include "report/designer/templates_dialog.h"
 #include "report/eval/errors.h"
@@ -63,17 +64,6 @@ private:
     TfrDocMode m_mode;
     quint8 m_version;
 };
-
-QDialogButtonBox *okCancel(QDialog *dialog)
-{
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
-    buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("ok"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Отмена"));
-    buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("cancel"));
-    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
-    return buttons;
-}
 
 // The empty report's picture: a blank sheet.
 QImage blankSheet(QSize size)
@@ -210,7 +200,7 @@ TfrTemplateChooser::TfrTemplateChooser(const QString &folder, QWidget *parent) :
     where->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(where);
     layout->addLayout(top, 1);
-    layout->addWidget(okCancel(this));
+    layout->addWidget(frDialogButtons(this));
     connect(m_list, &QListWidget::currentRowChanged, this, [this] { showCurrent(); });
     connect(m_list, &QListWidget::itemDoubleClicked, this, [this] { accept(); });
     showCurrent();
@@ -287,7 +277,7 @@ TfrSaveTemplateDialog::TfrSaveTemplateDialog(const QString &suggestedFile, const
     top->addWidget(preview, 0, Qt::AlignTop);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top);
-    layout->addWidget(okCancel(this));
+    layout->addWidget(frDialogButtons(this));
 }
 
 void TfrSaveTemplateDialog::browse()
