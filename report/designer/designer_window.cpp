@@ -176,15 +176,6 @@ bool processAlive(qint64 pid)
 #endif
 }
 
-std::unique_ptr<QSettings> openSettings()
-{
-    const QString file = frDesignerSettings().settingsFile;
-    if (!file.isEmpty())
-        return std::make_unique<QSettings>(file, QSettings::IniFormat);
-    return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("journal"),
-                                       QStringLiteral("frdesigner"));
-}
-
 QString recoveryFolder()
 {
     QString folder = frDesignerSettings().recoveryFolder;
@@ -287,6 +278,15 @@ TfrDesignerSettings &frDesignerSettings()
 {
     static TfrDesignerSettings settings;
     return settings;
+}
+
+std::unique_ptr<QSettings> frOpenDesignerSettings()
+{
+    const QString file = frDesignerSettings().settingsFile;
+    if (!file.isEmpty())
+        return std::make_unique<QSettings>(file, QSettings::IniFormat);
+    return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("journal"),
+                                       QStringLiteral("frdesigner"));
 }
 
 TfrDesignerDialogs &frDesignerDialogs()
@@ -536,7 +536,7 @@ void TfrDesignerWindow::Private::addRecent(const QString &fileName)
     while (recent.size() > kMaxRecent)
         recent.removeLast();
     rebuildRecent();
-    openSettings()->setValue(QStringLiteral("Designer/recentFiles"), recent);
+    frOpenDesignerSettings()->setValue(QStringLiteral("Designer/recentFiles"), recent);
 }
 
 void TfrDesignerWindow::Private::rebuildRecent()
@@ -553,7 +553,7 @@ void TfrDesignerWindow::Private::rebuildRecent()
 
 void TfrDesignerWindow::Private::saveLayout()
 {
-    auto s = openSettings();
+    auto s = frOpenDesignerSettings();
     s->setValue(QStringLiteral("Designer/geometry"), q->saveGeometry());
     s->setValue(QStringLiteral("Designer/state"), q->saveState());
     s->setValue(QStringLiteral("Designer/zoom"), canvas->Zoom());
@@ -568,7 +568,7 @@ void TfrDesignerWindow::Private::saveLayout()
 
 void TfrDesignerWindow::Private::restoreLayout()
 {
-    auto s = openSettings();
+    auto s = frOpenDesignerSettings();
     recent = s->value(QStringLiteral("Designer/recentFiles")).toStringList().mid(0, kMaxRecent);
     rebuildRecent();
     units = std::clamp(s->value(QStringLiteral("Designer/units"), 0).toInt(), 0, 3);
@@ -1243,7 +1243,7 @@ void TfrDesignerWindow::setUp()
     aSnap->setChecked(d->canvas->AlignToGrid());
     aGuides->setChecked(d->canvas->ShowGuides());
     aRulers->setChecked(true);
-    aRulers->setChecked(openSettings()->value(QStringLiteral("Designer/rulers"), true).toBool());
+    aRulers->setChecked(frOpenDesignerSettings()->value(QStringLiteral("Designer/rulers"), true).toBool());
     Action(QString::fromLatin1(unitIds[d->units]))->setChecked(true);
     d->rebuildTabs();
     d->rebuildStructure();

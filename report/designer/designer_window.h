@@ -10,6 +10,7 @@
 
 class QAction;
 class QMimeData;
+class QSettings;
 class QTabBar;
 class QTreeWidget;
 class TfrDesignerCanvas;
@@ -25,6 +26,8 @@ struct TfrDesignerSettings {
     int recoveryIntervalMs = 60000; // while modified, the template is written this often
 };
 TfrDesignerSettings &frDesignerSettings();
+// The designer's settings file: settingsFile, or the user's "frdesigner" settings of the program.
+std::unique_ptr<QSettings> frOpenDesignerSettings();
 
 // The file dialogs the window asks (tests answer them).
 struct TfrDesignerDialogs {

@@ -34,15 +34,6 @@ namespace {
 
 const QString kFrtFilter = QStringLiteral("Шаблоны отчётов (*.frt)");
 
-std::unique_ptr<QSettings> designerSettings()
-{
-    const QString file = frDesignerSettings().settingsFile;
-    if (!file.isEmpty())
-        return std::make_unique<QSettings>(file, QSettings::IniFormat);
-    return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("journal"),
-                                       QStringLiteral("frdesigner"));
-}
-
 // The engine's globals that reading and writing template files set; put back afterwards so
 // the designer's own report stays the current one.
 class TfrKeepGlobals {
@@ -83,7 +74,7 @@ QImage blankSheet(QSize size)
 QString frTemplatesFolder()
 {
     // A folder of one's own, set in the designer's settings, comes first.
-    const QString own = designerSettings()->value(QLatin1String(kFrTemplatesFolderKey)).toString();
+    const QString own = frOpenDesignerSettings()->value(QLatin1String(kFrTemplatesFolderKey)).toString();
     if (!own.isEmpty() && QFileInfo(own).isDir())
         return QDir(own).absolutePath();
     const QDir programs(QCoreApplication::applicationDirPath());
