@@ -42,6 +42,7 @@
 #include "report/model/memo_view.h"
 #include "report/model/page.h"
 #include "report/model/report.h"
+#include "report/model/subreport_view.h"
 #include "report/ui/preview_form.h"
 #include "report/designer/settings_dialog.h"
 #include "testkit/paths.h"
@@ -1108,4 +1109,27 @@ TEST_F(DesignerWindow, DoubleClickInTheDataTreeInsertsIntoTheSelectedText)
     emit tree->Tree()->itemDoubleClicked(page, 0);
     EXPECT_EQ(doc.UndoStack().count(), steps + 1) << "one step";
     EXPECT_EQ(doc.Report().FindObject(QStringLiteral("Memo1"))->Memo, QStringList{QStringLiteral("Стр. [PAGE#]")});
+}
+
+TEST_F(DesignerWindow, DoubleClickOnASubReportGoesToItsPage)
+{
+    TfrDesignerWindow w;
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    TfrDesignerDocument &doc = w.Document();
+    TfrDesignerCanvas &canvas = w.Canvas();
+    w.Action(QStringLiteral("tool_subreport"))->trigger();
+    const TfrPage &page = *doc.CurrentPage();
+    QTest::mouseClick(&canvas, Qt::LeftButton, Qt::NoModifier,
+                      canvas.ToWidget(QPointF(page.LeftMargin() + 40, page.TopMargin() + 40)).toPoint());
+    ASSERT_EQ(doc.Selection().size(), 1);
+    TfrView *sub = doc.Selection().front();
+    ASSERT_EQ(sub->Typ, otSubReport);
+    const int target = static_cast<TfrSubReportView *>(sub)->subPageIndex;
+    ASSERT_NE(target, doc.CurrentPageIndex());
+    const int steps = doc.UndoStack().count();
+    QTest::mouseDClick(&canvas, Qt::LeftButton, Qt::NoModifier, canvas.WidgetRect(*sub).center());
+    EXPECT_EQ(doc.CurrentPageIndex(), target);
+    EXPECT_EQ(w.PageTabs().currentIndex(), target);
+    EXPECT_EQ(doc.UndoStack().count(), steps) << "going to a page changes nothing";
 }
